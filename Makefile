@@ -1,0 +1,39 @@
+# The two set-up commands: `make run` and `make test`.
+# Both install the Debian packages that are missing, configure and build first.
+
+PACKAGES := cmake g++ make ninja-build pkg-config qt6-base-dev libgl-dev fonts-dejavu-core
+BUILD    ?= build
+SUDO     := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
+
+.PHONY: all deps configure build run test format clean
+
+all: build
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update && \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+configure: deps
+	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build $(BUILD)
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "tallyvane needs a graphical display: neither DISPLAY nor WAYLAND_DISPLAY is set."; exit 1; fi
+	./$(BUILD)/tallyvane
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure --timeout 600
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD)

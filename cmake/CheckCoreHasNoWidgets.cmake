@@ -1,0 +1,16 @@
+# Fails when a source of the core library includes a widget header.
+# Called with -DSOURCES=<absolute paths separated by |>.
+string(REPLACE "|" ";" SOURCES "${SOURCES}")
+set(bad "")
+foreach(src IN LISTS SOURCES)
+    if(EXISTS "${src}")
+        file(STRINGS "${src}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](QtWidgets|QtPrintSupport|QWidget|QDialog|QMessageBox|QApplication|QMainWindow|QMdi|QPushButton|QLabel|QLineEdit|QComboBox|QTableView|QFileDialog|QInputDialog)")
+        if(lines)
+            list(APPEND bad "${src}: ${lines}")
+        endif()
+    endif()
+endforeach()
+if(bad)
+    message(FATAL_ERROR "Core sources include widget headers:\n${bad}")
+endif()
+message(STATUS "core sources are free of widget headers")

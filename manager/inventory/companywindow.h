@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QWidget>
+
+class QComboBox;
+class QMenu;
+class QAction;
+class QPushButton;
+
+// The company chooser: lists, creates, renames and deletes companies, opens one, and carries the
+// Tools menu. Its company box is the program's notion of the selected company.
+class frmCompany : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmCompany(QWidget* parent = nullptr);
+    ~frmCompany() override;
+
+    // The chooser that is loaded, or nullptr.
+    static frmCompany* instance();
+
+    // Refills the company box from the company folder root; the last listed company is selected.
+    void LoadComps();
+
+    QComboBox* cboCompanies = nullptr;
+    QPushButton* cmdOpen = nullptr;
+    QPushButton* cmdInternet = nullptr;
+    QPushButton* cmdAddC = nullptr;
+    QPushButton* cmdRemC = nullptr;
+    QPushButton* cmdRename = nullptr;
+    QPushButton* cmdTools = nullptr;
+    QPushButton* cmdHelp = nullptr;
+
+    QMenu* mnuTools = nullptr;
+    QAction* mnuToolsInventory = nullptr;
+    QAction* mnuToolsDump = nullptr;
+    QAction* mnuToolsReports = nullptr;
+    QAction* mnuToolsStats = nullptr;
+    QAction* mnuToolsTransferAll = nullptr;
+    QAction* mnuToolsImport = nullptr;
+    QAction* mnuToolsExport = nullptr;
+    QAction* mnuToolsCSV = nullptr;
+    QAction* mnuToolsUPC = nullptr;
+    QAction* mnuToolsCode = nullptr;
+    QAction* mnuToolsSTransferSettings = nullptr;
+    QAction* mnuToolsOptions = nullptr;
+
+public slots:
+    void cmdOpen_Click();
+    void cmdInternet_Click();
+    void cmdAddC_Click();
+    void cmdRemC_Click();
+    void cmdRename_Click();
+    void cmdTools_Click();
+    void cmdHelp_Click();
+    void mnuToolsOptions_Click();
+
+private:
+    bool companyChosen(const QString& message);
+};
+
+// The selected company's folder: the company folder root + the chooser's company name + separator.
+QString CompPath();
+// The name in the chooser's company box ("" when no chooser is loaded).
+QString selectedCompany();

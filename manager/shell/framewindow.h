@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QLockFile>
+#include <QMainWindow>
+
+#include <memory>
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class frmCompany;
+
+// The main frame: a window holding the company chooser, the item window and the other tool
+// windows as child windows, with the menus "&File", "&Window" and "&Help".
+class frmFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmFrame(QWidget* parent = nullptr);
+    ~frmFrame() override;
+
+    // The frame of this program (the one most recently made), or nullptr.
+    static frmFrame* instance();
+
+    // Frame load: refuses a second instance ("Tallyvane is already open."; returns false, and
+    // the caller ends the program), restores the placement, sets the caption, shows the chooser.
+    bool Form_Load();
+
+    // Shows a window as a child window inside the frame.
+    QMdiSubWindow* showChild(QWidget* window);
+    // The company chooser, loaded on first use.
+    frmCompany* chooser();
+    QMdiArea* mdiArea() const { return m_mdi; }
+
+    QMenu* mnuFile = nullptr;
+    QAction* mnuShow = nullptr;
+    QAction* mnuFileExit = nullptr;
+    QMenu* mnuWindow = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuHelpHelp = nullptr;
+    QAction* mnuHelpSupport = nullptr;
+    QAction* mnuHelpUpdate = nullptr;
+    QAction* mnuHelpAbout = nullptr;
+
+    // The placement stored on closing, in twips, and the lock that marks a running program.
+    void storePlacement();
+    static QString lockFilePath();
+
+public slots:
+    void mnuShow_Click();
+    void mnuFileExit_Click();
+    void mnuHelpHelp_Click();
+    void mnuHelpSupport_Click();
+    void mnuHelpUpdate_Click();
+    void mnuHelpAbout_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void refreshWindowMenu();
+    void restorePlacement();
+
+    QMdiArea* m_mdi = nullptr;
+    frmCompany* m_chooser = nullptr;
+    std::unique_ptr<QLockFile> m_lock;
+    bool m_loaded = false;
+    // The placement read at load, so that an unmoved frame stores exactly what it read.
+    double m_loadedTwips[4] = {0, 0, 0, 0};
+    int m_loadedPixels[4] = {-1, -1, -1, -1};
+};

@@ -1,0 +1,95 @@
+#include "manager/shell/gradient.h"
+
+#include "manager/shell/settings.h"
+
+#include <QPainter>
+#include <QPen>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+QColor settingColor(const QString& key, const QColor& fallback)
+{
+    const QColor color(settings::read(QStringLiteral("Graphical"), key, QString()));
+    return color.isValid() ? color : fallback;
+}
+
+int channel(int first, int second, double t)
+{
+    // std::nearbyint rounds halves to the even neighbour in the default rounding mode.
+    const double value = first * (255.0 - t) / 255.0 + second * t / 255.0;
+    return std::clamp(static_cast<int>(std::nearbyint(value)), 0, 255);
+}
+} // namespace
+
+QColor gradientFirstColor() { return settingColor(QStringLiteral("Color1"), QColor(0, 127, 255)); }
+QColor gradientSecondColor() { return settingColor(QStringLiteral("Color2"), QColor(255, 255, 255)); }
+QColor controlColor() { return settingColor(QStringLiteral("Controls"), QColor(192, 223, 255)); }
+
+QColor gradientStepColor(const QColor& first, const QColor& second, double step, double scale)
+{
+    const double t = scale > 0 ? 255.0 * step / scale : 0.0;
+    return QColor(channel(first.red(), second.red(), t), channel(first.green(), second.green(), t),
+                  channel(first.blue(), second.blue(), t));
+}
+
+void paintGradient(QPainter& painter, const QSize& pixels, double pixelsPerUnit, int direction,
+                   const QColor& first, const QColor& second)
+{
+    if (pixels.width() <= 0 || pixels.height() <= 0 || pixelsPerUnit <= 0 || direction < 0 || direction > 4)
+        return;
+    const double w = pixels.width() / pixelsPerUnit;
+    const double h = pixels.height() / pixelsPerUnit;
+
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.scale(pixelsPerUnit, pixelsPerUnit);
+    // The pen width is in pixels whatever the drawing unit: a cosmetic pen.
+    QPen pen;
+    pen.setCosmetic(true);
+    pen.setWidth(direction == 4 ? 18 : 6);
+    pen.setCapStyle(Qt::FlatCap);
+    painter.setBrush(Qt::NoBrush);
+
+    auto stroke = [&](double i, double scale) {
+        pen.setColor(gradientStepColor(first, second, i, scale));
+        painter.setPen(pen);
+    };
+    switch (direction) {
+    case 0:
+        for (double i = 0; i <= h; i += 1) {
+            stroke(i, h);
+            painter.drawLine(QPointF(0, i), QPointF(w, i));
+        }
+        break;
+    case 1:
+        for (double i = 0; i <= w; i += 1) {
+            stroke(i, w);
+            painter.drawLine(QPointF(i, 0), QPointF(i, h));
+        }
+        break;
+    case 2:
+        for (double i = 0; i <= 2 * w; i += 1) {
+            stroke(i, 2 * w);
+            painter.drawLine(QPointF(i, 0), QPointF(i - 2 * w, 2 * h));
+        }
+        break;
+    case 3:
+        for (double i = 0; i <= 2 * w; i += 1) {
+            stroke(i, 2 * w);
+            painter.drawLine(QPointF(i - w, 0), QPointF(i, 2 * h));
+        }
+        break;
+    case 4: {
+        const double r = std::min(w / 2, h / 2);
+        const QPointF centre(w / 2, h / 2);
+        for (double i = r; i >= 0; i -= 1) {
+            stroke(i, r);
+            painter.drawEllipse(centre, i, i);
+        }
+        break;
+    }
+    }
+    painter.restore();
+}

@@ -1,0 +1,86 @@
+#include "manager/shell/gradientbackground.h"
+
+#include "manager/shell/gradient.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QRadioButton>
+#include <QWidget>
+
+namespace {
+// Keeps the drawn picture (persistent drawing) and draws it again on every resize.
+class GradientPainter : public QObject {
+public:
+    GradientPainter(QWidget* window, int direction, GradientUnit unit)
+        : QObject(window)
+        , m_window(window)
+        , m_direction(direction)
+        , m_unit(unit)
+    {
+        window->setAttribute(Qt::WA_StyledBackground, false);
+        window->installEventFilter(this);
+        redraw();
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_window) {
+            if (event->type() == QEvent::Resize || event->type() == QEvent::Show)
+                redraw();
+            else if (event->type() == QEvent::Paint && !m_picture.isNull()) {
+                QPainter painter(m_window);
+                painter.drawPixmap(0, 0, m_picture);
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void redraw()
+    {
+        const QSize size = m_window->size();
+        if (size.isEmpty())
+            return; // a zero-sized (minimised) window keeps what it had
+        const qreal ratio = m_window->devicePixelRatioF();
+        QPixmap picture(size * ratio);
+        picture.setDevicePixelRatio(ratio);
+        picture.fill(m_window->palette().color(QPalette::Window));
+        QPainter painter(&picture);
+        const double pixelsPerUnit =
+            m_unit == GradientUnit::Pixel ? 1.0 : m_window->logicalDpiX() / 25.4;
+        paintGradient(painter, size, pixelsPerUnit, m_direction, gradientFirstColor(), gradientSecondColor());
+        painter.end();
+        m_picture = picture;
+        m_window->update();
+    }
+
+    QWidget* m_window;
+    int m_direction;
+    GradientUnit m_unit;
+    QPixmap m_picture;
+};
+} // namespace
+
+void paintsGradient(QWidget* window, int direction, GradientUnit unit)
+{
+    new GradientPainter(window, direction, unit);
+}
+
+void applyControlColor(QWidget* control)
+{
+    const QColor color = controlColor();
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::Button, color);
+    palette.setColor(QPalette::Base, color);
+    if (qobject_cast<QLabel*>(control) || qobject_cast<QCheckBox*>(control)
+        || qobject_cast<QRadioButton*>(control)) {
+        palette.setColor(QPalette::Window, color);
+        control->setAutoFillBackground(true);
+    }
+    control->setPalette(palette);
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+class QWidget;
+
+// Gives a window its gradient background, drawn again on every resize and kept between paints.
+// Millimetres are the drawing unit of every window but the splash, which draws in pixels.
+enum class GradientUnit { Millimetre, Pixel };
+void paintsGradient(QWidget* window, int direction, GradientUnit unit = GradientUnit::Millimetre);
+
+// Gives the controls of a window the control colour (buttons, combo boxes, ... as listed).
+void applyControlColor(QWidget* control);

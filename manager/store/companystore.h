@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// The company store: one folder per company under the company folder root; in a company folder,
+// one file per profit center and the folders "Logs" and "Reports".
+
+// The default root: the per-user data folder + "Tallyvane/Companies/".
+QString defaultCompanyRoot();
+// The root from the settings ("Path"/"Company"), always with a trailing separator.
+QString companyRoot();
+// root + name + separator. Core code takes this folder as a parameter.
+QString companyFolder(const QString& root, const QString& company);
+
+// Company and profit-center names become folder and file names. Empty, ".", "..", and names
+// holding "/", "\" or a control character would leave the store and are refused.
+bool isStoreName(const QString& name);
+// Throws RuntimeError 52 "Bad file name or number" for a name isStoreName refuses.
+void checkStoreName(const QString& name);
+
+// Relative store paths inside a company folder.
+QString priceLogPath(const QString& companyFolder);   // Logs/PriceLog
+QString invCountPath(const QString& companyFolder);   // Logs/InvCount
+QString storefrontPath(const QString& companyFolder); // Logs/Storefront
+QString logsFolder(const QString& companyFolder);     // Logs/
+QString reportsFolder(const QString& companyFolder);  // Reports/
+
+// Sub-folders of the root, sorted by name with case ignored. Throws 76 when the root is missing.
+QStringList listCompanies(const QString& root);
+// Files directly in a company folder, sorted by name with case ignored. Throws 76 when missing.
+QStringList listProfitCenters(const QString& companyFolder);
+
+// One item as stored: texts exactly as read, with the readers' defaults
+// ("0.00" for cost and price, "0" for stock, "1" for the taxable flag).
+struct StoreItem {
+    QString title;
+    QString sku;
+    QString cost;
+    QString price;
+    QString stock;
+    QString tax;
+};
+
+// The items of a profit center in line order. Every line starting with "Titles\" is an item;
+// its title is the text up to the first "=". The profit center file, "Logs/PriceLog" and
+// "Logs/InvCount" are each read once. A missing profit center file gives no items.
+QVector<StoreItem> readItems(const QString& companyFolder, const QString& profitCenter);

@@ -1,0 +1,129 @@
+#include "manager/store/filesystem.h"
+
+#include "manager/store/runtimeerror.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+QString withoutTrailingSeparator(QString path)
+{
+    while (path.size() > 1 && (path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'))))
+        path.chop(1);
+    return path;
+}
+
+bool parentExists(const QString& path)
+{
+    return QFileInfo(QFileInfo(withoutTrailingSeparator(path)).absolutePath()).isDir();
+}
+
+void makeWritable(const QString& path)
+{
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner | QFileDevice::ReadOwner
+                                    | QFileDevice::ExeOwner);
+}
+
+void copyTree(const QString& source, const QString& destination)
+{
+    if (!QDir().mkdir(destination))
+        throw RuntimeError::accessError();
+    const QDir from(source);
+    const auto entries = from.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    for (const QFileInfo& entry : entries) {
+        const QString target = destination + QLatin1Char('/') + entry.fileName();
+        if (entry.isDir() && !entry.isSymLink())
+            copyTree(entry.filePath(), target);
+        else
+            copyFileNoOverwrite(entry.filePath(), target);
+    }
+}
+} // namespace
+
+bool CreateFile(const QString& path)
+{
+    return guarded(QStringLiteral("CreateFile"), [&] {
+        if (QFileInfo::exists(path))
+            throw RuntimeError::fileExists();
+        if (!parentExists(path))
+            throw RuntimeError::pathNotFound();
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            throw RuntimeError::accessError();
+    });
+}
+
+bool CreateFolder(const QString& path)
+{
+    return guarded(QStringLiteral("CreateFolder"), [&] {
+        const QString folder = withoutTrailingSeparator(path);
+        if (QFileInfo::exists(folder))
+            throw RuntimeError::fileExists();
+        if (!parentExists(folder))
+            throw RuntimeError::pathNotFound();
+        if (!QDir().mkdir(folder))
+            throw RuntimeError::accessError();
+    });
+}
+
+bool DeleteFile(const QString& path)
+{
+    return guarded(QStringLiteral("DeleteFile"), [&] {
+        const QFileInfo info(path);
+        if (!info.exists() || info.isDir())
+            throw RuntimeError::fileNotFound();
+        makeWritable(path);
+        if (!QFile::remove(path))
+            throw RuntimeError(70, QStringLiteral("Permission denied"));
+    });
+}
+
+bool DeleteFolder(const QString& path)
+{
+    return guarded(QStringLiteral("DeleteFolder"), [&] {
+        const QString folder = withoutTrailingSeparator(path);
+        const QFileInfo info(folder);
+        if (!info.isDir() || info.isSymLink())
+            throw RuntimeError::pathNotFound();
+        // Forced: read-only entries are made writable first.
+        QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                        QDirIterator::Subdirectories);
+        makeWritable(folder);
+        while (it.hasNext())
+            makeWritable(it.next());
+        if (!QDir(folder).removeRecursively())
+            throw RuntimeError(70, QStringLiteral("Permission denied"));
+    });
+}
+
+void copyFileNoOverwrite(const QString& source, const QString& destination)
+{
+    if (!QFileInfo(source).isFile())
+        throw RuntimeError::fileNotFound();
+    if (QFileInfo::exists(destination))
+        throw RuntimeError::fileExists();
+    if (!parentExists(destination))
+        throw RuntimeError::pathNotFound();
+    if (!QFile::copy(source, destination))
+        throw RuntimeError::accessError();
+}
+
+void copyFolderTree(const QString& source, const QString& destination)
+{
+    const QString from = withoutTrailingSeparator(source);
+    const QString to = withoutTrailingSeparator(destination);
+    if (!QFileInfo(from).isDir())
+        throw RuntimeError::pathNotFound();
+    if (QFileInfo::exists(to))
+        throw RuntimeError::fileExists();
+    if (!parentExists(to))
+        throw RuntimeError::pathNotFound();
+    try {
+        copyTree(from, to);
+    } catch (...) {
+        QDir(to).removeRecursively();
+        throw;
+    }
+}

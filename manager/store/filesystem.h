@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// Thin file-system routines. Each reports a failure through the standard error handler under its
+// own procedure name ("CreateFile", "CreateFolder", "DeleteFile", "DeleteFolder") and returns false.
+
+// Makes a new, empty file; fails when it exists or its folder does not.
+bool CreateFile(const QString& path);
+bool CreateFolder(const QString& path);
+bool DeleteFile(const QString& path);
+// Deletes the folder with everything in it, read-only entries included.
+bool DeleteFolder(const QString& path);
+
+// Copies a folder tree to a new folder. Throws RuntimeError: 76 when the source is missing,
+// 58 when the destination exists (checked before anything is copied, so nothing is mixed into
+// another folder). A copy that fails half-way removes what it made.
+void copyFolderTree(const QString& source, const QString& destination);
+// Copies one file to a new name; 53 when the source is missing, 58 when the target exists.
+void copyFileNoOverwrite(const QString& source, const QString& destination);

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// The leading-number parse of typed numbers: blanks, tabs and line feeds anywhere are skipped,
+// the longest leading number is taken (optional sign, "." as decimal point, optional exponent),
+// "&H" and "&O" prefixes read hexadecimal and octal; no number gives 0.
+double Val(const QString& text);
+
+// The general decimal form of a number: at most 15 significant digits, no trailing zeros,
+// no thousands separator, "-" for negatives (for example 12.5, 0.79, -3, 1E+20).
+QString generalNumber(double value);

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// A record file in memory: lines of section "\" key "=" value, CR LF line ends.
+//
+// Reads find the first line that starts with section + "\" + key + "=" (exactly, case-sensitive);
+// every other line is carried over unchanged. write() changes the lines exactly as one
+// WriteINIString call changes the file, so any number of writes followed by one save() gives the
+// same bytes as the same writes done one by one, with a single rewrite of the file.
+class RecordFile {
+public:
+    RecordFile() = default;
+
+    // A missing or unreadable file loads as an empty one.
+    static RecordFile load(const QString& path);
+    // For a rewrite: a missing file loads as an empty one, but a file that exists and cannot be
+    // read is an error (75), so a write never replaces records it could not see.
+    static RecordFile loadForWrite(const QString& path);
+    static RecordFile fromBytes(const QByteArray& bytes);
+
+    QString value(const QString& section, const QString& key, const QString& defaultValue) const;
+    bool contains(const QString& section, const QString& key) const;
+    QString section(const QString& section, const QString& defaultValue) const;
+    // The keys of a section in line order: the text after section + "\" up to the first "=".
+    QStringList keys(const QString& section) const;
+
+    void write(const QString& section, const QString& key, const QString& value);
+
+    QByteArray bytes() const;
+    // Writes a temporary file beside path and renames it over path: a crash at any moment
+    // leaves the old file or the new one, never a missing or half-written one.
+    void save(const QString& path) const;
+
+    int lineCount() const;
+
+private:
+    static QByteArray prefixOf(const QString& section, const QString& key);
+    void buildIndex() const;
+    int firstMatch(const QByteArray& prefix) const;
+    static QByteArray indexKey(const QByteArray& line);
+
+    std::vector<QByteArray> m_lines; // without line ends
+    std::vector<bool> m_alive;
+    size_t m_first = 0; // lines before it are gone
+    // Line text up to and including its first "=" -> line numbers, ascending; may hold
+    // numbers of removed lines, which lookups skip.
+    mutable QHash<QByteArray, std::vector<int>> m_index;
+    mutable bool m_indexed = false;
+};
+
+// The three record-file operations. Reads never fail: a missing file or record gives the default.
+// A write rewrites the whole file (atomically) and throws RuntimeError when it cannot.
+void WriteINIString(const QString& section, const QString& key, const QString& value,
+                    const QString& path);
+QString GetINIString(const QString& section, const QString& key, const QString& defaultValue,
+                     const QString& path);
+QString GetINISection(const QString& section, const QString& defaultValue, const QString& path);
+
+// ">+br+<" stands for CR LF inside a stored value.
+QString escapeRecordValue(const QString& value);
+QString unescapeRecordValue(const QString& stored);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "manager/store/runtimeerror.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// A private world for one test: a temporary settings folder, a temporary company folder root
+// (stored as "Path"/"Company"), and a record of every error the standard handler reported.
+// Nothing touches the real home folder.
+class TestEnvironment {
+public:
+    TestEnvironment();
+    ~TestEnvironment();
+    TestEnvironment(const TestEnvironment&) = delete;
+    TestEnvironment& operator=(const TestEnvironment&) = delete;
+
+    QString base() const { return m_dir.path(); }
+    // The company folder root, with a trailing separator.
+    QString root() const;
+    // Makes root/name with "Logs" and "Reports"; returns the company folder (trailing separator).
+    QString makeCompany(const QString& name) const;
+
+    // Errors reported through the standard handler, as their standard text.
+    QStringList errors;
+
+    static QByteArray readBytes(const QString& path);
+    static void writeBytes(const QString& path, const QByteArray& bytes);
+
+private:
+    QTemporaryDir m_dir;
+    ErrorReporter m_previousReporter;
+};
