@@ -1,1 +1,55 @@
-int main() { return 0; }
+// tallyvane-bench: speed checks, one JSON object per case on standard output.
+// Usage: tallyvane-bench [CASE...]   (no argument runs every case)
+
+#include "bench/bench.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+void reportCase(const QString& name, qint64 n, double ms, const QJsonObject& extra) {
+    QJsonObject object{
+        {QStringLiteral("case"), name}, {QStringLiteral("n"), n}, {QStringLiteral("ms"), ms}};
+    for (auto it = extra.begin(); it != extra.end(); ++it)
+        object.insert(it.key(), it.value());
+    std::fputs(QJsonDocument(object).toJson(QJsonDocument::Compact).constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+double timeMs(const std::function<void()>& body) {
+    QElapsedTimer timer;
+    timer.start();
+    body();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+namespace {
+
+// Each case lives in its own source file; add it here.
+QList<BenchCase> benchCases() {
+    return {};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Tallyvane"));
+    QTemporaryDir work;
+    // Benchmarks never touch the user's settings.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       work.filePath(QStringLiteral("settings")));
+    const QStringList wanted = app.arguments().mid(1);
+    for (const BenchCase& benchCase : benchCases()) {
+        if (!wanted.isEmpty() && !wanted.contains(benchCase.name))
+            continue;
+        QTemporaryDir caseFolder(work.filePath(benchCase.name + QStringLiteral("-XXXXXX")));
+        benchCase.run(caseFolder.path());
+    }
+    return 0;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+
+#include <functional>
+
+// One benchmark case prints one JSON object per line: {"case": ..., "n": ..., "ms": ...} plus
+// any extra fields the case adds.
+void reportCase(const QString& name, qint64 n, double ms, const QJsonObject& extra = {});
+
+// A registered case: run(workFolder) does its set-up in workFolder (a fresh temporary folder)
+// and calls reportCase for what it measured.
+struct BenchCase {
+    QString name;
+    std::function<void(const QString& workFolder)> run;
+};
+
+// Milliseconds taken by body, measured with a monotonic clock.
+double timeMs(const std::function<void()>& body);
