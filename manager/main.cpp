@@ -1,7 +1,30 @@
-#include <QApplication>
+// tallyvane: the desktop program. Start-up shows the frame with the company chooser.
 
-int main(int argc, char** argv)
-{
+#include "manager/shell/dialogs.h"
+#include "manager/shell/framewindow.h"
+#include "manager/shell/settings.h"
+#include "manager/store/companystore.h"
+
+#include <QApplication>
+#include <QDir>
+
+int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Tallyvane"));
+    QApplication::setOrganizationName(QStringLiteral("Tallyvane"));
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                            .arg(TALLYVANE_VERSION_MAJOR)
+                                            .arg(TALLYVANE_VERSION_MINOR)
+                                            .arg(TALLYVANE_VERSION_REVISION));
+    installStandardErrorReporter();
+
+    // A first run has no company folder root yet: make the default one. A root chosen in the
+    // options is left alone (it may be a drive that is not attached right now).
+    if (settings::read(QStringLiteral("Path"), QStringLiteral("Company"), QString()).isEmpty())
+        QDir().mkpath(defaultCompanyRoot());
+
+    frmFrame frame;
+    if (!frame.Form_Load())
+        return 0;
+    return app.exec();
 }

@@ -1,0 +1,238 @@
+#include "manager/inventory/companywindow.h"
+
+#include "manager/inventory/companies.h"
+#include "manager/shell/dialogs.h"
+#include "manager/shell/framewindow.h"
+#include "manager/shell/gradientbackground.h"
+#include "manager/store/companystore.h"
+#include "manager/store/runtimeerror.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCursor>
+#include <QDate>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+
+namespace {
+
+QPointer<frmCompany> g_chooser;
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QAction* makeEntry(QMenu* menu, const char* name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+} // namespace
+
+frmCompany::frmCompany(QWidget* parent)
+    : QWidget(parent) {
+    g_chooser = this;
+    setObjectName(QStringLiteral("frmCompany"));
+    setWindowTitle(QStringLiteral("Choose Company"));
+
+    auto* label = new QLabel(QStringLiteral("&Company:"), this);
+    cboCompanies = new QComboBox(this);
+    cboCompanies->setObjectName(QStringLiteral("cboCompanies"));
+    cboCompanies->setMinimumWidth(260);
+    cboCompanies->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    label->setBuddy(cboCompanies);
+
+    cmdOpen = makeButton(this, "cmdOpen", QStringLiteral("&Open"));
+    cmdOpen->setDefault(true);
+    cmdInternet = makeButton(this, "cmdInternet", QStringLiteral("Open for &Internet Sales"));
+    cmdAddC = makeButton(this, "cmdAddC", QStringLiteral("&New"));
+    cmdRemC = makeButton(this, "cmdRemC", QStringLiteral("&Delete"));
+    cmdRename = makeButton(this, "cmdRename", QStringLiteral("&Rename"));
+    cmdTools = makeButton(this, "cmdTools", QStringLiteral("&Tools"));
+    cmdHelp = makeButton(this, "cmdHelp", QStringLiteral("&Help"));
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(16, 16, 16, 16);
+    grid->setSpacing(8);
+    grid->addWidget(label, 0, 0, 1, 3);
+    grid->addWidget(cboCompanies, 1, 0, 1, 3);
+    grid->addWidget(cmdOpen, 2, 0);
+    grid->addWidget(cmdInternet, 2, 1, 1, 2);
+    grid->addWidget(cmdAddC, 3, 0);
+    grid->addWidget(cmdRemC, 3, 1);
+    grid->addWidget(cmdRename, 3, 2);
+    grid->addWidget(cmdTools, 4, 0);
+    grid->addWidget(cmdHelp, 4, 2);
+    grid->setRowStretch(5, 1);
+
+    mnuTools = new QMenu(QStringLiteral("Tools"), this);
+    mnuTools->setObjectName(QStringLiteral("mnuTools"));
+    mnuToolsInventory =
+        makeEntry(mnuTools, "mnuToolsInventory", QStringLiteral("&Export Current Inventory"));
+    mnuToolsDump = makeEntry(mnuTools, "mnuToolsDump", QStringLiteral("Process &Batch File"));
+    mnuToolsReports = makeEntry(mnuTools, "mnuToolsReports", QStringLiteral("&Save Report"));
+    mnuToolsStats = makeEntry(mnuTools, "mnuToolsStats", QStringLiteral("S&tatistics"));
+    mnuToolsTransferAll = makeEntry(mnuTools, "mnuToolsTransferAll",
+                                    QStringLiteral("Transfer &All Items to Storefront"));
+    mnuTools->addSeparator();
+    mnuToolsImport = makeEntry(mnuTools, "mnuToolsImport", QStringLiteral("I&mport Company"));
+    mnuToolsExport = makeEntry(mnuTools, "mnuToolsExport", QStringLiteral("E&xport Company"));
+    mnuTools->addSeparator();
+    mnuToolsCSV = makeEntry(mnuTools, "mnuToolsCSV", QStringLiteral("CSV E&ditor"));
+    mnuToolsUPC = makeEntry(mnuTools, "mnuToolsUPC", QStringLiteral("&UPC Barcode Generator"));
+    mnuToolsCode = makeEntry(mnuTools, "mnuToolsCode", QStringLiteral("&Code39 Barcode Generator"));
+    mnuTools->addSeparator();
+    mnuToolsSTransferSettings = makeEntry(mnuTools, "mnuToolsSTransferSettings",
+                                          QStringLiteral("St&orefront Transfer Settings"));
+    mnuToolsOptions = makeEntry(mnuTools, "mnuToolsOptions", QStringLiteral("O&ptions"));
+    // Tools whose windows are not part of this release yet stay visible but unavailable.
+    for (QAction* action : mnuTools->actions())
+        action->setEnabled(false);
+
+    connect(cmdOpen, &QPushButton::clicked, this, &frmCompany::cmdOpen_Click);
+    connect(cmdInternet, &QPushButton::clicked, this, &frmCompany::cmdInternet_Click);
+    connect(cmdAddC, &QPushButton::clicked, this, &frmCompany::cmdAddC_Click);
+    connect(cmdRemC, &QPushButton::clicked, this, &frmCompany::cmdRemC_Click);
+    connect(cmdRename, &QPushButton::clicked, this, &frmCompany::cmdRename_Click);
+    connect(cmdTools, &QPushButton::clicked, this, &frmCompany::cmdTools_Click);
+    connect(cmdHelp, &QPushButton::clicked, this, &frmCompany::cmdHelp_Click);
+
+    guarded(QStringLiteral("Form_Load"), [this] {
+        for (QWidget* control :
+             std::initializer_list<QWidget*>{cboCompanies, cmdOpen, cmdInternet, cmdAddC, cmdRemC,
+                                             cmdRename, cmdTools, cmdHelp})
+            applyControlColor(control);
+        paintsGradient(this, 1);
+    });
+    LoadComps();
+    resize(sizeHint().expandedTo(QSize(420, 230)));
+}
+
+frmCompany::~frmCompany() = default;
+
+frmCompany* frmCompany::instance() {
+    return g_chooser;
+}
+
+void frmCompany::LoadComps() {
+    guarded(QStringLiteral("LoadComps"), [this] {
+        const QString root = companyRoot();
+        if (root.isEmpty())
+            return;
+        const QStringList companies =
+            listCompanies(root); // a missing root leaves the box as it was
+        const QDate today = QDate::currentDate();
+        cboCompanies->clear();
+        for (const QString& company : companies) {
+            cboCompanies->addItem(company);
+            cboCompanies->setCurrentIndex(cboCompanies->count() - 1);
+            writeCompanyInfo(companyFolder(root, company), company, today);
+        }
+    });
+}
+
+bool frmCompany::companyChosen(const QString& message) {
+    if (!cboCompanies->currentText().isEmpty())
+        return true;
+    dialogs().message(this, message, QStringLiteral("Company"));
+    return false;
+}
+
+void frmCompany::cmdOpen_Click() {
+    guarded(QStringLiteral("cmdOpen_Click"), [this] {
+        if (!companyChosen(QStringLiteral("Please choose a company to open.")))
+            return;
+    });
+}
+
+void frmCompany::cmdInternet_Click() {
+    guarded(QStringLiteral("cmdInternet_Click"), [this] {
+        if (!companyChosen(QStringLiteral("Please choose a company to open.")))
+            return;
+    });
+}
+
+void frmCompany::cmdAddC_Click() {
+    guarded(QStringLiteral("cmdAddC_Click"), [this] {
+        const QString name =
+            dialogs().input(this, QStringLiteral("Name of new company:"), QStringLiteral("Name"));
+        if (name.isEmpty())
+            return;
+        if (!createCompany(companyRoot(), name)) {
+            dialogs().message(this, QStringLiteral("Error. Company not created."),
+                              QStringLiteral("Not Created"));
+            return;
+        }
+        dialogs().message(this, QStringLiteral("Company created."), QStringLiteral("Created"));
+        LoadComps();
+        cboCompanies->setCurrentIndex(
+            cboCompanies->findText(name, Qt::MatchFixedString | Qt::MatchCaseSensitive));
+    });
+}
+
+void frmCompany::cmdRemC_Click() {
+    guarded(QStringLiteral("cmdRemC_Click"), [this] {
+        const QString name = dialogs().input(this, QStringLiteral("Name of company to delete:"),
+                                             QStringLiteral("Name"), cboCompanies->currentText());
+        if (name.isEmpty())
+            return;
+        const QString question =
+            QStringLiteral("Are you sure you want to remove %1 and all items within %1?").arg(name);
+        if (dialogs().message(this, question, QStringLiteral("Confirm"), Dialogs::YesNo) !=
+            Dialogs::Yes)
+            return;
+        if (!deleteCompany(companyRoot(), name)) {
+            dialogs().message(this, QStringLiteral("Error. Company not deleted."),
+                              QStringLiteral("Not Deleted"));
+            return;
+        }
+        dialogs().message(this, QStringLiteral("Company deleted."), QStringLiteral("Deleted"));
+        LoadComps();
+    });
+}
+
+void frmCompany::cmdRename_Click() {
+    const QString oldName = cboCompanies->currentText();
+    if (oldName.isEmpty())
+        return;
+    QString newName;
+    const bool renamed = guarded(QStringLiteral("cmdRename_Click"), [&] {
+        newName = dialogs().input(this, QStringLiteral("Rename company %1 to:").arg(oldName),
+                                  QStringLiteral("Rename"));
+        if (!newName.isEmpty())
+            renameCompany(companyRoot(), oldName, newName);
+    });
+    if (newName.isEmpty())
+        return;
+    LoadComps();
+    if (renamed)
+        cboCompanies->setCurrentIndex(
+            cboCompanies->findText(newName, Qt::MatchFixedString | Qt::MatchCaseSensitive));
+}
+
+void frmCompany::cmdTools_Click() {
+    guarded(QStringLiteral("cmdTools_Click"), [this] { mnuTools->popup(QCursor::pos()); });
+}
+
+void frmCompany::cmdHelp_Click() {
+    guarded(QStringLiteral("cmdHelp_Click"), [] {
+        if (frmFrame* frame = frmFrame::instance())
+            frame->mnuHelp->popup(QCursor::pos());
+    });
+}
+
+QString selectedCompany() {
+    frmCompany* chooser = frmCompany::instance();
+    return chooser ? chooser->cboCompanies->currentText() : QString();
+}
+
+QString CompPath() {
+    return companyFolder(companyRoot(), selectedCompany());
+}

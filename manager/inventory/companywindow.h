@@ -52,7 +52,6 @@ public slots:
     void cmdRename_Click();
     void cmdTools_Click();
     void cmdHelp_Click();
-    void mnuToolsOptions_Click();
 
 private:
     bool companyChosen(const QString& message);

@@ -1,0 +1,266 @@
+#include "manager/shell/framewindow.h"
+
+#include "manager/inventory/companywindow.h"
+#include "manager/shell/dialogs.h"
+#include "manager/shell/settings.h"
+#include "manager/shell/twips.h"
+#include "manager/store/numbertext.h"
+#include "manager/store/runtimeerror.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace {
+
+frmFrame* g_frame = nullptr;
+
+// The maker's contact page.
+const char* const kContactPage = "https://www.brannocks.com/contactus.html";
+
+const QString kSettings = QStringLiteral("Settings");
+const char* const kPlacementKeys[4] = {"MLeft", "MTop", "MWidth", "MHeight"};
+
+QString helpProgramPath() {
+    QString name = QStringLiteral("tallyvane-help");
+#ifdef Q_OS_WIN
+    name += QStringLiteral(".exe");
+#endif
+    return QDir(QCoreApplication::applicationDirPath()).filePath(name);
+}
+
+} // namespace
+
+frmFrame::frmFrame(QWidget* parent)
+    : QMainWindow(parent) {
+    g_frame = this;
+    setObjectName(QStringLiteral("frmFrame"));
+    setWindowTitle(QStringLiteral("Brannock's Tallyvane"));
+    m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName(QStringLiteral("mdiArea"));
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdi);
+    buildMenus();
+    resize(800, 600);
+}
+
+frmFrame::~frmFrame() {
+    if (g_frame == this)
+        g_frame = nullptr;
+}
+
+frmFrame* frmFrame::instance() {
+    return g_frame;
+}
+
+QString frmFrame::frameCaption() {
+    return QStringLiteral("Brannock's Tallyvane v%1.%2")
+        .arg(TALLYVANE_VERSION_MAJOR)
+        .arg(TALLYVANE_VERSION_MINOR);
+}
+
+QString frmFrame::lockFilePath() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    // One program per user: the settings file names the user's installation.
+    const QString user = QString::number(qHash(settings::fileName()), 16);
+    return QDir(folder).filePath(QStringLiteral("tallyvane-%1.lock").arg(user));
+}
+
+void frmFrame::buildMenus() {
+    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuShow =
+        mnuFile->addAction(QStringLiteral("&Show Company Chooser"), this, &frmFrame::mnuShow_Click);
+    mnuShow->setObjectName(QStringLiteral("mnuShow"));
+    mnuFile->addSeparator();
+    mnuFileExit = mnuFile->addAction(QStringLiteral("E&xit"), this, &frmFrame::mnuFileExit_Click);
+    mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
+    mnuFileExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    // Ctrl+X in a text box cuts text; the frame only exits when no text box takes the key.
+    mnuFileExit->setShortcutContext(Qt::WindowShortcut);
+
+    mnuWindow = menuBar()->addMenu(QStringLiteral("&Window"));
+    mnuWindow->setObjectName(QStringLiteral("mnuWindow"));
+    connect(mnuWindow, &QMenu::aboutToShow, this, &frmFrame::refreshWindowMenu);
+
+    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuHelpHelp =
+        mnuHelp->addAction(QStringLiteral("&Open Help"), this, &frmFrame::mnuHelpHelp_Click);
+    mnuHelpHelp->setObjectName(QStringLiteral("mnuHelpHelp"));
+    mnuHelpSupport = mnuHelp->addAction(QStringLiteral("Support by &Email"), this,
+                                        &frmFrame::mnuHelpSupport_Click);
+    mnuHelpSupport->setObjectName(QStringLiteral("mnuHelpSupport"));
+    mnuHelpUpdate = mnuHelp->addAction(QStringLiteral("Check for &Updates"));
+    mnuHelpUpdate->setObjectName(QStringLiteral("mnuHelpUpdate"));
+    mnuHelpAbout = mnuHelp->addAction(QStringLiteral("&About"));
+    mnuHelpAbout->setObjectName(QStringLiteral("mnuHelpAbout"));
+    // The update check and the about box are not part of this release yet.
+    mnuHelpUpdate->setEnabled(false);
+    mnuHelpAbout->setEnabled(false);
+}
+
+void frmFrame::refreshWindowMenu() {
+    mnuWindow->clear();
+    mnuWindow->addAction(QStringLiteral("&Cascade"), m_mdi, &QMdiArea::cascadeSubWindows);
+    mnuWindow->addAction(QStringLiteral("&Tile"), m_mdi, &QMdiArea::tileSubWindows);
+    const QList<QMdiSubWindow*> windows = m_mdi->subWindowList();
+    if (!windows.isEmpty())
+        mnuWindow->addSeparator();
+    int number = 1;
+    for (QMdiSubWindow* window : windows) {
+        if (!window->isVisible())
+            continue;
+        const QString caption =
+            window->widget() ? window->widget()->windowTitle() : window->windowTitle();
+        QAction* action = mnuWindow->addAction(QStringLiteral("&%1 %2").arg(number++).arg(caption));
+        action->setCheckable(true);
+        action->setChecked(window == m_mdi->activeSubWindow());
+        connect(action, &QAction::triggered, this,
+                [this, window] { m_mdi->setActiveSubWindow(window); });
+    }
+}
+
+bool frmFrame::Form_Load() {
+    m_lock = std::make_unique<QLockFile>(lockFilePath());
+    m_lock->setStaleLockTime(0); // a lock left by a crashed program is taken over
+    if (!m_lock->tryLock(0)) {
+        m_lock.reset();
+        dialogs().message(this, QStringLiteral("Tallyvane is already open."),
+                          QStringLiteral("Tallyvane"));
+        close();
+        return false;
+    }
+    m_loaded = true;
+    restorePlacement();
+    setWindowTitle(frameCaption());
+    chooser();
+    return true;
+}
+
+void frmFrame::restorePlacement() {
+    if (settings::read(kSettings, QStringLiteral("MWState"), QStringLiteral("2")).trimmed() !=
+        QLatin1String("0")) {
+        showMaximized();
+        return;
+    }
+    const double perX = twipsPerPixelX();
+    const double perY = twipsPerPixelY();
+    const double defaults[4] = {0, 0, 800 * perX, 600 * perY};
+    const double per[4] = {perX, perY, perX, perY};
+    for (int i = 0; i < 4; ++i) {
+        const QString text =
+            settings::read(kSettings, QLatin1String(kPlacementKeys[i]), generalNumber(defaults[i]));
+        m_loadedTwips[i] = Val(text);
+        m_loadedPixels[i] = int(std::lround(m_loadedTwips[i] / per[i]));
+    }
+    setWindowState(Qt::WindowNoState);
+    move(m_loadedPixels[0], m_loadedPixels[1]);
+    resize(qMax(m_loadedPixels[2], 200), qMax(m_loadedPixels[3], 150));
+    m_loadedPixels[2] = width();
+    m_loadedPixels[3] = height();
+    show();
+}
+
+void frmFrame::storePlacement() {
+    if (isMinimized() || isMaximized() || isFullScreen()) {
+        settings::write(kSettings, QStringLiteral("MWState"), QStringLiteral("2"));
+        return;
+    }
+    const int pixels[4] = {x(), y(), width(), height()};
+    const double per[4] = {twipsPerPixelX(), twipsPerPixelY(), twipsPerPixelX(), twipsPerPixelY()};
+    for (int i = 0; i < 4; ++i) {
+        // An unmoved frame stores exactly what it read, so twips survive the pixel rounding.
+        const double twips = pixels[i] == m_loadedPixels[i] ? m_loadedTwips[i] : pixels[i] * per[i];
+        settings::write(kSettings, QLatin1String(kPlacementKeys[i]), generalNumber(twips));
+    }
+    settings::write(kSettings, QStringLiteral("MWState"), QStringLiteral("0"));
+}
+
+QMdiSubWindow* frmFrame::showChild(QWidget* window) {
+    QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+    if (!sub || sub->mdiArea() != m_mdi) {
+        sub = m_mdi->addSubWindow(window);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->setWindowIcon(windowIcon());
+        // A window that closes itself takes its border with it.
+        connect(window, &QObject::destroyed, sub, &QWidget::close);
+    }
+    window->show();
+    sub->show();
+    sub->raise();
+    m_mdi->setActiveSubWindow(sub);
+    return sub;
+}
+
+void frmFrame::hideChild(QWidget* window) {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget()))
+        sub->hide();
+    window->hide();
+}
+
+void frmFrame::showWindow(QWidget* window) {
+    if (frmFrame* frame = instance())
+        frame->showChild(window);
+    else
+        window->show();
+}
+
+frmCompany* frmFrame::chooser() {
+    if (!m_chooser) {
+        m_chooser = new frmCompany;
+        m_chooser->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    showChild(m_chooser);
+    return m_chooser;
+}
+
+void frmFrame::mnuShow_Click() {
+    guarded(QStringLiteral("mnuShow_Click"), [this] { chooser(); });
+}
+
+void frmFrame::mnuFileExit_Click() {
+    guarded(QStringLiteral("mnuFileExit_Click"), [this] { close(); });
+}
+
+void frmFrame::mnuHelpHelp_Click() {
+    guarded(QStringLiteral("mnuHelpHelp_Click"), [] {
+        const QString program = helpProgramPath();
+        if (!QFileInfo(program).isExecutable())
+            throw RuntimeError::fileNotFound();
+        if (!QProcess::startDetached(program, {}))
+            throw RuntimeError(5, QStringLiteral("Invalid procedure call or argument"));
+    });
+}
+
+void frmFrame::mnuHelpSupport_Click() {
+    guarded(QStringLiteral("mnuHelpSupport_Click"), [] {
+        if (!QDesktopServices::openUrl(QUrl(QString::fromLatin1(kContactPage))))
+            throw RuntimeError(5, QStringLiteral("Invalid procedure call or argument"));
+    });
+}
+
+void frmFrame::closeEvent(QCloseEvent* event) {
+    guarded(QStringLiteral("MDIForm_Unload"), [this] {
+        // A second instance closes without having loaded: it leaves the placement alone.
+        if (m_loaded)
+            storePlacement();
+        m_mdi->closeAllSubWindows();
+    });
+    m_loaded = false;
+    m_lock.reset();
+    event->accept();
+    QCoreApplication::quit();
+}

@@ -3,6 +3,8 @@
 #include <QLockFile>
 #include <QMainWindow>
 
+#include <QPointer>
+
 #include <memory>
 
 class QAction;
@@ -26,8 +28,15 @@ public:
     // the caller ends the program), restores the placement, sets the caption, shows the chooser.
     bool Form_Load();
 
-    // Shows a window as a child window inside the frame.
+    // Shows a window as a child window inside the frame (again, when it was hidden).
     QMdiSubWindow* showChild(QWidget* window);
+    // Hides a window together with the child-window border around it.
+    static void hideChild(QWidget* window);
+    // Shows a window inside the frame when there is one, else as a window of its own.
+    static void showWindow(QWidget* window);
+
+    // "Brannock's Tallyvane v" + major + "." + minor.
+    static QString frameCaption();
     // The company chooser, loaded on first use.
     frmCompany* chooser();
     QMdiArea* mdiArea() const { return m_mdi; }
@@ -51,8 +60,6 @@ public slots:
     void mnuFileExit_Click();
     void mnuHelpHelp_Click();
     void mnuHelpSupport_Click();
-    void mnuHelpUpdate_Click();
-    void mnuHelpAbout_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -63,7 +70,7 @@ private:
     void restorePlacement();
 
     QMdiArea* m_mdi = nullptr;
-    frmCompany* m_chooser = nullptr;
+    QPointer<frmCompany> m_chooser;
     std::unique_ptr<QLockFile> m_lock;
     bool m_loaded = false;
     // The placement read at load, so that an unmoved frame stores exactly what it read.

@@ -1,0 +1,250 @@
+#include "manager/inventory/companywindow.h"
+#include "manager/sales/periodfiles.h"
+#include "manager/shell/settings.h"
+#include "manager/store/recordfile.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/testenvironment.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMenu>
+#include <QTest>
+
+namespace {
+QStringList boxItems(const frmCompany& chooser) {
+    QStringList names;
+    for (int i = 0; i < chooser.cboCompanies->count(); ++i)
+        names << chooser.cboCompanies->itemText(i);
+    return names;
+}
+
+QStringList entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                                  QDir::Name);
+}
+
+void setLogging(const char* daily, const char* monthly) {
+    settings::write(QStringLiteral("Log"), QStringLiteral("Daily"), QLatin1String(daily));
+    settings::write(QStringLiteral("Log"), QStringLiteral("Monthly"), QLatin1String(monthly));
+}
+} // namespace
+
+class CompanyWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void anEmptyRootGivesAnEmptyBoxAndOpenAsksForACompany() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        frmCompany chooser;
+        QCOMPARE(chooser.windowTitle(), QStringLiteral("Choose Company"));
+        QCOMPARE(chooser.cboCompanies->count(), 0);
+        chooser.cmdOpen_Click();
+        chooser.cmdInternet_Click();
+        QCOMPARE(dialogs.messages(), (QStringList{"Please choose a company to open.",
+                                                  "Please choose a company to open."}));
+        QCOMPARE(dialogs.shown.at(0).title, QStringLiteral("Company"));
+        QCOMPARE(dialogs.shown.at(0).buttons, int(Dialogs::OkOnly));
+    }
+
+    void companiesAreListedWithTheLastOneSelectedAndInfoRecorded() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        const QString b = env.makeCompany("bravo");
+        env.makeCompany("Alpha");
+        env.makeCompany("charlie");
+        frmCompany chooser;
+        QCOMPARE(boxItems(chooser), (QStringList{"Alpha", "bravo", "charlie"}));
+        QCOMPARE(chooser.cboCompanies->currentText(), QStringLiteral("charlie"));
+        QCOMPARE(selectedCompany(), QStringLiteral("charlie"));
+        QCOMPARE(CompPath(), env.root() + "charlie/");
+
+        const QDate today = QDate::currentDate();
+        const QString date = QLocale::system().toString(today, QLocale::ShortFormat);
+        const QByteArray expected = "Info\\Company=bravo\r\nInfo\\Date=" + date.toUtf8() + "\r\n";
+        QCOMPARE(TestEnvironment::readBytes(dailyPeriodFile(b, today)), expected);
+        QCOMPARE(TestEnvironment::readBytes(monthlyPeriodFile(b, today)), expected);
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+
+    void loggingOffTouchesNoFile() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        setLogging("0", "0");
+        const QString folder = env.makeCompany("Shop");
+        frmCompany chooser;
+        QCOMPARE(boxItems(chooser), QStringList{"Shop"});
+        QVERIFY(entries(folder + "Reports").isEmpty());
+
+        setLogging("0", "1");
+        chooser.LoadComps();
+        QCOMPARE(
+            entries(folder + "Reports"),
+            QStringList{QFileInfo(monthlyPeriodFile(folder, QDate::currentDate())).fileName()});
+    }
+
+    void aMissingRootLeavesTheBoxAsItWasAndReportsIt() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        env.makeCompany("Shop");
+        frmCompany chooser;
+        settings::write(QStringLiteral("Path"), QStringLiteral("Company"),
+                        env.base() + "/nowhere/");
+        chooser.LoadComps();
+        QCOMPARE(boxItems(chooser), QStringList{"Shop"});
+        QCOMPARE(
+            dialogs.messages(),
+            QStringList{"Unexpected error in procedure: LoadComps\nError #76: Path not found"});
+    }
+
+    void newMakesAnEmptyCompanyAndSelectsIt() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        setLogging("0", "0");
+        env.makeCompany("Zulu");
+        frmCompany chooser;
+        dialogs.inputAnswers << "Acme Café";
+        chooser.cmdAddC_Click();
+        QCOMPARE(dialogs.shown.at(0).kind, QStringLiteral("input"));
+        QCOMPARE(dialogs.shown.at(0).text, QStringLiteral("Name of new company:"));
+        QCOMPARE(dialogs.shown.at(0).title, QStringLiteral("Name"));
+        QCOMPARE(dialogs.shown.at(0).defaultText, QString());
+        QCOMPARE(dialogs.messages(), QStringList{"Company created."});
+        QCOMPARE(dialogs.shown.at(1).title, QStringLiteral("Created"));
+        QCOMPARE(entries(env.root() + "Acme Café"), (QStringList{"Logs", "Reports"}));
+        QVERIFY(entries(env.root() + "Acme Café/Logs").isEmpty());
+        QCOMPARE(chooser.cboCompanies->currentText(), QStringLiteral("Acme Café"));
+        QCOMPARE(boxItems(chooser), (QStringList{"Acme Café", "Zulu"}));
+    }
+
+    void newRefusesExistingAndUnsafeNames() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        env.makeCompany("Shop");
+        frmCompany chooser;
+        dialogs.inputAnswers << "Shop"
+                             << "../Outside"
+                             << "";
+        chooser.cmdAddC_Click();
+        chooser.cmdAddC_Click();
+        chooser.cmdAddC_Click(); // Cancel: silent
+        const QStringList messages = dialogs.messages();
+        QCOMPARE(messages.size(), 4);
+        QVERIFY(messages.at(0).startsWith("Unexpected error in procedure: CreateFolder\nError #"));
+        QCOMPARE(messages.at(1), QStringLiteral("Error. Company not created."));
+        QCOMPARE(
+            messages.at(2),
+            QStringLiteral(
+                "Unexpected error in procedure: CreateFolder\nError #52: Bad file name or number"));
+        QCOMPARE(messages.at(3), QStringLiteral("Error. Company not created."));
+        QCOMPARE(dialogs.shown.at(2).title, QStringLiteral("Not Created"));
+        QVERIFY(!QFileInfo::exists(env.base() + "/Outside"));
+        QCOMPARE(entries(env.root()), QStringList{"Shop"});
+        QCOMPARE(boxItems(chooser), QStringList{"Shop"});
+    }
+
+    void deleteAsksWithTheNameTwiceAndOnlyYesDeletes() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        env.makeCompany("Alpha");
+        env.makeCompany("Beta");
+        frmCompany chooser;
+        dialogs.inputAnswers << "Alpha"
+                             << "Alpha";
+        dialogs.messageAnswers << Dialogs::No << Dialogs::Yes;
+        chooser.cmdRemC_Click();
+        QCOMPARE(dialogs.shown.at(0).defaultText, QStringLiteral("Beta"));
+        QCOMPARE(dialogs.shown.at(0).text, QStringLiteral("Name of company to delete:"));
+        QCOMPARE(
+            dialogs.shown.at(1).text,
+            QStringLiteral("Are you sure you want to remove Alpha and all items within Alpha?"));
+        QCOMPARE(dialogs.shown.at(1).title, QStringLiteral("Confirm"));
+        QCOMPARE(dialogs.shown.at(1).buttons, int(Dialogs::YesNo));
+        QVERIFY(QFileInfo::exists(env.root() + "Alpha"));
+
+        chooser.cmdRemC_Click();
+        QVERIFY(!QFileInfo::exists(env.root() + "Alpha"));
+        QCOMPARE(dialogs.messages().last(), QStringLiteral("Company deleted."));
+        QCOMPARE(dialogs.shown.last().title, QStringLiteral("Deleted"));
+        QCOMPARE(boxItems(chooser), QStringList{"Beta"});
+    }
+
+    void deleteRefusesANameOutsideTheRoot() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        env.makeCompany("Shop");
+        frmCompany chooser;
+        dialogs.inputAnswers << "..";
+        dialogs.messageAnswers << Dialogs::Yes;
+        chooser.cmdRemC_Click();
+        QCOMPARE(
+            dialogs.messages().mid(1),
+            (QStringList{
+                "Unexpected error in procedure: DeleteFolder\nError #52: Bad file name or number",
+                "Error. Company not deleted."}));
+        QVERIFY(QFileInfo::exists(env.root() + "Shop"));
+    }
+
+    void renameCopiesThenRemovesTheOldFolder() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        setLogging("0", "0");
+        const QString old = env.makeCompany("Old");
+        TestEnvironment::writeBytes(old + "Main", "Titles\\Hat=H1\r\n");
+        frmCompany chooser;
+        dialogs.inputAnswers << "New";
+        chooser.cmdRename_Click();
+        QCOMPARE(dialogs.shown.at(0).text, QStringLiteral("Rename company Old to:"));
+        QCOMPARE(dialogs.shown.at(0).title, QStringLiteral("Rename"));
+        QCOMPARE(dialogs.messages(), QStringList());
+        QVERIFY(!QFileInfo::exists(old));
+        QCOMPARE(TestEnvironment::readBytes(env.root() + "New/Main"),
+                 QByteArray("Titles\\Hat=H1\r\n"));
+        QCOMPARE(chooser.cboCompanies->currentText(), QStringLiteral("New"));
+    }
+
+    void renameOntoAnExistingCompanyChangesNothing() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        setLogging("0", "0");
+        const QString a = env.makeCompany("A");
+        const QString b = env.makeCompany("B");
+        TestEnvironment::writeBytes(a + "Main", "Titles\\Hat=H1\r\n");
+        TestEnvironment::writeBytes(b + "Main", "Titles\\Cap=C1\r\n");
+        frmCompany chooser;
+        chooser.cboCompanies->setCurrentIndex(0);
+        dialogs.inputAnswers << "B";
+        chooser.cmdRename_Click();
+        QCOMPARE(
+            dialogs.messages(),
+            QStringList{
+                "Unexpected error in procedure: cmdRename_Click\nError #58: File already exists"});
+        QCOMPARE(TestEnvironment::readBytes(a + "Main"), QByteArray("Titles\\Hat=H1\r\n"));
+        QCOMPARE(TestEnvironment::readBytes(b + "Main"), QByteArray("Titles\\Cap=C1\r\n"));
+        QCOMPARE(boxItems(chooser), (QStringList{"A", "B"}));
+
+        // An empty box or an empty answer does nothing.
+        dialogs.inputAnswers << "";
+        chooser.cmdRename_Click();
+        QCOMPARE(entries(env.root()), (QStringList{"A", "B"}));
+    }
+
+    void toolsMenuHoldsEveryEntryInOrder() {
+        TestEnvironment env;
+        frmCompany chooser;
+        QStringList captions;
+        for (const QAction* action : chooser.mnuTools->actions())
+            captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        QCOMPARE(captions,
+                 (QStringList{"&Export Current Inventory", "Process &Batch File", "&Save Report",
+                              "S&tatistics", "Transfer &All Items to Storefront", "-",
+                              "I&mport Company", "E&xport Company", "-", "CSV E&ditor",
+                              "&UPC Barcode Generator", "&Code39 Barcode Generator", "-",
+                              "St&orefront Transfer Settings", "O&ptions"}));
+    }
+};
+
+QTEST_MAIN(CompanyWindowTest)
+#include "tst_companywindow.moc"

@@ -1,0 +1,162 @@
+#include "manager/inventory/companywindow.h"
+#include "manager/shell/framewindow.h"
+#include "manager/shell/settings.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/testenvironment.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+namespace {
+QString setting(const char* key) {
+    return settings::read(QStringLiteral("Settings"), QLatin1String(key), QStringLiteral("unset"));
+}
+
+void storeNormalPlacement(const QString& left, const QString& top, const QString& width,
+                          const QString& height) {
+    settings::write(QStringLiteral("Settings"), QStringLiteral("MWState"), QStringLiteral("0"));
+    settings::write(QStringLiteral("Settings"), QStringLiteral("MLeft"), left);
+    settings::write(QStringLiteral("Settings"), QStringLiteral("MTop"), top);
+    settings::write(QStringLiteral("Settings"), QStringLiteral("MWidth"), width);
+    settings::write(QStringLiteral("Settings"), QStringLiteral("MHeight"), height);
+}
+
+QStringList captions(const QMenu* menu) {
+    QStringList texts;
+    for (const QAction* action : menu->actions())
+        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return texts;
+}
+} // namespace
+
+class FrameWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void firstRunOpensMaximisedWithTheChooser() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        frmFrame frame;
+        QVERIFY(frame.Form_Load());
+        QVERIFY(frame.isMaximized());
+        QCOMPARE(frame.windowTitle(), QStringLiteral("Brannock's Tallyvane v1.0"));
+        QVERIFY(frame.chooser());
+        QCOMPARE(frame.mdiArea()->subWindowList().size(), 1);
+        QCOMPARE(frame.mdiArea()->subWindowList().first()->widget()->windowTitle(),
+                 QStringLiteral("Choose Company"));
+        frame.close();
+        QCOMPARE(setting("MWState"), QStringLiteral("2"));
+        QCOMPARE(setting("MLeft"), QStringLiteral("unset"));
+    }
+
+    void menusHoldTheirEntriesInOrder() {
+        TestEnvironment env;
+        frmFrame frame;
+        QStringList bar;
+        for (const QAction* action : frame.menuBar()->actions())
+            bar << action->text();
+        QCOMPARE(bar, (QStringList{"&File", "&Window", "&Help"}));
+        QCOMPARE(captions(frame.mnuFile), (QStringList{"&Show Company Chooser", "-", "E&xit"}));
+        QCOMPARE(frame.mnuFileExit->shortcut(), QKeySequence(QStringLiteral("Ctrl+X")));
+        QCOMPARE(captions(frame.mnuHelp),
+                 (QStringList{"&Open Help", "Support by &Email", "Check for &Updates", "&About"}));
+    }
+
+    void normalPlacementSurvivesARestartExactly() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        storeNormalPlacement("300", "300", "9000", "7000");
+        {
+            frmFrame frame;
+            QVERIFY(frame.Form_Load());
+            QVERIFY(!frame.isMaximized());
+            QCOMPARE(frame.pos(), QPoint(20, 20)); // 15 twips per pixel at 96 dpi
+            frame.close();
+        }
+        QCOMPARE(setting("MWState"), QStringLiteral("0"));
+        QCOMPARE(setting("MLeft"), QStringLiteral("300"));
+        QCOMPARE(setting("MTop"), QStringLiteral("300"));
+        QCOMPARE(setting("MWidth"), QStringLiteral("9000"));
+        QCOMPARE(setting("MHeight"), QStringLiteral("7000"));
+    }
+
+    void aMovedFrameStoresItsNewPlacementInTwips() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        storeNormalPlacement("300", "300", "9000", "7000");
+        frmFrame frame;
+        QVERIFY(frame.Form_Load());
+        frame.move(40, 50);
+        frame.resize(700, 500);
+        frame.close();
+        QCOMPARE(setting("MLeft"), QStringLiteral("600"));
+        QCOMPARE(setting("MTop"), QStringLiteral("750"));
+        QCOMPARE(setting("MWidth"), QStringLiteral("10500"));
+        QCOMPARE(setting("MHeight"), QStringLiteral("7500"));
+    }
+
+    void aFrameClosedMaximisedOnlyStoresTheState() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        storeNormalPlacement("300", "300", "9000", "7000");
+        frmFrame frame;
+        QVERIFY(frame.Form_Load());
+        frame.showMaximized();
+        frame.close();
+        QCOMPARE(setting("MWState"), QStringLiteral("2"));
+        QCOMPARE(setting("MLeft"), QStringLiteral("300"));
+    }
+
+    void aSecondInstanceIsRefusedAndStoresNothing() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        frmFrame first;
+        QVERIFY(first.Form_Load());
+        storeNormalPlacement("1", "2", "3", "4");
+        {
+            frmFrame second;
+            QVERIFY(!second.Form_Load());
+            QCOMPARE(dialogs.messages(), QStringList{"Tallyvane is already open."});
+            QCOMPARE(dialogs.shown.first().title, QStringLiteral("Tallyvane"));
+            QVERIFY(second.mdiArea()->subWindowList().isEmpty());
+        }
+        QCOMPARE(setting("MWState"), QStringLiteral("0"));
+        QCOMPARE(setting("MLeft"), QStringLiteral("1"));
+        first.close();
+        // Once the first one has closed, the program opens again.
+        frmFrame third;
+        QVERIFY(third.Form_Load());
+        third.close();
+    }
+
+    void aMissingHelpProgramGivesTheStandardError() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        frmFrame frame;
+        frame.mnuHelpHelp_Click();
+        QCOMPARE(
+            dialogs.messages(),
+            QStringList{
+                "Unexpected error in procedure: mnuHelpHelp_Click\nError #53: File not found"});
+        QCOMPARE(dialogs.shown.first().title, QStringLiteral("Tallyvane"));
+        QCOMPARE(dialogs.shown.first().icon, int(Dialogs::Critical));
+    }
+
+    void theChooserComesBackAfterItWasClosed() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        frmFrame frame;
+        QVERIFY(frame.Form_Load());
+        frame.chooser()->close();
+        QTRY_COMPARE(frame.mdiArea()->subWindowList().size(), 0);
+        frame.mnuShow_Click();
+        QCOMPARE(frame.mdiArea()->subWindowList().size(), 1);
+        QVERIFY(frame.mdiArea()->subWindowList().first()->isVisible());
+        frame.close();
+    }
+};
+
+QTEST_MAIN(FrameWindowTest)
+#include "tst_framewindow.moc"
