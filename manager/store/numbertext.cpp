@@ -1,5 +1,9 @@
 #include "manager/store/numbertext.h"
 
+#include "manager/store/runtimeerror.h"
+
+#include <QLocale>
+
 #include <cmath>
 
 namespace {
@@ -76,4 +80,24 @@ QString generalNumber(double value)
     if (value == 0 || std::isnan(value))
         return QStringLiteral("0");
     return QString::number(value, 'G', 15); // C locale: "." is the decimal point
+}
+
+qint32 CInt(const QString& text)
+{
+    const QString number = text.trimmed();
+    double value = 0;
+    bool ok = false;
+    if (number.startsWith(QLatin1String("&H"), Qt::CaseInsensitive)) {
+        value = double(number.mid(2).toLongLong(&ok, 16));
+    } else if (number.startsWith(QLatin1String("&O"), Qt::CaseInsensitive)) {
+        value = double(number.mid(2).toLongLong(&ok, 8));
+    } else {
+        value = QLocale::c().toDouble(number, &ok);
+    }
+    if (!ok || std::isnan(value))
+        throw RuntimeError::typeMismatch();
+    const double whole = std::nearbyint(value); // the default rounding mode: halves to even
+    if (whole < -2147483648.0 || whole > 2147483647.0)
+        throw RuntimeError::overflow();
+    return qint32(whole);
 }
