@@ -28,11 +28,32 @@ double timeMs(const std::function<void()>& body) {
     return timer.nsecsElapsed() / 1e6;
 }
 
+// bench/storebench.cpp
+void benchGetIniString(const QString& workFolder);
+void benchWriteIniString(const QString& workFolder);
+void benchWritesOneByOne(const QString& workFolder);
+void benchWritesOneRewrite(const QString& workFolder);
+
+// bench/itembench.cpp
+void benchListItems(const QString& workFolder);
+void benchSaveItem(const QString& workFolder);
+
+// bench/salebench.cpp
+void benchSale(const QString& workFolder);
+
 namespace {
 
 // Each case lives in its own source file; add it here.
 QList<BenchCase> benchCases() {
-    return {};
+    return {
+        {QStringLiteral("get_ini_string"), benchGetIniString},
+        {QStringLiteral("write_ini_string"), benchWriteIniString},
+        {QStringLiteral("writes_one_by_one"), benchWritesOneByOne},
+        {QStringLiteral("writes_one_rewrite"), benchWritesOneRewrite},
+        {QStringLiteral("list_items"), benchListItems},
+        {QStringLiteral("save_item"), benchSaveItem},
+        {QStringLiteral("sale"), benchSale},
+    };
 }
 
 } // namespace

@@ -19,9 +19,23 @@ QString helpText() {
 
 } // namespace
 
+// cli/salescommands.cpp
+CliCommand saleCommand();
+CliCommand statsCommand();
+CliCommand reportCommand();
+// cli/servercommands.cpp
+CliCommand serveCommand();
+CliCommand sendCommand();
+
 const QList<CliCommand>& cliCommands() {
     // Each command lives in its own source file; add it here.
-    static const QList<CliCommand> commands = {};
+    static const QList<CliCommand> commands = {
+        saleCommand(),
+        statsCommand(),
+        reportCommand(),
+        serveCommand(),
+        sendCommand(),
+    };
     return commands;
 }
 

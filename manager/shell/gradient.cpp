@@ -9,35 +9,51 @@
 #include <cmath>
 
 namespace {
-QColor settingColor(const QString& key, const QColor& fallback)
-{
-    const QColor color(settings::read(QStringLiteral("Graphical"), key, QString()));
-    return color.isValid() ? color : fallback;
+QColor settingColor(const QString& key, const QColor& fallback) {
+    QColor color(settings::read(QStringLiteral("Graphical"), key, QString()));
+    if (!color.isValid())
+        return fallback;
+    color.setAlpha(255); // a see-through band would show the bands drawn before it
+    return color;
 }
 
-int channel(int first, int second, double t)
-{
+int channel(int first, int second, double t) {
     // std::nearbyint rounds halves to the even neighbour in the default rounding mode.
     const double value = first * (255.0 - t) / 255.0 + second * t / 255.0;
     return std::clamp(static_cast<int>(std::nearbyint(value)), 0, 255);
 }
 } // namespace
 
-QColor gradientFirstColor() { return settingColor(QStringLiteral("Color1"), QColor(0, 127, 255)); }
-QColor gradientSecondColor() { return settingColor(QStringLiteral("Color2"), QColor(255, 255, 255)); }
-QColor controlColor() { return settingColor(QStringLiteral("Controls"), QColor(192, 223, 255)); }
+QColor defaultGradientFirstColor() {
+    return QColor(0, 127, 255);
+}
+QColor defaultGradientSecondColor() {
+    return QColor(255, 255, 255);
+}
+QColor defaultControlColor() {
+    return QColor(192, 223, 255);
+}
 
-QColor gradientStepColor(const QColor& first, const QColor& second, double step, double scale)
-{
+QColor gradientFirstColor() {
+    return settingColor(QStringLiteral("Color1"), defaultGradientFirstColor());
+}
+QColor gradientSecondColor() {
+    return settingColor(QStringLiteral("Color2"), defaultGradientSecondColor());
+}
+QColor controlColor() {
+    return settingColor(QStringLiteral("Controls"), defaultControlColor());
+}
+
+QColor gradientStepColor(const QColor& first, const QColor& second, double step, double scale) {
     const double t = scale > 0 ? 255.0 * step / scale : 0.0;
     return QColor(channel(first.red(), second.red(), t), channel(first.green(), second.green(), t),
                   channel(first.blue(), second.blue(), t));
 }
 
 void paintGradient(QPainter& painter, const QSize& pixels, double pixelsPerUnit, int direction,
-                   const QColor& first, const QColor& second)
-{
-    if (pixels.width() <= 0 || pixels.height() <= 0 || pixelsPerUnit <= 0 || direction < 0 || direction > 4)
+                   const QColor& first, const QColor& second) {
+    if (pixels.width() <= 0 || pixels.height() <= 0 || pixelsPerUnit <= 0 || direction < 0 ||
+        direction > 4)
         return;
     const double w = pixels.width() / pixelsPerUnit;
     const double h = pixels.height() / pixelsPerUnit;
@@ -84,9 +100,20 @@ void paintGradient(QPainter& painter, const QSize& pixels, double pixelsPerUnit,
     case 4: {
         const double r = std::min(w / 2, h / 2);
         const QPointF centre(w / 2, h / 2);
+        // A circle no wider than its 18-pixel pen is a filled disc; stroked, it would leave a hole
+        // in the middle (and nothing at radius 0), so the centre would miss the first colour.
+        const double halfPen = 9.0 / pixelsPerUnit;
         for (double i = r; i >= 0; i -= 1) {
             stroke(i, r);
-            painter.drawEllipse(centre, i, i);
+            if (i > halfPen) {
+                painter.drawEllipse(centre, i, i);
+                continue;
+            }
+            painter.save();
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(pen.color());
+            painter.drawEllipse(centre, i + halfPen, i + halfPen);
+            painter.restore();
         }
         break;
     }

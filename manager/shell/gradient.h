@@ -14,6 +14,10 @@ class QPainter;
 QColor gradientFirstColor();
 QColor gradientSecondColor();
 QColor controlColor();
+// The colours used while none is stored.
+QColor defaultGradientFirstColor();
+QColor defaultGradientSecondColor();
+QColor defaultControlColor();
 
 // The colour of step i of S: channel = first * (255 - t) / 255 + second * t / 255 with
 // t = 255 * i / S, rounded with halves to even.

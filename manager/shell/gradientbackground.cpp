@@ -3,6 +3,7 @@
 #include "manager/shell/gradient.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -13,6 +14,8 @@
 #include <QWidget>
 
 namespace {
+const char* const coloredControlProperty = "tallyvaneControlColor";
+
 // Keeps the drawn picture (persistent drawing) and draws it again on every resize.
 class GradientPainter : public QObject {
 public:
@@ -20,15 +23,21 @@ public:
         : QObject(window)
         , m_window(window)
         , m_direction(direction)
-        , m_unit(unit)
-    {
+        , m_unit(unit) {
         window->setAttribute(Qt::WA_StyledBackground, false);
         window->installEventFilter(this);
+        painters().append(this);
         redraw();
     }
 
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
+    ~GradientPainter() override { painters().removeOne(this); }
+
+    static QList<GradientPainter*>& painters() {
+        static QList<GradientPainter*> all;
+        return all;
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == m_window) {
             if (event->type() == QEvent::Resize || event->type() == QEvent::Show)
                 redraw();
@@ -40,9 +49,7 @@ public:
         return QObject::eventFilter(watched, event);
     }
 
-private:
-    void redraw()
-    {
+    void redraw() {
         const QSize size = m_window->size();
         if (size.isEmpty())
             return; // a zero-sized (minimised) window keeps what it had
@@ -53,12 +60,14 @@ private:
         QPainter painter(&picture);
         const double pixelsPerUnit =
             m_unit == GradientUnit::Pixel ? 1.0 : m_window->logicalDpiX() / 25.4;
-        paintGradient(painter, size, pixelsPerUnit, m_direction, gradientFirstColor(), gradientSecondColor());
+        paintGradient(painter, size, pixelsPerUnit, m_direction, gradientFirstColor(),
+                      gradientSecondColor());
         painter.end();
         m_picture = picture;
         m_window->update();
     }
 
+private:
     QWidget* m_window;
     int m_direction;
     GradientUnit m_unit;
@@ -66,21 +75,28 @@ private:
 };
 } // namespace
 
-void paintsGradient(QWidget* window, int direction, GradientUnit unit)
-{
+void paintsGradient(QWidget* window, int direction, GradientUnit unit) {
     new GradientPainter(window, direction, unit);
 }
 
-void applyControlColor(QWidget* control)
-{
+void applyControlColor(QWidget* control) {
     const QColor color = controlColor();
     QPalette palette = control->palette();
     palette.setColor(QPalette::Button, color);
     palette.setColor(QPalette::Base, color);
-    if (qobject_cast<QLabel*>(control) || qobject_cast<QCheckBox*>(control)
-        || qobject_cast<QRadioButton*>(control)) {
+    if (qobject_cast<QLabel*>(control) || qobject_cast<QCheckBox*>(control) ||
+        qobject_cast<QRadioButton*>(control)) {
         palette.setColor(QPalette::Window, color);
         control->setAutoFillBackground(true);
     }
     control->setPalette(palette);
+    control->setProperty(coloredControlProperty, true);
+}
+
+void refreshWindowColors() {
+    for (GradientPainter* painter : GradientPainter::painters())
+        painter->redraw();
+    for (QWidget* widget : QApplication::allWidgets())
+        if (widget->property(coloredControlProperty).toBool())
+            applyControlColor(widget);
 }

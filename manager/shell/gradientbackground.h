@@ -9,3 +9,7 @@ void paintsGradient(QWidget* window, int direction, GradientUnit unit = Gradient
 
 // Gives the controls of a window the control colour (buttons, combo boxes, ... as listed).
 void applyControlColor(QWidget* control);
+
+// Paints every gradient background again and gives every control coloured by applyControlColor
+// the control colour again: after the colours in the settings changed.
+void refreshWindowColors();

@@ -6,6 +6,7 @@
 #include "manager/store/runtimeerror.h"
 
 #include <QLabel>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -16,8 +17,7 @@ namespace {
 // The outline is a circle 493 pixels across at 15 twips per pixel.
 constexpr double outlineTwips = 493.0 * 15.0;
 
-QString platformText()
-{
+QString platformText() {
 #if defined(Q_OS_WIN)
     return QStringLiteral("For Windows");
 #elif defined(Q_OS_MACOS)
@@ -28,8 +28,7 @@ QString platformText()
 }
 
 QLabel* centredLabel(QWidget* parent, const QString& name, const QString& text, double pointScale,
-                     bool bold)
-{
+                     bool bold) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     label->setAlignment(Qt::AlignCenter);
@@ -41,20 +40,22 @@ QLabel* centredLabel(QWidget* parent, const QString& name, const QString& text, 
     return label;
 }
 
-int wholeTwips(double twipsPerPixel) { return std::max(1, static_cast<int>(std::lround(twipsPerPixel))); }
+int wholeTwips(double twipsPerPixel) {
+    return std::max(1, static_cast<int>(std::lround(twipsPerPixel)));
+}
 } // namespace
 
-QRect formRegionRect(double sx, double sy, int x0, int y0, int twipsX, int twipsY)
-{
-    const int right = x0 + static_cast<int>(std::nearbyint(sx * outlineTwips / std::max(1, twipsX)));
-    const int bottom = y0 + static_cast<int>(std::nearbyint(sy * outlineTwips / std::max(1, twipsY)));
+QRect formRegionRect(double sx, double sy, int x0, int y0, int twipsX, int twipsY) {
+    const int right =
+        x0 + static_cast<int>(std::nearbyint(sx * outlineTwips / std::max(1, twipsX)));
+    const int bottom =
+        y0 + static_cast<int>(std::nearbyint(sy * outlineTwips / std::max(1, twipsY)));
     return QRect(QPoint(x0, y0), QPoint(right - 1, bottom - 1));
 }
 
 frmSplash::frmSplash(QWidget* parent, StartUpdateCheck startUpdateCheck)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
-    , m_startUpdateCheck(std::move(startUpdateCheck))
-{
+    , m_startUpdateCheck(std::move(startUpdateCheck)) {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QStringLiteral("Brannock's Tallyvane"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -64,24 +65,29 @@ frmSplash::frmSplash(QWidget* parent, StartUpdateCheck startUpdateCheck)
 
 frmSplash::~frmSplash() = default;
 
-void frmSplash::buildControls()
-{
+void frmSplash::buildControls() {
     tmrTimer = new QTimer(this);
     tmrTimer->setObjectName(QStringLiteral("tmrTimer"));
     tmrTimer->setInterval(2000);
     connect(tmrTimer, &QTimer::timeout, this, &frmSplash::tmrTimer_Timer);
 
-    lblCompanyProduct = centredLabel(this, QStringLiteral("lblCompanyProduct"), QStringLiteral("Brannock's"), 1.2, false);
-    lblProductName = centredLabel(this, QStringLiteral("lblProductName"), QStringLiteral("Tallyvane"), 2.6, true);
+    lblCompanyProduct = centredLabel(this, QStringLiteral("lblCompanyProduct"),
+                                     QStringLiteral("Brannock's"), 1.2, false);
+    lblProductName = centredLabel(this, QStringLiteral("lblProductName"),
+                                  QStringLiteral("Tallyvane"), 2.6, true);
     lblPlatform = centredLabel(this, QStringLiteral("lblPlatform"), platformText(), 1.1, false);
-    lblVersion = centredLabel(this, QStringLiteral("lblVersion"), QStringLiteral("Version"), 1.1, true);
-    lblStatus = centredLabel(this, QStringLiteral("lblStatus"), QStringLiteral("Loading..."), 1.0, false);
-    lblDisclaimer = centredLabel(this, QStringLiteral("lblDisclaimer"),
-                                 QStringLiteral("This program is provided as is, without warranty of "
-                                                "any kind. Keep copies of your company folders."),
-                                 0.8, false);
+    lblVersion =
+        centredLabel(this, QStringLiteral("lblVersion"), QStringLiteral("Version"), 1.1, true);
+    lblStatus =
+        centredLabel(this, QStringLiteral("lblStatus"), QStringLiteral("Loading..."), 1.0, false);
+    lblDisclaimer =
+        centredLabel(this, QStringLiteral("lblDisclaimer"),
+                     QStringLiteral("This program is provided as is, without warranty of "
+                                    "any kind. Keep copies of your company folders."),
+                     0.8, false);
     Label1 = centredLabel(this, QStringLiteral("Label1"),
-                          QStringLiteral("Copyright \u00A9 Brannock's. All rights reserved."), 0.8, false);
+                          QStringLiteral("Copyright \u00A9 Brannock's. All rights reserved."), 0.8,
+                          false);
 
     // The labels stay well inside the round outline.
     auto* layout = new QVBoxLayout(this);
@@ -100,30 +106,32 @@ void frmSplash::buildControls()
     layout->addStretch(1);
 }
 
-QRegion frmSplash::CreateFormRegion(double sx, double sy, int x0, int y0) const
-{
-    return QRegion(formRegionRect(sx, sy, x0, y0, wholeTwips(twipsPerPixelX()), wholeTwips(twipsPerPixelY())),
-                   QRegion::Ellipse);
+QRegion frmSplash::CreateFormRegion(double sx, double sy, int x0, int y0) const {
+    return QRegion(
+        formRegionRect(sx, sy, x0, y0, wholeTwips(twipsPerPixelX()), wholeTwips(twipsPerPixelY())),
+        QRegion::Ellipse);
 }
 
-QString frmSplash::versionText()
-{
+QString frmSplash::versionText() {
     return QStringLiteral("%1.%2").arg(TALLYVANE_VERSION_MAJOR).arg(TALLYVANE_VERSION_MINOR);
 }
 
-bool frmSplash::checksForUpdates()
-{
-    return settings::isOn(QStringLiteral("Updates"), QStringLiteral("Notify"), QStringLiteral("1"))
-           || settings::isOn(QStringLiteral("Updates"), QStringLiteral("Auto"), QStringLiteral("0"));
+bool frmSplash::checksForUpdates() {
+    return settings::isOn(QStringLiteral("Updates"), QStringLiteral("Notify"),
+                          QStringLiteral("1")) ||
+           settings::isOn(QStringLiteral("Updates"), QStringLiteral("Auto"), QStringLiteral("0"));
 }
 
-void frmSplash::Form_Load()
-{
+void frmSplash::Form_Load() {
     guarded(QStringLiteral("Form_Load"), [&] {
         // The window is exactly the circle, so the concentric gradient ends at its outline.
         const QRegion outline = CreateFormRegion(1.0, 1.0, 0, 0);
         setFixedSize(outline.boundingRect().size());
         setMask(outline);
+        if (const QScreen* s = screen()) {
+            const QRect area = s->availableGeometry();
+            move(area.center() - rect().center());
+        }
         paintsGradient(this, 4, GradientUnit::Pixel);
 
         lblVersion->setText(QStringLiteral("Version ") + versionText());
@@ -137,8 +145,7 @@ void frmSplash::Form_Load()
     });
 }
 
-void frmSplash::tmrTimer_Timer()
-{
+void frmSplash::tmrTimer_Timer() {
     guarded(QStringLiteral("tmrTimer_Timer"), [&] {
         if (m_updateCheck && checksForUpdates()) {
             if (m_updateCheck->isBusy()) {

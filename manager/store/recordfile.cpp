@@ -61,6 +61,61 @@ bool readWholeFile(const QString& path, QByteArray* bytes)
 }
 } // namespace
 
+// Lines from older installations are Windows-1252 (a line that is not valid UTF-8 is read so),
+// and their records are found by the same section and key as UTF-8 lines: a prefix matches a
+// line when the line's text, decoded whole, starts with it.
+class RecordFile::Prefix {
+public:
+    explicit Prefix(const QString& text)
+        : m_utf8(encodeStoreText(text))
+    {
+        if (!encodeWindows1252(text, &m_legacy))
+            m_legacy.clear();
+        m_ascii = m_legacy == m_utf8;
+    }
+
+    const QByteArray& utf8() const { return m_utf8; }
+    // The other spelling a line may hold, or empty when there is none.
+    QByteArray legacy() const { return m_ascii ? QByteArray() : m_legacy; }
+
+    // The prefix's length in bytes at the start of line, or -1 when line does not start with it.
+    qsizetype matchIn(QByteArrayView line) const
+    {
+        const bool asUtf8 = line.startsWith(m_utf8);
+        const bool asLegacy = !m_legacy.isEmpty() && line.startsWith(m_legacy);
+        if (!asUtf8 && !asLegacy)
+            return -1;
+        if (m_ascii)
+            return m_utf8.size(); // the same text whichever way the line is read
+        if (isUtf8(line))
+            return asUtf8 ? m_utf8.size() : -1;
+        return asLegacy ? m_legacy.size() : -1;
+    }
+
+    // Whether the only "=" is the last byte: then a line matches exactly when its bytes up to its
+    // first "=" are the prefix, which the line index looks up.
+    bool endsAtFirstEquals() const { return m_utf8.indexOf('=') == m_utf8.size() - 1; }
+
+private:
+    QByteArray m_utf8;
+    QByteArray m_legacy;
+    bool m_ascii = false;
+};
+
+namespace {
+RecordFile::Prefix recordPrefix(const QString& section, const QString& key)
+{
+    return RecordFile::Prefix(section + QLatin1Char('\\') + key + QLatin1Char('='));
+}
+
+// The text of line[from, to), read the way the whole line is read.
+QString decodeLinePart(QByteArrayView line, qsizetype from, qsizetype to)
+{
+    const QByteArrayView part = line.sliced(from, to - from);
+    return isUtf8(line) ? QString::fromUtf8(part) : decodeWindows1252(part);
+}
+} // namespace
+
 QString escapeRecordValue(const QString& value)
 {
     QString escaped = value;
@@ -101,13 +156,8 @@ RecordFile RecordFile::loadForWrite(const QString& path)
         return fromBytes(bytes);
     const QFileInfo info(path);
     if (info.exists())
-        throw info.isDir() ? RuntimeError::accessError() : RuntimeError(70, QStringLiteral("Permission denied"));
+        throw RuntimeError::accessError();
     return {};
-}
-
-QByteArray RecordFile::prefixOf(const QString& section, const QString& key)
-{
-    return encodeStoreText(section) + '\\' + encodeStoreText(key) + '=';
 }
 
 QByteArray RecordFile::indexKey(const QByteArray& line)
@@ -132,24 +182,45 @@ void RecordFile::buildIndex() const
     m_indexed = true;
 }
 
-int RecordFile::firstMatch(const QByteArray& prefix) const
+bool RecordFile::useIndex(const Prefix& prefix) const
 {
-    // A prefix whose only "=" is its last character matches exactly the lines whose text up to
-    // their first "=" equals it; other prefixes (a title holding "=") need a scan.
-    if (prefix.indexOf('=') == prefix.size() - 1) {
-        buildIndex();
-        const auto it = m_index.constFind(prefix);
-        if (it == m_index.constEnd())
-            return -1;
-        for (int i : *it)
-            if (m_alive[static_cast<size_t>(i)])
-                return i;
+    // Prefixes with another "=" (a title holding "=") always need a scan. A single write or
+    // read scans too, which is cheaper than indexing every line; a batch pays for the index once.
+    constexpr int kScansBeforeIndex = 32;
+    if (!prefix.endsAtFirstEquals())
+        return false;
+    if (!m_indexed && ++m_scans <= kScansBeforeIndex)
+        return false;
+    buildIndex();
+    return true;
+}
+
+int RecordFile::firstMatch(const Prefix& prefix, qsizetype* length) const
+{
+    if (!useIndex(prefix)) {
+        for (size_t i = m_first; i < m_lines.size(); ++i)
+            if (m_alive[i] && (*length = prefix.matchIn(m_lines[i])) >= 0)
+                return static_cast<int>(i);
         return -1;
     }
-    for (size_t i = m_first; i < m_lines.size(); ++i)
-        if (m_alive[i] && m_lines[i].startsWith(prefix))
-            return static_cast<int>(i);
-    return -1;
+    int best = -1;
+    for (const QByteArray& spelling : {prefix.utf8(), prefix.legacy()}) {
+        const auto it = spelling.isEmpty() ? m_index.constEnd() : m_index.constFind(spelling);
+        if (it == m_index.constEnd())
+            continue;
+        for (int i : *it) { // ascending
+            if (best >= 0 && i >= best)
+                break;
+            const auto line = static_cast<size_t>(i);
+            const qsizetype matched = m_alive[line] ? prefix.matchIn(m_lines[line]) : -1;
+            if (matched >= 0) {
+                best = i;
+                *length = matched;
+                break;
+            }
+        }
+    }
+    return best;
 }
 
 QString RecordFile::value(const QString& section, const QString& key,
@@ -157,25 +228,29 @@ QString RecordFile::value(const QString& section, const QString& key,
 {
     if (hasLineBreak(section) || hasLineBreak(key))
         return defaultValue;
-    const QByteArray prefix = prefixOf(section, key);
-    const int line = firstMatch(prefix);
+    qsizetype length = 0;
+    const int line = firstMatch(recordPrefix(section, key), &length);
     if (line < 0)
         return defaultValue;
-    return unescapeRecordValue(decodeStoreText(QByteArrayView(m_lines[static_cast<size_t>(line)]).sliced(prefix.size())));
+    const QByteArray& text = m_lines[static_cast<size_t>(line)];
+    return unescapeRecordValue(decodeLinePart(text, length, text.size()));
 }
 
 bool RecordFile::contains(const QString& section, const QString& key) const
 {
-    return !hasLineBreak(section) && !hasLineBreak(key) && firstMatch(prefixOf(section, key)) >= 0;
+    qsizetype length = 0;
+    return !hasLineBreak(section) && !hasLineBreak(key)
+           && firstMatch(recordPrefix(section, key), &length) >= 0;
 }
 
 QString RecordFile::section(const QString& section, const QString& defaultValue) const
 {
-    const QByteArray prefix = encodeStoreText(section) + '\\';
+    const Prefix prefix(section + QLatin1Char('\\'));
     QString collected;
     for (size_t i = m_first; i < m_lines.size(); ++i) {
-        if (m_alive[i] && m_lines[i].startsWith(prefix))
-            collected += decodeStoreText(QByteArrayView(m_lines[i]).sliced(prefix.size())) + kBreak;
+        const qsizetype length = m_alive[i] ? prefix.matchIn(m_lines[i]) : -1;
+        if (length >= 0)
+            collected += decodeLinePart(m_lines[i], length, m_lines[i].size()) + kBreak;
     }
     collected = unescapeRecordValue(collected);
     return collected.isEmpty() ? defaultValue : collected;
@@ -183,15 +258,16 @@ QString RecordFile::section(const QString& section, const QString& defaultValue)
 
 QStringList RecordFile::keys(const QString& section) const
 {
-    const QByteArray prefix = encodeStoreText(section) + '\\';
+    const Prefix prefix(section + QLatin1Char('\\'));
     QStringList keys;
     for (size_t i = m_first; i < m_lines.size(); ++i) {
         const QByteArray& line = m_lines[i];
-        if (!m_alive[i] || !line.startsWith(prefix))
+        const qsizetype length = m_alive[i] ? prefix.matchIn(line) : -1;
+        if (length < 0)
             continue;
-        const qsizetype eq = line.indexOf('=', prefix.size());
+        const qsizetype eq = line.indexOf('=', length);
         if (eq >= 0)
-            keys << decodeStoreText(QByteArrayView(line).sliced(prefix.size(), eq - prefix.size()));
+            keys << decodeLinePart(line, length, eq);
     }
     return keys;
 }
@@ -200,20 +276,32 @@ void RecordFile::write(const QString& section, const QString& key, const QString
 {
     if (hasLineBreak(section) || hasLineBreak(key))
         throw RuntimeError::invalidCall();
-    const QByteArray prefix = prefixOf(section, key);
+    const Prefix prefix = recordPrefix(section, key);
 
     // Drop every line of the key.
-    if (prefix.indexOf('=') == prefix.size() - 1) {
-        buildIndex();
-        auto it = m_index.find(prefix);
-        if (it != m_index.end()) {
-            for (int i : *it)
-                m_alive[static_cast<size_t>(i)] = false;
-            m_index.erase(it);
+    if (useIndex(prefix)) {
+        for (const QByteArray& spelling : {prefix.utf8(), prefix.legacy()}) {
+            auto it = spelling.isEmpty() ? m_index.end() : m_index.find(spelling);
+            if (it == m_index.end())
+                continue;
+            std::vector<int> others; // the same bytes up to "=", but the line reads as other text
+            for (int i : *it) {
+                const auto line = static_cast<size_t>(i);
+                if (!m_alive[line])
+                    continue;
+                if (prefix.matchIn(m_lines[line]) >= 0)
+                    m_alive[line] = false;
+                else
+                    others.push_back(i);
+            }
+            if (others.empty())
+                m_index.erase(it);
+            else
+                *it = std::move(others);
         }
     } else {
         for (size_t i = m_first; i < m_lines.size(); ++i)
-            if (m_alive[i] && m_lines[i].startsWith(prefix))
+            if (m_alive[i] && prefix.matchIn(m_lines[i]) >= 0)
                 m_alive[i] = false;
     }
 
@@ -239,7 +327,7 @@ void RecordFile::write(const QString& section, const QString& key, const QString
     if (!keptSomething)
         append(QByteArray(""));
     if (!escaped.isEmpty())
-        append(prefix + encodeStoreText(escaped));
+        append(prefix.utf8() + encodeStoreText(escaped));
 
     // Keep the arrays from growing without end under many writes.
     if (m_first > 4096 && m_first * 2 > m_lines.size()) {
@@ -304,12 +392,13 @@ QString GetINIString(const QString& section, const QString& key, const QString& 
     QByteArray bytes;
     if (!readWholeFile(path, &bytes))
         return defaultValue;
-    const QByteArray prefix = encodeStoreText(section) + '\\' + encodeStoreText(key) + '=';
+    const RecordFile::Prefix prefix = recordPrefix(section, key);
     QString result = defaultValue;
     forEachLine(bytes, [&](QByteArrayView line) {
-        if (!line.startsWith(prefix))
+        const qsizetype length = prefix.matchIn(line);
+        if (length < 0)
             return false;
-        result = unescapeRecordValue(decodeStoreText(line.sliced(prefix.size())));
+        result = unescapeRecordValue(decodeLinePart(line, length, line.size()));
         return true;
     });
     return result;

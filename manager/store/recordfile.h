@@ -39,10 +39,15 @@ public:
 
     int lineCount() const;
 
+    // A record or section prefix as it stands at the start of a line (defined in the .cpp).
+    class Prefix;
+
 private:
-    static QByteArray prefixOf(const QString& section, const QString& key);
     void buildIndex() const;
-    int firstMatch(const QByteArray& prefix) const;
+    // Whether a lookup of prefix goes through the line index (building it when due).
+    bool useIndex(const Prefix& prefix) const;
+    // The first live line starting with prefix, or -1; *length gets the prefix's bytes there.
+    int firstMatch(const Prefix& prefix, qsizetype* length) const;
     static QByteArray indexKey(const QByteArray& line);
 
     std::vector<QByteArray> m_lines; // without line ends
@@ -52,6 +57,7 @@ private:
     // numbers of removed lines, which lookups skip.
     mutable QHash<QByteArray, std::vector<int>> m_index;
     mutable bool m_indexed = false;
+    mutable int m_scans = 0; // lookups done by scanning before the index was built
 };
 
 // The three record-file operations. Reads never fail: a missing file or record gives the default.

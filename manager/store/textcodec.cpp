@@ -2,6 +2,9 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 // Windows-1252 differs from Latin-1 only in 0x80..0x9F; the five unassigned bytes stay C1.
 const char16_t kCp1252High[32] = {
@@ -18,6 +21,43 @@ bool isAscii(QByteArrayView bytes)
 }
 } // namespace
 
+bool isUtf8(QByteArrayView bytes)
+{
+    if (isAscii(bytes))
+        return true;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes); // decoding happens on conversion
+    Q_UNUSED(text);
+    return !utf8.hasError();
+}
+
+QString decodeWindows1252(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        text[i] = (b >= 0x80 && b < 0xA0) ? QChar(kCp1252High[b - 0x80]) : QChar(b);
+    }
+    return text;
+}
+
+bool encodeWindows1252(const QString& text, QByteArray* bytes)
+{
+    bytes->resize(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            (*bytes)[i] = static_cast<char>(c);
+            continue;
+        }
+        const char16_t* hit = std::find(std::begin(kCp1252High), std::end(kCp1252High), c);
+        if (hit == std::end(kCp1252High))
+            return false;
+        (*bytes)[i] = static_cast<char>(0x80 + (hit - std::begin(kCp1252High)));
+    }
+    return true;
+}
+
 QString decodeStoreText(QByteArrayView bytes)
 {
     if (isAscii(bytes))
@@ -26,12 +66,7 @@ QString decodeStoreText(QByteArrayView bytes)
     QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;
-    text.resize(bytes.size());
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        text[i] = (b >= 0x80 && b < 0xA0) ? QChar(kCp1252High[b - 0x80]) : QChar(b);
-    }
-    return text;
+    return decodeWindows1252(bytes);
 }
 
 QByteArray encodeStoreText(const QString& text) { return text.toUtf8(); }

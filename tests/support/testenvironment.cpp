@@ -4,7 +4,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
+
+QString TestEnvironment::scratchTemplate()
+{
+    const QFileInfo memory(QStringLiteral("/dev/shm"));
+    const QString folder = memory.isDir() && memory.isWritable() ? memory.filePath() : QDir::tempPath();
+    return folder + QStringLiteral("/tallyvane-test-XXXXXX");
+}
 
 TestEnvironment::TestEnvironment()
 {

@@ -29,6 +29,9 @@ public:
     static void writeBytes(const QString& path, const QByteArray& bytes);
 
 private:
-    QTemporaryDir m_dir;
+    // In memory when the machine has a memory file system: every record write syncs to disk,
+    // which would make the store-heavy tests slow without testing anything more.
+    static QString scratchTemplate();
+    QTemporaryDir m_dir{scratchTemplate()};
     ErrorReporter m_previousReporter;
 };

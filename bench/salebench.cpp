@@ -1,0 +1,106 @@
+// Sale speed: one recorded sale (stock write and both period files) in a company of 10,000 SKUs
+// whose daily and monthly period files already hold those 10,000 SKUs.
+
+#include "bench/bench.h"
+
+#include "manager/sales/periodfiles.h"
+#include "manager/sales/recording.h"
+#include "manager/shell/settings.h"
+#include "manager/store/companystore.h"
+#include "manager/store/recordfile.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QHash>
+#include <QRandomGenerator>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+namespace {
+constexpr int kSkus = 10000;
+constexpr int kSales = 100;
+
+QString sku(int i) {
+    return QStringLiteral("SKU%1").arg(i, 6, 10, QLatin1Char('0'));
+}
+
+QString makeCompany(const QString& workFolder) {
+    const QString folder = companyFolder(workFolder, QStringLiteral("Bench"));
+    QDir().mkpath(logsFolder(folder));
+    QDir().mkpath(reportsFolder(folder));
+    RecordFile titles, prices, stock, period;
+    for (int i = 0; i < kSkus; ++i) {
+        titles.write(QStringLiteral("Titles"), QStringLiteral("Item %1").arg(i), sku(i));
+        prices.write(QStringLiteral("Cost"), sku(i), QStringLiteral("2.50"));
+        prices.write(QStringLiteral("Prices"), sku(i), QStringLiteral("4.95"));
+        prices.write(QStringLiteral("Tax"), sku(i), QString::number(i % 2));
+        stock.write(QStringLiteral("Inventory"), sku(i), QStringLiteral("1000000"));
+    }
+    period.write(QStringLiteral("Info"), QStringLiteral("Company"), QStringLiteral("Bench"));
+    for (const char* section : {"Sales", "GrossSale", "NetProfit", "Tax"})
+        for (int i = 0; i < kSkus; ++i)
+            period.write(QLatin1String(section), sku(i), QStringLiteral("12.34"));
+    titles.save(folder + QStringLiteral("Goods"));
+    prices.save(priceLogPath(folder));
+    stock.save(invCountPath(folder));
+    period.save(dailyPeriodFile(folder, QDate::currentDate()));
+    period.save(monthlyPeriodFile(folder, QDate::currentDate()));
+    return folder;
+}
+
+// What identifies one version of each file: a rewrite through a temporary file and a rename
+// gives a new inode even when size and time stay the same.
+QHash<QString, QString> fileVersions(const QString& folder) {
+    QHash<QString, QString> versions;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info(path);
+        QString version = QString::number(info.size()) + QLatin1Char('/') +
+                          QString::number(info.lastModified().toMSecsSinceEpoch());
+#ifdef Q_OS_UNIX
+        struct stat st;
+        if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+            version += QLatin1Char('/') + QString::number(qulonglong(st.st_ino)) +
+                       QLatin1Char('/') + QString::number(qlonglong(st.st_mtim.tv_nsec));
+#endif
+        versions.insert(path, version);
+    }
+    return versions;
+}
+
+int rewrittenFiles(const QHash<QString, QString>& before, const QHash<QString, QString>& after) {
+    int count = 0;
+    for (auto it = after.begin(); it != after.end(); ++it)
+        count += before.value(it.key()) != it.value() ? 1 : 0;
+    return count;
+}
+} // namespace
+
+void benchSale(const QString& workFolder) {
+    settings::write(QStringLiteral("Tax"), QStringLiteral("Percent"), QStringLiteral("7.9"));
+    const QString folder = makeCompany(workFolder);
+    QRandomGenerator random(77);
+    int recorded = 0;
+    const double ms = timeMs([&] {
+        for (int i = 0; i < kSales; ++i)
+            recorded += makeSale(folder, sku(random.bounded(kSkus)), Decimal(1), TaxYes,
+                                 MissingStock::Refused)
+                                    .status == SaleStatus::Recorded
+                            ? 1
+                            : 0;
+    });
+    const auto before = fileVersions(folder);
+    makeSale(folder, sku(random.bounded(kSkus)), Decimal(1), TaxYes, MissingStock::Refused);
+    const int rewritten = rewrittenFiles(before, fileVersions(folder));
+    reportCase(QStringLiteral("sale"), kSkus, ms,
+               {{QStringLiteral("sales"), kSales},
+                {QStringLiteral("recorded"), recorded},
+                {QStringLiteral("per_sale_ms"), ms / kSales},
+                {QStringLiteral("files_rewritten"), rewritten},
+                {QStringLiteral("period_file_lines"),
+                 RecordFile::load(dailyPeriodFile(folder, QDate::currentDate())).lineCount()}});
+}

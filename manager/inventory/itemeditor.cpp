@@ -1,0 +1,249 @@
+#include "manager/inventory/itemeditor.h"
+
+#include "manager/shell/dialogs.h"
+#include "manager/shell/gradientbackground.h"
+#include "manager/store/companystore.h"
+#include "manager/store/runtimeerror.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace {
+const int kTypedLimit = 255;
+
+// A stored or cleaned-up text is shown whole; only typing is held to the box's limit.
+void setBoxText(QLineEdit* box, const QString& text, bool limited) {
+    if (limited)
+        box->setMaxLength(std::max<int>(kTypedLimit, static_cast<int>(text.size())));
+    box->setText(text);
+}
+} // namespace
+
+frmAddEdit::frmAddEdit(const QString& companyFolder, ItemRecord& currentItem, QWidget* parent)
+    : QDialog(parent)
+    , m_companyFolder(companyFolder)
+    , m_item(currentItem)
+    , m_old{currentItem.profitCenter, currentItem.title, currentItem.sku} {
+    setObjectName(QStringLiteral("frmAddEdit"));
+    setWindowTitle(QStringLiteral("Add/Edit Product"));
+    buildControls();
+    Form_Load();
+}
+
+void frmAddEdit::buildControls() {
+    auto label = [this](QLabel*& member, const char* name, const QString& caption) {
+        member = new QLabel(caption, this);
+        member->setObjectName(QLatin1String(name));
+    };
+    auto box = [this](QLineEdit*& member, const char* name) {
+        member = new QLineEdit(this);
+        member->setObjectName(QLatin1String(name));
+    };
+    auto button = [this](QPushButton*& member, const char* name, const QString& caption) {
+        member = new QPushButton(caption, this);
+        member->setObjectName(QLatin1String(name));
+    };
+    label(lblProfs, "lblProfs", QStringLiteral("P&rofit Center:"));
+    cboProfs = new QComboBox(this);
+    cboProfs->setObjectName(QStringLiteral("cboProfs"));
+    label(lblTitle, "lblTitle", QStringLiteral("&Title:"));
+    box(txtTitle, "txtTitle");
+    label(lblCost, "lblCost", QStringLiteral("C&ost:"));
+    box(txtCost, "txtCost");
+    label(lblPrice, "lblPrice", QStringLiteral("&Price:"));
+    box(txtPrice, "txtPrice");
+    label(lblSKU, "lblSKU", QStringLiteral("S&KU/Item #:"));
+    box(txtSKU, "txtSKU");
+    label(lblInventory, "lblInventory", QStringLiteral("I&n Stock:"));
+    box(txtInventory, "txtInventory");
+    chkTax = new QCheckBox(QStringLiteral("Apply Ta&x"), this);
+    chkTax->setObjectName(QStringLiteral("chkTax"));
+    button(cmdSave, "cmdSave", QStringLiteral("&Save"));
+    button(cmdCancel, "cmdCancel", QStringLiteral("&Cancel"));
+    button(cmdCopySKU, "cmdCopySKU", QStringLiteral("Make &Barcode"));
+    button(cmdAdd, "cmdAdd", QStringLiteral("&Add to Storefront"));
+    button(cmdDelete, "cmdDelete", QStringLiteral("&Delete from Storefront"));
+
+    lblProfs->setBuddy(cboProfs);
+    lblTitle->setBuddy(txtTitle);
+    lblCost->setBuddy(txtCost);
+    lblPrice->setBuddy(txtPrice);
+    lblSKU->setBuddy(txtSKU);
+    lblInventory->setBuddy(txtInventory);
+    for (QLineEdit* limited : {txtTitle, txtCost, txtPrice})
+        limited->setMaxLength(kTypedLimit);
+    cmdSave->setDefault(true);
+    // The barcode and storefront trips are built by their own tasks.
+    for (QPushButton* later : {cmdCopySKU, cmdAdd, cmdDelete})
+        later->setEnabled(false);
+
+    auto* grid = new QGridLayout(this);
+    const QList<QPair<QLabel*, QWidget*>> rows = {
+        {lblProfs, cboProfs}, {lblTitle, txtTitle}, {lblCost, txtCost},
+        {lblPrice, txtPrice}, {lblSKU, txtSKU},     {lblInventory, txtInventory}};
+    for (int i = 0; i < rows.size(); ++i) {
+        grid->addWidget(rows[i].first, i, 0);
+        grid->addWidget(rows[i].second, i, 1, 1, 2);
+    }
+    const int last = static_cast<int>(rows.size());
+    grid->addWidget(chkTax, last, 1);
+    auto* commands = new QHBoxLayout;
+    commands->addWidget(cmdSave);
+    commands->addWidget(cmdCancel);
+    grid->addLayout(commands, last + 1, 0, 1, 3);
+    auto* trips = new QHBoxLayout;
+    trips->addWidget(cmdCopySKU);
+    trips->addWidget(cmdAdd);
+    trips->addWidget(cmdDelete);
+    grid->addLayout(trips, last + 2, 0, 1, 3);
+    grid->setColumnMinimumWidth(1, 240);
+
+    for (QLineEdit* cleaned : {txtCost, txtPrice, txtInventory})
+        cleaned->installEventFilter(this);
+    connect(cmdSave, &QPushButton::clicked, this, &frmAddEdit::cmdSave_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmAddEdit::cmdCancel_Click);
+}
+
+void frmAddEdit::Form_Load() {
+    guarded(QStringLiteral("Form_Load"), [&] {
+        for (QWidget* control : std::initializer_list<QWidget*>{
+                 cboProfs, chkTax, cmdSave, cmdCancel, cmdCopySKU, cmdAdd, cmdDelete, txtTitle,
+                 txtCost, txtPrice, txtSKU, txtInventory})
+            applyControlColor(control);
+        paintsGradient(this, 2);
+        LoadProfs(m_companyFolder);
+        cboProfs->setCurrentIndex(
+            cboProfs->findText(m_item.profitCenter, Qt::MatchFixedString | Qt::MatchCaseSensitive));
+        setBoxText(txtTitle, m_item.title, true);
+        setBoxText(txtCost, m_item.cost, true);
+        setBoxText(txtPrice, m_item.price, true);
+        setBoxText(txtSKU, m_item.sku, false);
+        setBoxText(txtInventory, m_item.inStock, false);
+        chkTax->setChecked(m_item.tax != 0);
+    });
+}
+
+void frmAddEdit::LoadProfs(const QString& LibraryPath) {
+    guarded(QStringLiteral("LoadProfs"), [&] {
+        const QStringList names = listProfitCenters(LibraryPath);
+        cboProfs->clear();
+        cboProfs->addItems(names);
+        if (!names.isEmpty())
+            cboProfs->setCurrentIndex(0);
+    });
+}
+
+void frmAddEdit::txtCost_LostFocus() {
+    guarded(QStringLiteral("txtCost_LostFocus"),
+            [&] { setBoxText(txtCost, ShowMoney(txtCost->text()), true); });
+}
+
+void frmAddEdit::txtPrice_LostFocus() {
+    guarded(QStringLiteral("txtPrice_LostFocus"),
+            [&] { setBoxText(txtPrice, ShowMoney(txtPrice->text()), true); });
+}
+
+void frmAddEdit::txtInventory_LostFocus() {
+    guarded(QStringLiteral("txtInventory_LostFocus"),
+            [&] { setBoxText(txtInventory, stockText(txtInventory->text()), false); });
+}
+
+bool frmAddEdit::confirm(ItemQuestion question) {
+    if (question == ItemQuestion::Overwrite) {
+        const QString text = QStringLiteral("An item named ") + txtTitle->text() +
+                             QStringLiteral(" already exists. Do you want to overwrite the item?");
+        return dialogs().message(this, text, QStringLiteral("Overwrite"), Dialogs::YesNo) ==
+               Dialogs::Yes;
+    }
+    const QString text =
+        QStringLiteral("An item with SKU ") + txtSKU->text() +
+        QStringLiteral(" already exists. Do you want to create a multiple SKU item? (Cost, "
+                       "price, tax, and amount in stock will be the same on these items, but "
+                       "title and profit center can be different.)");
+    return dialogs().message(this, text, QStringLiteral("Create Multiple SKU"), Dialogs::YesNo) ==
+           Dialogs::Yes;
+}
+
+void frmAddEdit::cmdSave_Click() {
+    guarded(QStringLiteral("cmdSave_Click"), [&] {
+        if (txtPrice->text().isEmpty())
+            txtPrice->setText(QStringLiteral("0.00"));
+        if (txtCost->text().isEmpty())
+            txtCost->setText(QStringLiteral("0.00"));
+        ItemRecord item;
+        item.profitCenter = cboProfs->currentText();
+        item.title = txtTitle->text();
+        item.cost = txtCost->text();
+        item.price = txtPrice->text();
+        item.sku = txtSKU->text();
+        item.inStock = txtInventory->text();
+        item.tax = chkTax->isChecked() ? 1 : 0;
+        item.editing = m_item.editing;
+        std::optional<ItemIdentity> old;
+        if (m_item.editing)
+            old = m_old;
+
+        const SaveOutcome outcome =
+            saveItem(m_companyFolder, item, old, [this](ItemQuestion q) { return confirm(q); });
+        const QString error = QStringLiteral("Error");
+        switch (outcome) {
+        case SaveOutcome::NeedTitle:
+            dialogs().message(this, QStringLiteral("Please enter a title."), error);
+            return;
+        case SaveOutcome::NeedInventory:
+            dialogs().message(this, QStringLiteral("Please enter Inventory."), error);
+            return;
+        case SaveOutcome::NeedSku:
+            dialogs().message(this, QStringLiteral("Please enter SKU."), error);
+            return;
+        case SaveOutcome::Declined:
+            return;
+        case SaveOutcome::Saved:
+            break;
+        }
+        emit saved(item.profitCenter);
+        m_item.editing = false;
+        accept();
+    });
+}
+
+void frmAddEdit::cmdCancel_Click() {
+    guarded(QStringLiteral("cmdCancel_Click"), [&] {
+        m_item.editing = false;
+        reject();
+    });
+}
+
+void frmAddEdit::keyPressEvent(QKeyEvent* event) {
+    // Esc does nothing here; only "&Cancel" and the close box leave without saving.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool frmAddEdit::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut) {
+        // Moving to another window or a menu is not leaving the box.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            if (watched == txtCost)
+                txtCost_LostFocus();
+            else if (watched == txtPrice)
+                txtPrice_LostFocus();
+            else if (watched == txtInventory)
+                txtInventory_LostFocus();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "manager/store/companystore.h"
+
+#include <QAbstractTableModel>
+#include <QVector>
+
+// The rows of the item grid: title, SKU, cost, price and stock as texts, under the header
+// "Title", "SKU", "Cost", "Price", "In Stock". Rows keep the order they were added in until
+// sortByColumn sorts them.
+class ItemModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { TitleColumn, SkuColumn, CostColumn, PriceColumn, StockColumn, ColumnCount };
+
+    explicit ItemModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+    void clear();
+    void setItems(QVector<StoreItem> items);
+    // Rows added between beginFill and endFill are shown at endFill, in one reset.
+    void beginFill();
+    void appendRow(const StoreItem& item);
+    void endFill();
+
+    const StoreItem& item(int row) const { return m_rows.at(row); }
+    QString cellText(int row, int column) const;
+
+    // Ascending and stable: "Title" and "SKU" as text with letter case taken into account,
+    // "Cost", "Price" and "In Stock" by the value of their leading number.
+    void sortByColumn(int column);
+    // The column of a "Sort By" entry ("Title", "SKU", "Cost", "Price", "In Stock"), or -1.
+    static int columnForSortEntry(const QString& entry);
+    static QStringList sortEntries();
+
+private:
+    QVector<StoreItem> m_rows;
+    bool m_filling = false;
+};

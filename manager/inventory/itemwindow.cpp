@@ -1,0 +1,455 @@
+#include "manager/inventory/itemwindow.h"
+
+#include "manager/inventory/itemeditor.h"
+#include "manager/inventory/itemmodel.h"
+#include "manager/shell/dialogs.h"
+#include "manager/shell/gradientbackground.h"
+#include "manager/shell/settings.h"
+#include "manager/shell/twips.h"
+#include "manager/store/companystore.h"
+#include "manager/store/numbertext.h"
+#include "manager/store/runtimeerror.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTableView>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+const QString kSettings = QStringLiteral("Settings");
+
+int pixelsX(double twips) {
+    return static_cast<int>(std::lround(twips / twipsPerPixelX()));
+}
+int pixelsY(double twips) {
+    return static_cast<int>(std::lround(twips / twipsPerPixelY()));
+}
+
+// Places a control given in twips, below the menu bar.
+void place(QWidget* control, double left, double top, double width, double height, int menuHeight) {
+    control->setGeometry(pixelsX(left), pixelsY(top) + menuHeight, std::max(0, pixelsX(width)),
+                         std::max(0, pixelsY(height)));
+}
+} // namespace
+
+frmMain::frmMain(const QString& companyFolder, const QString& companyName, QWidget* parent)
+    : QWidget(parent)
+    , m_companyFolder(companyFolder) {
+    setObjectName(QStringLiteral("frmMain"));
+    buildControls();
+    buildMenu();
+    // Form load: caption, colours, background, then the profit centers sorted by title.
+    setWindowTitle(companyName);
+    applyControlColor(lblProfitCenter);
+    applyControlColor(lblSKU);
+    applyControlColor(lstTitles);
+    paintsGradient(this, 0);
+    resize(pixelsX(6615), pixelsY(7500));
+    Form_Resize();
+    cboSort->blockSignals(true);
+    cboSort->setCurrentIndex(0);
+    cboSort->blockSignals(false);
+    LoadProfs(m_companyFolder);
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildControls() {
+    auto button = [this](QPushButton*& member, const char* name, const QString& caption) {
+        member = new QPushButton(caption, this);
+        member->setObjectName(QLatin1String(name));
+    };
+    lblProfitCenter = new QLabel(QStringLiteral("&Profit Center:"), this);
+    lblProfitCenter->setObjectName(QStringLiteral("lblProfitCenter"));
+    cboProfs = new QComboBox(this);
+    cboProfs->setObjectName(QStringLiteral("cboProfs"));
+    lblProfitCenter->setBuddy(cboProfs);
+    button(cmdAddC, "cmdAddC", QStringLiteral("&Add"));
+    button(cmdRemC, "cmdRemC", QStringLiteral("Rem&ove"));
+    button(cmdRename, "cmdRename", QStringLiteral("&Rename"));
+    button(cmdNewItem, "cmdNewItem", QStringLiteral("&New Item"));
+    button(cmdEditItem, "cmdEditItem", QStringLiteral("&Edit Item"));
+    button(cmdRemoveItem, "cmdRemoveItem", QStringLiteral("Remove I&tem"));
+    button(cmdImportItems, "cmdImportItems", QStringLiteral("&Import Items"));
+    button(cmdFilter, "cmdFilter", QStringLiteral("Apply &Filter"));
+    lblSKU = new QLabel(QStringLiteral("Sort &By"), this);
+    lblSKU->setObjectName(QStringLiteral("lblSKU"));
+    cboSort = new QComboBox(this);
+    cboSort->setObjectName(QStringLiteral("cboSort"));
+    cboSort->addItems(ItemModel::sortEntries());
+    lblSKU->setBuddy(cboSort);
+    button(cmdMakeSale, "cmdMakeSale", QStringLiteral("&Make a Sale"));
+    button(cmdSearch, "cmdSearch", QStringLiteral("&Search"));
+
+    m_model = new ItemModel(this);
+    lstTitles = new QTableView(this);
+    lstTitles->setObjectName(QStringLiteral("lstTitles"));
+    lstTitles->setModel(m_model);
+    lstTitles->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lstTitles->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstTitles->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstTitles->setWordWrap(false);
+    lstTitles->verticalHeader()->hide();
+    // Fixed row heights keep a grid of 100,000 rows as quick as one of ten.
+    lstTitles->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    lstTitles->verticalHeader()->setDefaultSectionSize(lstTitles->fontMetrics().height() + 6);
+    lstTitles->horizontalHeader()->setSectionsClickable(false);
+    lstTitles->horizontalHeader()->setHighlightSections(false);
+
+    // Commands built by their own tasks; present but not yet available.
+    for (QPushButton* later : {cmdImportItems, cmdFilter, cmdMakeSale, cmdSearch})
+        later->setEnabled(false);
+
+    connect(cboProfs, &QComboBox::currentIndexChanged, this, [this] { ListTitles(); });
+    cboProfs->installEventFilter(this);
+    connect(cboSort, &QComboBox::currentIndexChanged, this, [this] { cboSort_Click(); });
+    connect(cmdAddC, &QPushButton::clicked, this, &frmMain::cmdAddC_Click);
+    connect(cmdRemC, &QPushButton::clicked, this, &frmMain::cmdRemC_Click);
+    connect(cmdRename, &QPushButton::clicked, this, &frmMain::cmdRename_Click);
+    connect(cmdNewItem, &QPushButton::clicked, this, &frmMain::cmdNewItem_Click);
+    connect(cmdEditItem, &QPushButton::clicked, this, &frmMain::cmdEditItem_Click);
+    connect(cmdRemoveItem, &QPushButton::clicked, this, &frmMain::cmdRemoveItem_Click);
+    connect(lstTitles, &QTableView::doubleClicked, this, &frmMain::cmdEditItem_Click);
+}
+
+void frmMain::buildMenu() {
+    menuBar = new QMenuBar(this);
+    menuBar->setNativeMenuBar(false);
+    mnuAction = menuBar->addMenu(QStringLiteral("A&ction"));
+    mnuAction->setObjectName(QStringLiteral("mnuAction"));
+    auto entry = [this](QAction*& member, const char* name, const QString& caption) {
+        member = mnuAction->addAction(caption);
+        member->setObjectName(QLatin1String(name));
+    };
+    entry(mnuActionApplyFilter, "mnuActionApplyFilter", QStringLiteral("Apply &Filter"));
+    entry(mnuActionNewItem, "mnuActionNewItem", QStringLiteral("&New Item"));
+    entry(mnuActionEditItem, "mnuActionEditItem", QStringLiteral("&Edit Item"));
+    entry(mnuActionRemoveItem, "mnuActionRemoveItem", QStringLiteral("Remove I&tem"));
+    entry(mnuActionImportItems, "mnuActionImportItems", QStringLiteral("&Import Items"));
+    entry(mnuActionScanItems, "mnuActionScanItems", QStringLiteral("&Scan Items"));
+    for (QAction* later : {mnuActionApplyFilter, mnuActionImportItems, mnuActionScanItems})
+        later->setEnabled(false);
+    connect(mnuActionNewItem, &QAction::triggered, this, &frmMain::cmdNewItem_Click);
+    connect(mnuActionEditItem, &QAction::triggered, this, &frmMain::cmdEditItem_Click);
+    connect(mnuActionRemoveItem, &QAction::triggered, this, &frmMain::cmdRemoveItem_Click);
+}
+
+void frmMain::ListTitles() {
+    m_model->clear();
+    if (QItemSelectionModel* selection = lstTitles->selectionModel())
+        selection->clear();
+    const QString profitCenter = cboProfs->currentText();
+    // No profit center, a missing file or a stored text that is not a number under a filter:
+    // the listing ends silently, the rows so far stay and no sort is applied.
+    if (!isStoreName(profitCenter) ||
+        !QFileInfo(profitCenterPath(m_companyFolder, profitCenter)).isFile())
+        return;
+    QVector<StoreItem> items;
+    try {
+        items = listItems(m_companyFolder, profitCenter);
+    } catch (...) {
+        return;
+    }
+    if (!FilterOn) {
+        m_model->setItems(std::move(items));
+        cboSort_Click();
+        return;
+    }
+    m_model->beginFill();
+    bool complete = true;
+    for (const StoreItem& item : items) {
+        double cost = 0, price = 0, stock = 0;
+        if (!storedNumber(item.cost, &cost) || !storedNumber(item.price, &price) ||
+            !storedNumber(item.stock, &stock)) {
+            complete = false;
+            break;
+        }
+        FilterItem(item.title, item.sku, cost, price, stock);
+    }
+    m_model->endFill();
+    if (complete)
+        cboSort_Click();
+}
+
+void frmMain::FilterItem(const QString& FTitle, const QString& FSKU, double FCost, double FPrice,
+                         double FInStock) {
+    if (filterTest && !filterTest(*this, FTitle, FSKU, FCost, FPrice, FInStock))
+        return;
+    m_model->appendRow({FTitle, FSKU, generalNumber(FCost), generalNumber(FPrice),
+                        generalNumber(FInStock), QString()});
+}
+
+void frmMain::cboSort_Click() {
+    const int column = ItemModel::columnForSortEntry(cboSort->currentText());
+    if (column < 0)
+        return;
+    m_model->sortByColumn(column);
+    const QModelIndex current = lstTitles->currentIndex();
+    if (current.isValid() && current.column() != 0)
+        lstTitles->setCurrentIndex(m_model->index(current.row(), 0));
+}
+
+void frmMain::LoadProfs(const QString& LibraryPath) {
+    fillProfs(LibraryPath, QString());
+}
+
+void frmMain::fillProfs(const QString& folder, const QString& select) {
+    guarded(QStringLiteral("LoadProfs"), [&] {
+        const QStringList names = listProfitCenters(folder);
+        cboProfs->blockSignals(true);
+        cboProfs->clear();
+        cboProfs->addItems(names);
+        const int wanted = static_cast<int>(names.indexOf(select));
+        cboProfs->setCurrentIndex(wanted >= 0 ? wanted : (names.isEmpty() ? -1 : 0));
+        cboProfs->blockSignals(false);
+        ListTitles();
+    });
+}
+
+int frmMain::currentRow() const {
+    const QModelIndex current = lstTitles->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+QString frmMain::currentTitle() const {
+    return m_model->cellText(currentRow(), 0);
+}
+
+void frmMain::cmdAddC_Click() {
+    guarded(QStringLiteral("cmdAddC_Click"), [&] {
+        const QString name = dialogs().input(this, QStringLiteral("Name of new profit center:"),
+                                             QStringLiteral("Name"), QString());
+        if (name.isEmpty())
+            return;
+        if (addProfitCenter(m_companyFolder, name)) {
+            dialogs().message(this, QStringLiteral("Profit center added."),
+                              QStringLiteral("Added"));
+            fillProfs(m_companyFolder, name);
+        } else {
+            dialogs().message(this, QStringLiteral("Error. Profit center not added."),
+                              QStringLiteral("Not Added"));
+        }
+    });
+}
+
+void frmMain::cmdRemC_Click() {
+    guarded(QStringLiteral("cmdRemC_Click"), [&] {
+        const QString name =
+            dialogs().input(this, QStringLiteral("Name of profit center to remove:"),
+                            QStringLiteral("Name"), cboProfs->currentText());
+        if (name.isEmpty())
+            return;
+        const QString question = QStringLiteral("Are you sure you want to remove ") + name +
+                                 QStringLiteral(" and all items associated with ") + name +
+                                 QStringLiteral("?");
+        if (dialogs().message(this, question, QStringLiteral("Confirm"), Dialogs::YesNo) !=
+            Dialogs::Yes)
+            return;
+        if (removeProfitCenter(m_companyFolder, name)) {
+            dialogs().message(this, QStringLiteral("Profit center removed."),
+                              QStringLiteral("Removed"));
+            LoadProfs(m_companyFolder);
+        } else {
+            dialogs().message(this, QStringLiteral("Error. Profit center not removed."),
+                              QStringLiteral("Not Removed"));
+        }
+    });
+}
+
+void frmMain::cmdRename_Click() {
+    guarded(QStringLiteral("cmdRename_Click"), [&] {
+        const QString oldName = cboProfs->currentText();
+        if (oldName.isEmpty())
+            return;
+        const QString newName = dialogs().input(
+            this, QStringLiteral("Rename profit center ") + oldName + QStringLiteral(" to:"),
+            QStringLiteral("Rename"), QString());
+        if (newName.isEmpty())
+            return;
+        renameProfitCenter(m_companyFolder, oldName, newName);
+        fillProfs(m_companyFolder, newName);
+    });
+}
+
+void frmMain::cmdNewItem_Click() {
+    guarded(QStringLiteral("cmdNewItem_Click"), [&] {
+        const QString profitCenter = cboProfs->currentText();
+        if (profitCenter.isEmpty()) {
+            dialogs().message(this, QStringLiteral("Please choose a profit center."),
+                              QStringLiteral("Error"));
+            return;
+        }
+        CurrentItem = ItemRecord();
+        CurrentItem.profitCenter = profitCenter;
+        openEditor();
+    });
+}
+
+void frmMain::cmdEditItem_Click() {
+    guarded(QStringLiteral("cmdEditItem_Click"), [&] {
+        const QString title = currentTitle();
+        if (title.isEmpty())
+            return;
+        CurrentItem = readItemForEdit(m_companyFolder, cboProfs->currentText(), title);
+        openEditor();
+    });
+}
+
+void frmMain::openEditor() {
+    frmAddEdit editor(m_companyFolder, CurrentItem, this);
+    bool listed = false;
+    connect(&editor, &frmAddEdit::saved, this, [&](const QString& profitCenter) {
+        cboProfs->blockSignals(true);
+        const int index =
+            cboProfs->findText(profitCenter, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+        if (index >= 0)
+            cboProfs->setCurrentIndex(index);
+        cboProfs->blockSignals(false);
+        ListTitles();
+        listed = true;
+    });
+    dialogs().showModal(&editor);
+    if (!listed)
+        ListTitles();
+}
+
+void frmMain::cmdRemoveItem_Click() {
+    guarded(QStringLiteral("cmdRemoveItem_Click"), [&] {
+        const int row = currentRow();
+        const QString title = currentTitle();
+        if (title.isEmpty())
+            return;
+        const QString profitCenter = cboProfs->currentText();
+        const QString question = QStringLiteral("Are you sure you want to delete ") + title +
+                                 QStringLiteral(" from the ") + profitCenter +
+                                 QStringLiteral(" profit center?");
+        if (dialogs().message(this, question, QStringLiteral("Confirm Delete"), Dialogs::YesNo) !=
+            Dialogs::Yes)
+            return;
+        removeItem(m_companyFolder, profitCenter, title, m_model->cellText(row, 1));
+        dialogs().message(this, title + QStringLiteral(" has been deleted."),
+                          QStringLiteral("Deleted"));
+        ListTitles();
+    });
+}
+
+QWidget* frmMain::placementWindow() {
+    if (auto* child = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        return child;
+    return this;
+}
+
+void frmMain::restorePlacement() {
+    QWidget* window = placementWindow();
+    if (Val(settings::read(kSettings, QStringLiteral("WState"), QStringLiteral("2"))) != 0) {
+        window->showMaximized();
+        return;
+    }
+    m_loadedTwips[0] = settings::read(kSettings, QStringLiteral("Top"), QStringLiteral("300"));
+    m_loadedTwips[1] = settings::read(kSettings, QStringLiteral("Left"), QStringLiteral("300"));
+    m_loadedTwips[2] = settings::read(kSettings, QStringLiteral("Height"), QStringLiteral("7500"));
+    m_loadedTwips[3] = settings::read(kSettings, QStringLiteral("Width"), QStringLiteral("6615"));
+    window->showNormal();
+    window->setGeometry(pixelsX(Val(m_loadedTwips[1])), pixelsY(Val(m_loadedTwips[0])),
+                        std::max(1, pixelsX(Val(m_loadedTwips[3]))),
+                        std::max(1, pixelsY(Val(m_loadedTwips[2]))));
+    m_loadedPixels = window->geometry();
+}
+
+void frmMain::storePlacement() {
+    QWidget* window = placementWindow();
+    if (window->isMaximized() || window->isMinimized()) {
+        settings::write(kSettings, QStringLiteral("WState"), QStringLiteral("2"));
+        return;
+    }
+    const QRect r = window->geometry();
+    const bool unmoved = !m_loadedPixels.isNull() && r == m_loadedPixels;
+    auto twips = [](int pixels, double perPixel) {
+        return QString::number(std::lround(pixels * perPixel));
+    };
+    settings::write(kSettings, QStringLiteral("Top"),
+                    unmoved ? m_loadedTwips[0] : twips(r.y(), twipsPerPixelY()));
+    settings::write(kSettings, QStringLiteral("Left"),
+                    unmoved ? m_loadedTwips[1] : twips(r.x(), twipsPerPixelX()));
+    settings::write(kSettings, QStringLiteral("Height"),
+                    unmoved ? m_loadedTwips[2] : twips(r.height(), twipsPerPixelY()));
+    settings::write(kSettings, QStringLiteral("Width"),
+                    unmoved ? m_loadedTwips[3] : twips(r.width(), twipsPerPixelX()));
+    settings::write(kSettings, QStringLiteral("WState"), QStringLiteral("0"));
+}
+
+void frmMain::Form_Resize() {
+    const int menuHeight = menuBar->sizeHint().height();
+    menuBar->setGeometry(0, 0, width(), menuHeight);
+    const double w = width() * twipsPerPixelX();
+    const double h = (height() - menuHeight) * twipsPerPixelY();
+
+    // Top row: the list, then "&Add", "Rem&ove" and "&Rename" up to 100 from the right border.
+    const double buttonWidth = 1000, gap = 60;
+    const double renameLeft = w - 100 - buttonWidth;
+    const double removeLeft = renameLeft - gap - buttonWidth;
+    const double addLeft = removeLeft - gap - buttonWidth;
+    place(lblProfitCenter, 100, 60, 1600, 255, menuHeight);
+    place(cboProfs, 100, 360, addLeft - 300, 315, menuHeight);
+    place(cmdAddC, addLeft, 330, buttonWidth, 375, menuHeight);
+    place(cmdRemC, removeLeft, 330, buttonWidth, 375, menuHeight);
+    place(cmdRename, renameLeft, 330, buttonWidth, 375, menuHeight);
+
+    // Five item commands share one row.
+    const double fifth = (w - 600) / 5;
+    QPushButton* const row[] = {cmdNewItem, cmdEditItem, cmdRemoveItem, cmdImportItems, cmdFilter};
+    for (int i = 0; i < 5; ++i)
+        place(row[i], 100 + i * (fifth + 100), 810, fifth, 375, menuHeight);
+
+    place(lblSKU, 100, 1350, 700, 255, menuHeight);
+    place(cboSort, 850, 1290, 1500, 315, menuHeight);
+    place(cmdMakeSale, 2450, 1260, 1500, 375, menuHeight);
+    place(cmdSearch, 4050, 1260, 1200, 375, menuHeight);
+
+    // The grid fills the rest, 100 from the sides and the bottom.
+    const double gridTop = 1740;
+    const double gridWidth = w - 200;
+    place(lstTitles, 100, gridTop, gridWidth, h - gridTop - 100, menuHeight);
+    const int titleWidth = std::max(0, pixelsX(gridWidth * 2 / 6 - 125));
+    const int otherWidth = std::max(0, pixelsX(gridWidth / 6));
+    lstTitles->setColumnWidth(0, titleWidth);
+    for (int column = 1; column < ItemModel::ColumnCount; ++column)
+        lstTitles->setColumnWidth(column, otherWidth);
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_placed)
+        return;
+    m_placed = true;
+    // The frame's child window exists once shown; the placement applies to it.
+    QMetaObject::invokeMethod(
+        this, [this] { restorePlacement(); }, Qt::QueuedConnection);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    storePlacement();
+    event->accept();
+    emit closed();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    // Releasing any key in the profit-center list lists again.
+    if (watched == cboProfs && event->type() == QEvent::KeyRelease)
+        ListTitles();
+    return QWidget::eventFilter(watched, event);
+}

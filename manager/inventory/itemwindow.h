@@ -1,0 +1,125 @@
+#pragma once
+
+#include "manager/inventory/items.h"
+
+#include <QRect>
+#include <QWidget>
+
+#include <functional>
+
+class ItemModel;
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QTableView;
+
+// The item window: the profit centers of one company and the items of the selected one, with
+// the commands that add, rename and remove profit centers and create, edit and remove items.
+// Works as a child window of the frame and on its own; emits closed() when it closes.
+class frmMain : public QWidget {
+    Q_OBJECT
+public:
+    frmMain(const QString& companyFolder, const QString& companyName, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    QString companyFolder() const { return m_companyFolder; }
+
+    // Fills the grid from the selected profit center and applies the sort order. Stops silently
+    // (keeping the rows listed so far, unsorted) on any error.
+    void ListTitles();
+    // Fills the profit-center list from the folder, selects the first name and lists it.
+    void LoadProfs(const QString& LibraryPath);
+    // Sorts the grid by the entry shown in "Sort By".
+    void cboSort_Click();
+    // Adds the row when the item passes the filter test (every item passes while no test is
+    // installed); the numbers are shown in general form.
+    void FilterItem(const QString& FTitle, const QString& FSKU, double FCost, double FPrice,
+                    double FInStock);
+
+    // The item handed to the item editor.
+    ItemRecord CurrentItem;
+
+    // Filter state, set by the filter window; ListTitles passes every item through FilterItem
+    // while FilterOn is true.
+    bool FilterOn = false;
+    int Filter = 0;
+    int CaseSen = 0;
+    QString Num1;
+    QString Num2;
+    bool Exclude = false;
+    QString TextString;
+    std::function<bool(const frmMain& window, const QString& title, const QString& sku, double cost,
+                       double price, double stock)>
+        filterTest;
+
+    // The grid row the user last clicked (-1: none) and its title.
+    int currentRow() const;
+    QString currentTitle() const;
+    ItemModel* model() const { return m_model; }
+
+    QLabel* lblProfitCenter = nullptr;
+    QComboBox* cboProfs = nullptr;
+    QPushButton* cmdAddC = nullptr;
+    QPushButton* cmdRemC = nullptr;
+    QPushButton* cmdRename = nullptr;
+    QPushButton* cmdNewItem = nullptr;
+    QPushButton* cmdEditItem = nullptr;
+    QPushButton* cmdRemoveItem = nullptr;
+    QPushButton* cmdImportItems = nullptr;
+    QPushButton* cmdFilter = nullptr;
+    QLabel* lblSKU = nullptr;
+    QComboBox* cboSort = nullptr;
+    QPushButton* cmdMakeSale = nullptr;
+    QPushButton* cmdSearch = nullptr;
+    QTableView* lstTitles = nullptr;
+
+    QMenuBar* menuBar = nullptr;
+    QMenu* mnuAction = nullptr;
+    QAction* mnuActionApplyFilter = nullptr;
+    QAction* mnuActionNewItem = nullptr;
+    QAction* mnuActionEditItem = nullptr;
+    QAction* mnuActionRemoveItem = nullptr;
+    QAction* mnuActionImportItems = nullptr;
+    QAction* mnuActionScanItems = nullptr;
+
+    // The placement of the window in twips as stored under "Settings".
+    void restorePlacement();
+    void storePlacement();
+
+signals:
+    void closed();
+
+public slots:
+    void cmdAddC_Click();
+    void cmdRemC_Click();
+    void cmdRename_Click();
+    void cmdNewItem_Click();
+    void cmdEditItem_Click();
+    void cmdRemoveItem_Click();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenu();
+    void Form_Resize();
+    // Fills the profit-center list, selects select (or the first name) and lists it once.
+    void fillProfs(const QString& folder, const QString& select);
+    void openEditor();
+    // The window whose placement is stored: the child-window frame inside the frame, else this.
+    QWidget* placementWindow();
+
+    QString m_companyFolder;
+    ItemModel* m_model = nullptr;
+    bool m_placed = false;
+    // The placement read at load, so that an unmoved window stores exactly what it read.
+    QRect m_loadedPixels;
+    QString m_loadedTwips[4];
+};

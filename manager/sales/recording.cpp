@@ -1,0 +1,191 @@
+#include "manager/sales/recording.h"
+
+#include "manager/sales/periodfiles.h"
+#include "manager/shell/settings.h"
+#include "manager/store/companystore.h"
+#include "manager/store/recordfile.h"
+#include "manager/store/runtimeerror.h"
+
+namespace {
+
+const QString kInventory = QStringLiteral("Inventory");
+
+struct PendingFile {
+    QString path;
+    RecordFile file;
+};
+
+// Loads the period files the settings keep and applies the steps in memory; nothing is written
+// yet, so a file that cannot be read or a value that is not a number stops everything.
+QVector<PendingFile> preparePeriodFiles(const QString& companyFolder, Movement movement,
+                                        const QString& sku, const Decimal& quantity, int taxAnswer,
+                                        const QDate& date) {
+    QStringList paths;
+    if (settings::isOn(QStringLiteral("Log"), QStringLiteral("Daily"), QStringLiteral("1")))
+        paths << dailyPeriodFile(companyFolder, date);
+    if (settings::isOn(QStringLiteral("Log"), QStringLiteral("Monthly"), QStringLiteral("1")))
+        paths << monthlyPeriodFile(companyFolder, date);
+    if (paths.isEmpty())
+        return {};
+    const SaleAmounts amounts = saleAmounts(companyFolder, sku, quantity, taxAnswer);
+    const QVector<PeriodStep> steps = periodSteps(movement, sku, quantity, amounts);
+    QVector<PendingFile> pending;
+    for (const QString& path : paths) {
+        PendingFile entry{path, RecordFile::loadForWrite(path)};
+        applyPeriodSteps(entry.file, steps);
+        pending.push_back(std::move(entry));
+    }
+    return pending;
+}
+
+int savePending(const QVector<PendingFile>& pending) {
+    for (const PendingFile& entry : pending)
+        entry.file.save(entry.path);
+    return static_cast<int>(pending.size());
+}
+
+} // namespace
+
+SaleAmounts saleAmounts(const Decimal& price, const Decimal& unitCost, const Decimal& taxFlag,
+                        const Decimal& percent, const Decimal& quantity, int taxAnswer) {
+    SaleAmounts amounts;
+    const Decimal untaxed = price * quantity;
+    if (taxFlag.rounded(0).isZero()) {
+        amounts.gross = untaxed;
+    } else {
+        const Decimal factor = Decimal(1) + percent * Decimal::fromParts(1, 2);
+        const Decimal taxedUnit = (price * factor).rounded(2);
+        amounts.gross = taxedUnit * quantity;
+        if (taxAnswer == TaxYes)
+            amounts.tax = amounts.gross - untaxed;
+    }
+    amounts.cost = unitCost * quantity;
+    return amounts;
+}
+
+SaleAmounts saleAmounts(const QString& companyFolder, const QString& sku, const Decimal& quantity,
+                        int taxAnswer) {
+    const RecordFile prices = RecordFile::load(priceLogPath(companyFolder));
+    const QString zero = QStringLiteral("0");
+    const Decimal price = Decimal::fromStored(prices.value(QStringLiteral("Prices"), sku, zero));
+    const Decimal cost = Decimal::fromStored(prices.value(QStringLiteral("Cost"), sku, zero));
+    const Decimal flag =
+        Decimal::fromStored(prices.value(QStringLiteral("Tax"), sku, QStringLiteral("1")));
+    const Decimal percent =
+        Decimal::fromStored(settings::read(QStringLiteral("Tax"), QStringLiteral("Percent"), zero));
+    return saleAmounts(price, cost, flag, percent, quantity, taxAnswer);
+}
+
+QVector<PeriodStep> periodSteps(Movement movement, const QString& sku, const Decimal& quantity,
+                                const SaleAmounts& amounts) {
+    const bool sale = movement == Movement::Sale;
+    const QString count = sale ? QStringLiteral("Sales") : QStringLiteral("Returns");
+    const Decimal gross = sale ? amounts.gross : -amounts.gross;
+    const Decimal net = sale ? amounts.net() : -amounts.net();
+    const Decimal tax = sale ? amounts.tax : -amounts.tax;
+    const QString totals = QStringLiteral("Totals");
+    return {
+        {count, sku, quantity},
+        {QStringLiteral("GrossSale"), sku, gross},
+        {QStringLiteral("NetProfit"), sku, net},
+        {QStringLiteral("Tax"), sku, tax},
+        {totals, count, quantity},
+        {totals, QStringLiteral("GrossSale"), gross},
+        {totals, QStringLiteral("NetProfit"), net},
+        {totals, QStringLiteral("Tax"), tax},
+    };
+}
+
+void applyPeriodSteps(RecordFile& file, const QVector<PeriodStep>& steps) {
+    for (const PeriodStep& step : steps) {
+        const Decimal current =
+            Decimal::fromStored(file.value(step.section, step.key, QStringLiteral("0")));
+        file.write(step.section, step.key, (current + step.amount).toString());
+    }
+}
+
+int recordMovement(const QString& companyFolder, Movement movement, const QString& sku,
+                   const Decimal& quantity, int& taxAnswer, const QDate& date) {
+    if (taxAnswer == TaxNotAsked)
+        taxAnswer = TaxYes;
+    return savePending(preparePeriodFiles(companyFolder, movement, sku, quantity, taxAnswer, date));
+}
+
+bool LogSale(const QString& companyFolder, const QString& sku, const Decimal& quantity,
+             int& taxAnswer, const QDate& date) {
+    return guarded(QStringLiteral("LogSale"), [&] {
+        recordMovement(companyFolder, Movement::Sale, sku, quantity, taxAnswer, date);
+    });
+}
+
+bool LogReturn(const QString& companyFolder, const QString& sku, const Decimal& quantity,
+               int& taxAnswer, const QDate& date) {
+    return guarded(QStringLiteral("LogReturn"), [&] {
+        recordMovement(companyFolder, Movement::Return, sku, quantity, taxAnswer, date);
+    });
+}
+
+bool LogSale(const QString& companyFolder, const QString& sku, const Decimal& quantity,
+             int&& taxAnswer, const QDate& date) {
+    int answer = taxAnswer;
+    return LogSale(companyFolder, sku, quantity, answer, date);
+}
+
+bool LogReturn(const QString& companyFolder, const QString& sku, const Decimal& quantity,
+               int&& taxAnswer, const QDate& date) {
+    int answer = taxAnswer;
+    return LogReturn(companyFolder, sku, quantity, answer, date);
+}
+
+QString notEnoughInInventoryText() {
+    return QStringLiteral("Not enough in inventory.");
+}
+
+QString doesNotExistText(const QString& sku) {
+    return sku + QStringLiteral(" doesn't exist.");
+}
+
+Decimal stockCount(const QString& companyFolder, const QString& sku) {
+    return Decimal::fromStored(
+        GetINIString(kInventory, sku, QStringLiteral("0"), invCountPath(companyFolder)));
+}
+
+bool asksTaxQuestion(const QString& companyFolder, const QString& sku) {
+    const QString flag =
+        GetINIString(QStringLiteral("Tax"), sku, QStringLiteral("1"), priceLogPath(companyFolder));
+    return Decimal::fromTyped(flag) == Decimal(1);
+}
+
+SaleOutcome makeSale(const QString& companyFolder, const QString& sku, const Decimal& quantity,
+                     int taxAnswer, MissingStock missing, const QDate& date) {
+    SaleOutcome outcome;
+    if (quantity.isZero())
+        return outcome;
+    const QString inventoryPath = invCountPath(companyFolder);
+    RecordFile inventory = RecordFile::loadForWrite(inventoryPath);
+    if (missing == MissingStock::Refused && !inventory.contains(kInventory, sku)) {
+        outcome.status = SaleStatus::UnknownSku;
+        return outcome;
+    }
+    const Decimal stock =
+        Decimal::fromStored(inventory.value(kInventory, sku, QStringLiteral("0")));
+    if (stock < quantity) { // a return always passes
+        outcome.status = SaleStatus::NotEnough;
+        return outcome;
+    }
+    outcome.isReturn = quantity.isNegative();
+    outcome.quantity = quantity.abs();
+    outcome.stock = stock - quantity;
+    outcome.taxAnswer = asksTaxQuestion(companyFolder, sku) ? taxAnswer : int(TaxNotAsked);
+    if (outcome.taxAnswer == TaxNotAsked)
+        outcome.taxAnswer = TaxYes;
+
+    const QVector<PendingFile> pending =
+        preparePeriodFiles(companyFolder, outcome.isReturn ? Movement::Return : Movement::Sale, sku,
+                           outcome.quantity, outcome.taxAnswer, date);
+    inventory.write(kInventory, sku, outcome.stock.toString());
+    inventory.save(inventoryPath);
+    savePending(pending);
+    outcome.status = SaleStatus::Recorded;
+    return outcome;
+}

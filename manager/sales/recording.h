@@ -1,0 +1,107 @@
+#pragma once
+
+#include "manager/sales/decimal.h"
+
+#include <QDate>
+#include <QString>
+#include <QVector>
+
+class RecordFile;
+
+// The answers of the tax question handed to the recordings; 0 = not asked, which the recordings
+// turn into 6 so that a caller that does not ask records tax for every taxable item.
+enum TaxAnswerValue { TaxNotAsked = 0, TaxYes = 6, TaxNo = 7 };
+
+// The money of one recording of quantity units of a SKU.
+struct SaleAmounts {
+    Decimal gross; // tax-inclusive for taxable items, whatever the tax answer
+    Decimal tax;
+    Decimal cost;
+    Decimal net() const { return gross - cost; }
+};
+
+// The tax rule: a flag whose whole-number value is 0 means no tax; otherwise the unit price
+// times (1 + percent / 100) is rounded to cents (halves to even) and the tax is the difference
+// to the untaxed amount when the answer is 6, else 0.
+SaleAmounts saleAmounts(const Decimal& price, const Decimal& unitCost, const Decimal& taxFlag,
+                        const Decimal& percent, const Decimal& quantity, int taxAnswer);
+
+// The same, reading price, cost and flag from "Logs/PriceLog" (missing: 0, 0, 1) and the rate
+// from the settings ("Tax"/"Percent", default 0). A stored value that is not a number is a type
+// mismatch (RuntimeError 13).
+SaleAmounts saleAmounts(const QString& companyFolder, const QString& sku, const Decimal& quantity,
+                        int taxAnswer);
+
+enum class Movement { Sale, Return };
+
+// One read-add-write step on a period file.
+struct PeriodStep {
+    QString section;
+    QString key;
+    Decimal amount; // added; negative amounts subtract
+};
+
+// The nine steps of a recording on one period file, in their order.
+QVector<PeriodStep> periodSteps(Movement movement, const QString& sku, const Decimal& quantity,
+                                const SaleAmounts& amounts);
+// Applies the steps to a period file in memory, each reading the current value (missing: 0).
+void applyPeriodSteps(RecordFile& file, const QVector<PeriodStep>& steps);
+
+// Records a sale or a return of quantity units in the period files of date that the settings
+// "Log"/"Daily" and "Log"/"Monthly" (read on every call) keep. A tax answer of 0 becomes 6, and
+// the caller sees that. Each period file is rewritten once, atomically. Every value is read and
+// checked before anything is written, so a bad record leaves all files as they were.
+// Throws RuntimeError. Returns the number of files written (0, 1 or 2).
+int recordMovement(const QString& companyFolder, Movement movement, const QString& sku,
+                   const Decimal& quantity, int& taxAnswer,
+                   const QDate& date = QDate::currentDate());
+
+// The recordings as callers outside a handler of their own use them: an error is reported
+// through the standard handler ("LogSale" / "LogReturn") and gives false.
+bool LogSale(const QString& companyFolder, const QString& sku, const Decimal& quantity,
+             int& taxAnswer, const QDate& date = QDate::currentDate());
+bool LogReturn(const QString& companyFolder, const QString& sku, const Decimal& quantity,
+               int& taxAnswer, const QDate& date = QDate::currentDate());
+// For callers that pass a fixed answer and do not look at it afterwards (the sales server's 0).
+bool LogSale(const QString& companyFolder, const QString& sku, const Decimal& quantity,
+             int&& taxAnswer, const QDate& date = QDate::currentDate());
+bool LogReturn(const QString& companyFolder, const QString& sku, const Decimal& quantity,
+               int&& taxAnswer, const QDate& date = QDate::currentDate());
+
+// "&Make a Sale" once its answers are known.
+enum class SaleStatus {
+    Recorded,   // stock written and the sale or return recorded
+    NoQuantity, // the quantity is 0: nothing to do, nothing said
+    NotEnough,  // "Not enough in inventory."
+    UnknownSku, // no stock record, when the caller asked for one
+};
+
+enum class MissingStock {
+    CountsAsZero, // as the item list shows it
+    Refused,      // a SKU without a stock record does not exist
+};
+
+struct SaleOutcome {
+    SaleStatus status = SaleStatus::NoQuantity;
+    bool isReturn = false;
+    Decimal quantity;            // units sold or returned, positive
+    Decimal stock;               // the stock count after the recording
+    int taxAnswer = TaxNotAsked; // as recorded (0 became 6)
+};
+
+QString notEnoughInInventoryText();           // "Not enough in inventory."
+QString doesNotExistText(const QString& sku); // SKU + " doesn't exist."
+
+// "Inventory" of the SKU in "Logs/InvCount" (missing: 0); not a number is RuntimeError 13.
+Decimal stockCount(const QString& companyFolder, const QString& sku);
+
+// Whether "&Make a Sale" asks the tax question: the SKU's taxable flag is numerically 1.
+bool asksTaxQuestion(const QString& companyFolder, const QString& sku);
+
+// A positive quantity sells, a negative one returns its absolute value (the stock rises), 0
+// does nothing. A sale needs stock >= quantity. taxAnswer counts only for a flag of 1; other
+// items record with 0, which becomes 6. Everything is read and checked first; then the stock
+// count is written to "Logs/InvCount" and the period files are updated. Throws RuntimeError.
+SaleOutcome makeSale(const QString& companyFolder, const QString& sku, const Decimal& quantity,
+                     int taxAnswer, MissingStock missing = MissingStock::CountsAsZero,
+                     const QDate& date = QDate::currentDate());

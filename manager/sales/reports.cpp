@@ -1,0 +1,120 @@
+#include "manager/sales/reports.h"
+
+#include "manager/shell/settings.h"
+#include "manager/store/companystore.h"
+#include "manager/store/recordfile.h"
+#include "manager/store/runtimeerror.h"
+#include "manager/store/textcodec.h"
+
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+}
+
+const QStringList& reportSections() {
+    static const QStringList sections = {QStringLiteral("Info"),      QStringLiteral("Totals"),
+                                         QStringLiteral("GrossSale"), QStringLiteral("NetProfit"),
+                                         QStringLiteral("Tax"),       QStringLiteral("Sales"),
+                                         QStringLiteral("Returns")};
+    return sections;
+}
+
+QByteArray reportBytes(const QString& periodFilePath) {
+    if (!QFileInfo(periodFilePath).isFile())
+        throw RuntimeError::fileNotFound();
+    const RecordFile period = RecordFile::load(periodFilePath);
+    QString text;
+    for (const QString& section : reportSections()) {
+        text += section + QStringLiteral(":") + kCrLf;
+        text += period.section(section, QString()).replace(QLatin1Char('='), QLatin1Char(','));
+        text += kCrLf;
+    }
+    return encodeStoreText(text);
+}
+
+void writeReport(const QString& periodFilePath, const QString& outputPath) {
+    saveTextFile(outputPath, decodeStoreText(reportBytes(periodFilePath)));
+}
+
+void saveTextFile(const QString& path, const QString& text) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (!QFileInfo(QFileInfo(path).absolutePath()).isDir())
+            throw RuntimeError::pathNotFound();
+        throw RuntimeError::accessError();
+    }
+    const QByteArray bytes = encodeStoreText(text);
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        throw RuntimeError::accessError();
+}
+
+StockStatistics computeStatistics(const QString& companyFolder) {
+    StockStatistics s;
+    for (const QString& profitCenter : listProfitCenters(companyFolder)) {
+        ++s.profitCenters;
+        for (const StoreItem& item : readItems(companyFolder, profitCenter)) {
+            ++s.uniqueItems;
+            const Decimal count = Decimal::fromStored(item.stock);
+            s.totalItems += count;
+            s.totalCost += Decimal::fromStored(item.cost) * count;
+            s.totalPrice += Decimal::fromStored(item.price) * count;
+            if (Decimal::fromTyped(item.tax) == Decimal(1))
+                ++s.taxed;
+            if (count <= Decimal(0))
+                ++s.outOfStock;
+        }
+    }
+    return s;
+}
+
+QString generalDateText(const QDateTime& moment) {
+    // Short date and the time with seconds, as the system writes them; no time zone.
+    const QLocale locale = QLocale::system();
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    timeFormat.remove(QLatin1Char('t'));
+    timeFormat = timeFormat.trimmed();
+    return locale.toString(moment.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+           locale.toString(moment.time(), timeFormat);
+}
+
+QString statisticsText(const QString& company, const StockStatistics& s, const QString& taxPercent,
+                       const QDateTime& moment) {
+    QStringList lines;
+    lines << QStringLiteral("Statistics for ") + company + QStringLiteral(" as of ") +
+                 generalDateText(moment) + QStringLiteral(":");
+    lines << QStringLiteral("Profit Centers: ") + QString::number(s.profitCenters);
+    lines << QStringLiteral("Unique Items: ") + QString::number(s.uniqueItems);
+    lines << QStringLiteral("Total Items: ") + s.totalItems.toString();
+    lines << QStringLiteral("Out of Stock Items: ") + QString::number(s.outOfStock);
+    lines << QStringLiteral("Items With Tax Applied: ") + QString::number(s.taxed);
+    lines << QStringLiteral("Current Tax Rate Applied: %") + taxPercent;
+    lines << QStringLiteral("Total Cost of Items: $") + s.totalCost.toString();
+    lines << QStringLiteral("Total Price of Items: $") + s.totalPrice.toString();
+    const Decimal zero;
+    // Averages are per unit in stock.
+    if (s.totalCost > zero && s.totalItems > zero)
+        lines << QStringLiteral("Average Cost of Item: $") +
+                     Decimal::divided(s.totalCost, s.totalItems, 2).toString();
+    if (s.totalPrice > zero && s.totalItems > zero)
+        lines << QStringLiteral("Average Price of Item: $") +
+                     Decimal::divided(s.totalPrice, s.totalItems, 2).toString();
+    lines << QStringLiteral("Total Possible Profit: $") + (s.totalPrice - s.totalCost).toString();
+    return lines.join(kCrLf);
+}
+
+QString lastStatsPath(const QString& companyFolder) {
+    return logsFolder(companyFolder) + QStringLiteral("LastStats.txt");
+}
+
+QString writeStatistics(const QString& company, const QString& companyFolder,
+                        const QDateTime& moment) {
+    const StockStatistics statistics = computeStatistics(companyFolder);
+    const QString percent =
+        settings::read(QStringLiteral("Tax"), QStringLiteral("Percent"), QStringLiteral("0"));
+    const QString text = statisticsText(company, statistics, percent, moment);
+    saveTextFile(lastStatsPath(companyFolder), text + kCrLf);
+    return text;
+}

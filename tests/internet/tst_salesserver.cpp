@@ -1,0 +1,186 @@
+#include "manager/internet/salesserver.h"
+#include "manager/sales/periodfiles.h"
+#include "manager/shell/settings.h"
+#include "manager/store/companystore.h"
+#include "manager/store/recordfile.h"
+#include "tests/internet/salesclient.h"
+#include "tests/support/testenvironment.h"
+
+#include <QDate>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTest>
+
+namespace {
+QString stock(const QString& folder, const QString& sku) {
+    return GetINIString(QStringLiteral("Inventory"), sku, QStringLiteral("(none)"),
+                        invCountPath(folder));
+}
+
+void setStock(const QString& folder, const QString& sku, const QString& count) {
+    WriteINIString(QStringLiteral("Inventory"), sku, count, invCountPath(folder));
+}
+} // namespace
+
+class SalesServerTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        m_env = std::make_unique<TestEnvironment>();
+        m_folder = m_env->makeCompany(QStringLiteral("Shop"));
+        m_server = std::make_unique<SalesServer>(m_folder);
+        m_server->listen(0);
+        m_log = std::make_unique<QSignalSpy>(m_server.get(), &SalesServer::logLine);
+    }
+
+    void cleanup() {
+        m_log.reset();
+        m_server.reset();
+        m_env.reset();
+    }
+
+    void aSaleIsToldStepByStepAndRecorded() {
+        setStock(m_folder, "A1", "5");
+        WriteINIString("Prices", "A1", "10", priceLogPath(m_folder));
+        WriteINIString("Tax", "A1", "0", priceLogPath(m_folder));
+        QCOMPARE(ask(m_server->port(), "A1"), QByteArray("1"));
+        QTRY_COMPARE(m_log->size(), 5);
+        QStringList lines;
+        for (const QList<QVariant>& signal : *m_log)
+            lines << signal.first().toString();
+        QCOMPARE(lines, (QStringList{"Connection request received.", "Connected to 127.0.0.1.",
+                                     "Receiving data from 127.0.0.1.", "Received sale of SKU: A1.",
+                                     "Data transfer comlete. Closed connection with 127.0.0.1."}));
+        QCOMPARE(stock(m_folder, "A1"), QStringLiteral("4"));
+        const QString daily = dailyPeriodFile(m_folder, QDate::currentDate());
+        QCOMPARE(GetINIString("Sales", "A1", "", daily), QStringLiteral("1"));
+        QCOMPARE(GetINIString("GrossSale", "A1", "", daily), QStringLiteral("10"));
+        QTRY_COMPARE(m_server->openConnections(), 0);
+    }
+
+    void repliesFollowTheStockRules_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("logLine");
+        const auto row = [](const char* name, const char* stored, const char* message,
+                            const char* reply, const char* after, const char* logLine) {
+            QTest::newRow(name) << QString(stored) << QByteArray(message) << QByteArray(reply)
+                                << QString(after) << QString(logLine);
+        };
+        row("count 1 sells", "1", "S", "1", "0", "Received sale of SKU: S.");
+        row("count 0 refused", "0", "S", "2", "0",
+            "Not enough of SKU S to process a sale, or S doesn't exist.");
+        row("negative still sells", "-3", "S", "1", "-4", "Received sale of SKU: S.");
+        row("halves to even", "2.5", "S", "1", "1", "Received sale of SKU: S.");
+        row("return onto 0", "0", "!!S", "1", "1", "Received return for SKU: S.");
+        row("CR LF stays in the SKU", "7", "S\r\n", "2", "7",
+            "Not enough of SKU S\r\n to process a sale, or S\r\n doesn't exist.");
+        row("not a number", "abc", "S", "0", "abc", "Error occured while receiving data.");
+        row("return onto a bad count", "1.5.2", "!!S", "0", "1.5.2",
+            "Error occured while receiving data.");
+    }
+
+    void repliesFollowTheStockRules() {
+        QFETCH(QString, stored);
+        QFETCH(QByteArray, message);
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, after);
+        QFETCH(QString, logLine);
+        setStock(m_folder, "S", stored);
+        QCOMPARE(ask(m_server->port(), message), reply);
+        QCOMPARE(stock(m_folder, "S"), after);
+        QTRY_VERIFY(m_log->size() >= 4);
+        QCOMPARE(m_log->at(3).first().toString(), logLine);
+        const bool recorded = reply == "1";
+        const QString daily = dailyPeriodFile(m_folder, QDate::currentDate());
+        QCOMPARE(QFile::exists(daily), recorded);
+    }
+
+    void messagesWithoutAStockEntry() {
+        QCOMPARE(ask(m_server->port(), "!!"), QByteArray("2"));
+        QCOMPARE(ask(m_server->port(), "!"), QByteArray("2"));
+        QCOMPARE(ask(m_server->port(), "!!Z9"), QByteArray("2"));
+        QStringList told;
+        for (const QList<QVariant>& signal : *m_log)
+            told << signal.first().toString();
+        QVERIFY(told.contains(" doesn't exist."));
+        QVERIFY(told.contains("Not enough of SKU ! to process a sale, or ! doesn't exist."));
+        QVERIFY(told.contains("Z9 doesn't exist."));
+        QVERIFY(!QFile::exists(invCountPath(m_folder)));
+    }
+
+    void twoClientsAtOnceGetTheirOwnReplies() {
+        setStock(m_folder, "A", "1");
+        QTcpSocket first;
+        QTcpSocket second;
+        first.connectToHost("127.0.0.1", m_server->port());
+        second.connectToHost("127.0.0.1", m_server->port());
+        QTRY_COMPARE(m_server->openConnections(), 2);
+        second.write("A");
+        first.write("B");
+        QTRY_VERIFY(first.bytesAvailable() > 0 && second.bytesAvailable() > 0);
+        QCOMPARE(first.read(1), QByteArray("2"));
+        QCOMPARE(second.read(1), QByteArray("1"));
+    }
+
+    void aSilentClientBlocksNobodyAndIsClosedWithoutReply() {
+        m_server->setIdleTimeout(300);
+        setStock(m_folder, "A", "9");
+        QTcpSocket silent;
+        silent.connectToHost("127.0.0.1", m_server->port());
+        QTRY_COMPARE(m_server->openConnections(), 1);
+        QCOMPARE(ask(m_server->port(), "A"), QByteArray("1"));
+        QCOMPARE(silent.state(), QAbstractSocket::ConnectedState);
+        QTRY_COMPARE(silent.state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(silent.bytesAvailable(), 0);
+        QCOMPARE(m_server->openConnections(), 0);
+    }
+
+    void aClientLeavingBeforeTheReplyDoesNotStopTheServer() {
+        setStock(m_folder, "A", "100");
+        for (int i = 0; i < 20; ++i) {
+            QTcpSocket leaving;
+            leaving.connectToHost("127.0.0.1", m_server->port());
+            QVERIFY(leaving.waitForConnected(2000));
+            leaving.write("A");
+            leaving.flush();
+            leaving.abort();
+        }
+        QCOMPARE(ask(m_server->port(), "A"), QByteArray("1"));
+        QTRY_COMPARE(m_server->openConnections(), 0);
+    }
+
+    void aPortInUseIsAnError() {
+        QTcpServer holder;
+        QVERIFY(holder.listen(QHostAddress::Any, 0));
+        SalesServer second(m_folder);
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, second.listen(holder.serverPort()));
+    }
+
+    void thePortComesFromTheSettings() {
+        QCOMPARE(salesServerPort(), quint16(5723));
+        settings::write("Server", "Port", "6100");
+        QCOMPARE(salesServerPort(), quint16(6100));
+    }
+
+    void fortyThousandSequentialConnectionsAreServed() {
+        const int connections = 40000;
+        int refused = 0;
+        for (int i = 0; i < connections; ++i)
+            refused += ask(m_server->port(), "!!") == "2";
+        QCOMPARE(refused, connections);
+        QCOMPARE(m_server->connectionsAccepted(), qint64(connections));
+        QTRY_COMPARE(m_server->openConnections(), 0);
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+    QString m_folder;
+    std::unique_ptr<SalesServer> m_server;
+    std::unique_ptr<QSignalSpy> m_log;
+};
+
+QTEST_GUILESS_MAIN(SalesServerTest)
+#include "tst_salesserver.moc"

@@ -1,0 +1,130 @@
+// The company store: names that stay inside it, company and profit-center listings, items with
+// the readers' defaults.
+
+#include "manager/shell/settings.h"
+#include "manager/store/companystore.h"
+#include "manager/store/recordfile.h"
+#include "manager/store/runtimeerror.h"
+#include "tests/support/testenvironment.h"
+
+#include <QDir>
+#include <QtTest>
+
+namespace {
+void check(const StoreItem& item, const QStringList& expected) {
+    QCOMPARE(QStringList({item.title, item.sku, item.cost, item.price, item.stock, item.tax}),
+             expected);
+}
+} // namespace
+
+class TestCompanyStore : public QObject {
+    Q_OBJECT
+
+private slots:
+    void storeNamesStayInsideStore() {
+        for (const QString& bad :
+             {QString(), QString("."), QString(".."), QString("a/b"), QString("a\\b"), QString("/"),
+              QString("tab\there"), QString("line\nbreak"), QString("nul") + QChar(0),
+              QString("del") + QChar(0x7f), QString("c1") + QChar(0x85)}) {
+            QVERIFY2(!isStoreName(bad), qPrintable(bad));
+            try {
+                checkStoreName(bad);
+                QFAIL("name accepted");
+            } catch (const RuntimeError& error) {
+                QCOMPARE(error.number(), 52);
+                QCOMPARE(error.description(), QString("Bad file name or number"));
+            }
+        }
+        for (const QString& good :
+             {QString("Acme"), QString("Acme Hardware & Co."), QString(u"Café Müller"_qs),
+              QString("..."), QString(".hidden"), QString(" "), QString("notes.txt")}) {
+            QVERIFY2(isStoreName(good), qPrintable(good));
+            checkStoreName(good);
+        }
+    }
+
+    void pathsInsideCompanyFolder() {
+        TestEnvironment env;
+        QCOMPARE(companyRoot(), env.root());
+        // A root stored without its trailing separator still separates the company name.
+        settings::write("Path", "Company", env.base() + "/Companies");
+        QCOMPARE(companyRoot(), env.root());
+        const QString folder = companyFolder(env.base() + "/Companies", "Acme");
+        QCOMPARE(folder, env.root() + "Acme/");
+        QCOMPARE(priceLogPath(folder), folder + "Logs/PriceLog");
+        QCOMPARE(invCountPath(folder), folder + "Logs/InvCount");
+        QCOMPARE(storefrontPath(folder), folder + "Logs/Storefront");
+        QCOMPARE(logsFolder(folder), folder + "Logs/");
+        QCOMPARE(reportsFolder(folder), folder + "Reports/");
+    }
+
+    void companiesAreSubFoldersSortedIgnoringCase() {
+        TestEnvironment env;
+        for (const char* name : {"beta", "Alpha", "alpha2", "Zed", "ALPHA1"})
+            env.makeCompany(name);
+        TestEnvironment::writeBytes(env.root() + "stray file", "x");
+        QCOMPARE(listCompanies(env.root()),
+                 QStringList({"Alpha", "ALPHA1", "alpha2", "beta", "Zed"}));
+        try {
+            listCompanies(env.base() + "/missing/");
+            QFAIL("missing root listed");
+        } catch (const RuntimeError& error) {
+            QCOMPARE(error.number(), 76);
+        }
+    }
+
+    void profitCentersAreFilesSortedIgnoringCase() {
+        TestEnvironment env;
+        const QString folder = env.makeCompany("Acme");
+        QCOMPARE(listProfitCenters(folder), QStringList());
+        for (const char* name : {"kitchen", "Garden", "notes.txt", "Zoo", ".hidden"})
+            TestEnvironment::writeBytes(folder + name, "");
+        QDir().mkdir(folder + "Sub");
+        QCOMPARE(listProfitCenters(folder),
+                 QStringList({".hidden", "Garden", "kitchen", "notes.txt", "Zoo"}));
+    }
+
+    void itemsReadWithDefaults() {
+        TestEnvironment env;
+        const QString folder = env.makeCompany("Acme");
+        TestEnvironment::writeBytes(folder + "Kitchen", "Titles\\Blue mug=A100\r\n"
+                                                        "Notes\\Blue mug=not an item\r\n"
+                                                        "titles\\lower=Z1\r\n"
+                                                        "Titles\\2=1 deal=B200\r\n"
+                                                        "a line of another shape\r\n"
+                                                        "\r\n"
+                                                        "Titles\\Unpriced=C300\r\n");
+        TestEnvironment::writeBytes(folder + "Gifts", "Titles\\Mug, blue=A100\r\n");
+        TestEnvironment::writeBytes(priceLogPath(folder),
+                                    "Cost\\A100=2.10\r\nPrices\\A100=4.95\r\nTax\\A100=0\r\n");
+        TestEnvironment::writeBytes(invCountPath(folder), "Inventory\\A100=12\r\n");
+
+        const QVector<StoreItem> items = readItems(folder, "Kitchen");
+        QCOMPARE(items.size(), 3);
+        check(items[0], {"Blue mug", "A100", "2.10", "4.95", "12", "0"});
+        // A title holding "=" is cut at its first "=", and that shorter title is looked up.
+        check(items[1], {"2", "1 deal=B200", "0.00", "0.00", "0", "1"});
+        check(items[2], {"Unpriced", "C300", "0.00", "0.00", "0", "1"});
+        // Titles in two profit centers pointing to one SKU share its records.
+        check(readItems(folder, "Gifts").value(0),
+              {"Mug, blue", "A100", "2.10", "4.95", "12", "0"});
+        QVERIFY(readItems(folder, "Missing").isEmpty());
+    }
+
+    void itemsOfOlderInstallationKeepTheirSku() {
+        TestEnvironment env;
+        const QString folder = env.makeCompany("Acme");
+        TestEnvironment::writeBytes(
+            folder + "Bakery",
+            TestEnvironment::readBytes(qEnvironmentVariable("TALLYVANE_TEST_DATA") +
+                                       "/store/cp1252-crlf.txt"));
+        WriteINIString("Inventory", "C100", "7", invCountPath(folder));
+        const QVector<StoreItem> items = readItems(folder, "Bakery");
+        QCOMPARE(items.size(), 3);
+        check(items[0], {u"Café au lait"_qs, "C100", "0.00", "0.00", "7", "1"});
+        check(items[2], {u"Crème brûlée"_qs, "C200", "0.00", "0.00", "0", "1"});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCompanyStore)
+#include "tst_companystore.moc"

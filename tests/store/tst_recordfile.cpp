@@ -1,0 +1,254 @@
+// Record files: the byte-exact results of WriteINIString, GetINIString and GetINISection.
+
+#include "manager/store/recordfile.h"
+#include "manager/store/runtimeerror.h"
+#include "tests/support/testenvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+// The error number a call throws, or 0 when it throws nothing.
+template <typename Body> int errorOf(Body body) {
+    try {
+        body();
+    } catch (const RuntimeError& error) {
+        return error.number();
+    }
+    return 0;
+}
+} // namespace
+
+class TestRecordFile : public QObject {
+    Q_OBJECT
+
+    TestEnvironment* env = nullptr;
+    QString file;
+
+    QByteArray bytes() const { return TestEnvironment::readBytes(file); }
+    void setBytes(const QByteArray& b) const { TestEnvironment::writeBytes(file, b); }
+
+private slots:
+    void init() {
+        env = new TestEnvironment;
+        file = env->base() + QStringLiteral("/records");
+    }
+    void cleanup() { delete env; }
+
+    void firstWriteCreatesFileWithEmptyFirstLine() {
+        WriteINIString("A", "B", "1", file);
+        QCOMPARE(bytes(), QByteArray("\r\nA\\B=1\r\n"));
+        // Nothing else was kept, so the empty first line comes back.
+        WriteINIString("A", "B", "2", file);
+        QCOMPARE(bytes(), QByteArray("\r\nA\\B=2\r\n"));
+    }
+
+    void secondKeyDropsLeadingEmptyLine() {
+        setBytes("\r\nA\\B=1\r\n");
+        WriteINIString("A", "C", "5", file);
+        QCOMPARE(bytes(), QByteArray("A\\B=1\r\nA\\C=5\r\n"));
+    }
+
+    void rewrittenKeyMovesToEnd() {
+        setBytes("A\\B=1\r\nA\\C=2\r\n");
+        WriteINIString("A", "B", "3", file);
+        QCOMPARE(bytes(), QByteArray("A\\C=2\r\nA\\B=3\r\n"));
+    }
+
+    void emptyValueRemovesEveryLineOfKey() {
+        setBytes("A\\B=1\r\nX\\Y=2\r\nA\\B=9\r\nA\\BC=4\r\n");
+        WriteINIString("A", "B", "", file);
+        QCOMPARE(bytes(), QByteArray("X\\Y=2\r\nA\\BC=4\r\n"));
+        // Removing the last record leaves a file of one empty line.
+        setBytes("A\\B=1\r\n");
+        WriteINIString("A", "B", "", file);
+        QCOMPARE(bytes(), QByteArray("\r\n"));
+        // Removing a key of a missing file creates it the same way.
+        QFile::remove(file);
+        WriteINIString("A", "B", "", file);
+        QCOMPARE(bytes(), QByteArray("\r\n"));
+    }
+
+    void otherLinesCarriedOverInOrder() {
+        setBytes("\r\n\r\nfoo bar\r\n\r\nA\\B=1\r\nno equals sign\r\n\r\n");
+        WriteINIString("X", "Y", "1", file);
+        // Only the leading empty lines go; later empty lines and foreign text stay.
+        QCOMPARE(bytes(), QByteArray("foo bar\r\n\r\nA\\B=1\r\nno equals sign\r\n\r\nX\\Y=1\r\n"));
+    }
+
+    void lineFeedsAndMissingLastLineEndAccepted() {
+        setBytes("A\\B=1\nA\\C=2");
+        QCOMPARE(GetINIString("A", "C", "d", file), QString("2"));
+        QCOMPARE(GetINISection("A", "d", file), QString("B=1\r\nC=2\r\n"));
+        WriteINIString("A", "D", "3", file);
+        QCOMPARE(bytes(), QByteArray("A\\B=1\r\nA\\C=2\r\nA\\D=3\r\n"));
+    }
+
+    void loneCarriageReturnDoesNotEndLine() {
+        setBytes("junk\rA\\B=1\r\nA\\C=2\r\n");
+        QCOMPARE(GetINIString("A", "B", "d", file), QString("d"));
+        WriteINIString("A", "B", "", file);
+        QCOMPARE(bytes(), QByteArray("junk\rA\\B=1\r\nA\\C=2\r\n"));
+    }
+
+    void firstOfDuplicateKeysIsRead() {
+        setBytes("A\\B=1\r\nX\\Y=0\r\nA\\B=9\r\n");
+        QCOMPARE(GetINIString("A", "B", "d", file), QString("1"));
+        QCOMPARE(RecordFile::load(file).value("A", "B", "d"), QString("1"));
+        // A write removes them all.
+        WriteINIString("A", "B", "5", file);
+        QCOMPARE(bytes(), QByteArray("X\\Y=0\r\nA\\B=5\r\n"));
+    }
+
+    void lineBreaksInValuesAreEscaped() {
+        WriteINIString("A100", "Notes", "first\r\nsecond", file);
+        QCOMPARE(bytes(), QByteArray("\r\nA100\\Notes=first>+br+<second\r\n"));
+        QCOMPARE(GetINIString("A100", "Notes", "", file), QString("first\r\nsecond"));
+
+        setBytes("A\\B=x>+BR+<y\r\nA\\C=p>+Br+<q>+br+<r\r\nA\\D=>+br+\r\n");
+        QCOMPARE(GetINIString("A", "B", "", file), QString("x\r\ny"));
+        QCOMPARE(GetINIString("A", "C", "", file), QString("p\r\nq\r\nr"));
+        QCOMPARE(GetINIString("A", "D", "", file), QString(">+br+"));
+        QCOMPARE(unescapeRecordValue(">+bR+<"), QString("\r\n"));
+        QCOMPARE(escapeRecordValue("a\r\n\r\nb"), QString("a>+br+<>+br+<b"));
+    }
+
+    void loneLineFeedCannotInjectRecord() {
+        // A value with a bare LF or CR would otherwise split into a second record when read.
+        WriteINIString("A", "B", "x\nA\\C=evil\rA\\D=worse", file);
+        QCOMPARE(bytes().count("\r\n"), 2);
+        QCOMPARE(GetINIString("A", "C", "none", file), QString("none"));
+        QCOMPARE(GetINIString("A", "D", "none", file), QString("none"));
+        QVERIFY(GetINIString("A", "B", "", file).startsWith("x\r\nA\\C=evil"));
+    }
+
+    void prefixIncludesEqualsSignAndIsCaseSensitive() {
+        setBytes("A\\Names=7\r\nAB\\Key=7\r\na\\b=1\r\nA\\Key2=3\r\n");
+        QCOMPARE(GetINIString("A", "Name", "d", file), QString("d"));
+        QCOMPARE(GetINIString("A", "Key", "d", file), QString("d"));
+        QCOMPARE(GetINIString("A", "B", "d", file), QString("d"));
+        QCOMPARE(GetINIString("a", "b", "d", file), QString("1"));
+        QCOMPARE(GetINISection("A", "d", file), QString("Names=7\r\nKey2=3\r\n"));
+        const QByteArray before = bytes();
+        WriteINIString("A", "Name", "", file);
+        WriteINIString("A", "Key", "", file);
+        WriteINIString("A", "B", "", file);
+        QCOMPARE(bytes(), before);
+    }
+
+    void missingRecordGivesDefaultButEmptyValueDoesNot() {
+        QCOMPARE(GetINIString("A", "B", "dflt", file), QString("dflt"));
+        QCOMPARE(GetINISection("A", "dflt", file), QString("dflt"));
+        setBytes("A\\B=\r\n");
+        QCOMPARE(GetINIString("A", "B", "dflt", file), QString(""));
+        QVERIFY(RecordFile::load(file).contains("A", "B"));
+        QVERIFY(!RecordFile::load(file).contains("A", "C"));
+        // A section of empty values collects "B=" lines, so it is not empty.
+        QCOMPARE(GetINISection("A", "dflt", file), QString("B=\r\n"));
+        QCOMPARE(GetINISection("Q", "dflt", file), QString("dflt"));
+    }
+
+    void sectionCollectsItsLinesInFileOrder() {
+        setBytes("A\\B=1\r\nX\\Y=2\r\nA\\C=3\r\nAB\\Z=4\r\nA\\N=x>+br+<y\r\n");
+        QCOMPARE(GetINISection("A", "", file), QString("B=1\r\nC=3\r\nN=x\r\ny\r\n"));
+        QCOMPARE(RecordFile::load(file).keys("A"), QStringList({"B", "C", "N"}));
+    }
+
+    void keysAreCutAtFirstEqualsSign() {
+        // A title holding "=" is stored and found by its key, but a line reader sees less.
+        WriteINIString("Titles", "2=1 deal", "S1", file);
+        WriteINIString("Titles", "Plain", "S2", file);
+        QCOMPARE(GetINIString("Titles", "2=1 deal", "", file), QString("S1"));
+        const RecordFile records = RecordFile::load(file);
+        QCOMPARE(records.keys("Titles"), QStringList({"2", "Plain"}));
+        QCOMPARE(records.value("Titles", "2", ""), QString("1 deal=S1"));
+        // The longer line starts with the short key's prefix, so removing that key removes it.
+        WriteINIString("Titles", "2", "", file);
+        QCOMPARE(GetINIString("Titles", "2=1 deal", "gone", file), QString("gone"));
+        QCOMPARE(TestEnvironment::readBytes(file), QByteArray("Titles\\Plain=S2\r\n"));
+    }
+
+    void lineBreakInSectionOrKeyIsRefused() {
+        setBytes("A\\B=1\r\n");
+        QCOMPARE(errorOf([&] { WriteINIString("A", "B\r\nA\\C", "x", file); }), 5);
+        QCOMPARE(errorOf([&] { WriteINIString("A\nA", "B", "x", file); }), 5);
+        QCOMPARE(bytes(), QByteArray("A\\B=1\r\n"));
+        QCOMPARE(GetINIString("A", "B\n", "d", file), QString("d"));
+    }
+
+    void recordFileMatchesOneByOneWrites() {
+        setBytes("\r\nA\\B=1\r\nA\\B=2\r\nnote\r\n");
+        RecordFile batch = RecordFile::load(file);
+        const QList<QStringList> writes = {
+            {"A", "C", "3"}, {"A", "B", ""}, {"A", "C", "4"}, {"X", "Y", "a\r\nb"}, {"A", "C", ""}};
+        for (const QStringList& w : writes) {
+            batch.write(w[0], w[1], w[2]);
+            WriteINIString(w[0], w[1], w[2], file);
+            QCOMPARE(batch.bytes(), bytes());
+        }
+        QCOMPARE(batch.lineCount(), 2);
+        QCOMPARE(batch.value("X", "Y", ""), QString("a\r\nb"));
+    }
+
+    void writeIntoMissingFolderFails() {
+        const QString inMissing = env->base() + "/no such folder/records";
+        QCOMPARE(errorOf([&] { WriteINIString("A", "B", "1", inMissing); }), 76);
+        QVERIFY(!QFileInfo::exists(env->base() + "/no such folder"));
+    }
+
+    void writeOverFolderFails() {
+        QDir().mkdir(file);
+        QCOMPARE(errorOf([&] { WriteINIString("A", "B", "1", file); }), 75);
+        QVERIFY(QFileInfo(file).isDir());
+        QCOMPARE(GetINIString("A", "B", "d", file), QString("d"));
+    }
+
+    void writesLeaveNoOtherFiles() {
+        // Record files sit in the company folder, where any file counts as a profit center.
+        for (int i = 0; i < 20; ++i)
+            WriteINIString("Titles", QString::number(i % 3), QString::number(i), file);
+        QCOMPARE(QDir(env->base()).entryList(QDir::Files | QDir::Hidden), QStringList({"records"}));
+    }
+
+    void unreadableFileIsNeverOverwritten() {
+        // The write cannot see the records, so it must not replace them.
+        QTemporaryDir dir;
+        const QString path = dir.filePath("PriceLog");
+        const QByteArray original("Cost\\A100=2.10\r\nPrices\\A100=4.95\r\n");
+        TestEnvironment::writeBytes(path, original);
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                              QFileDevice::WriteOther | QFileDevice::ExeOther);
+        QFile::setPermissions(path, {});
+        int error = 0;
+        if (geteuid() != 0) {
+            error = errorOf([&] { WriteINIString("Tax", "A100", "1", path); });
+        } else {
+            // Root reads any file, so the write runs as an unprivileged user in a child.
+            const pid_t child = fork();
+            if (child == 0) {
+                if (setgid(65534) != 0 || setuid(65534) != 0)
+                    _exit(99);
+                _exit(errorOf([&] { WriteINIString("Tax", "A100", "1", path); }));
+            }
+            int status = 0;
+            QCOMPARE(waitpid(child, &status, 0), child);
+            QVERIFY(WIFEXITED(status));
+            error = WEXITSTATUS(status);
+            if (error == 99)
+                QSKIP("cannot switch to an unprivileged user");
+        }
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(error, 75);
+        QCOMPARE(TestEnvironment::readBytes(path), original);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"PriceLog"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecordFile)
+#include "tst_recordfile.moc"
