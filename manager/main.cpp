@@ -3,6 +3,7 @@
 #include "manager/shell/dialogs.h"
 #include "manager/shell/framewindow.h"
 #include "manager/shell/settings.h"
+#include "manager/shell/splashwindow.h"
 #include "manager/store/companystore.h"
 
 #include <QApplication>
@@ -23,8 +24,15 @@ int main(int argc, char** argv) {
     if (settings::read(QStringLiteral("Path"), QStringLiteral("Company"), QString()).isEmpty())
         QDir().mkpath(defaultCompanyRoot());
 
-    frmFrame frame;
-    if (!frame.Form_Load())
-        return 0;
+    // The splash shows for its moment, then the frame takes over; the frame's closing ends the
+    // program.
+    auto* splash = new frmSplash;
+    QObject::connect(splash, &frmSplash::finished, [] {
+        auto* frame = new frmFrame;
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        if (!frame->Form_Load())
+            QCoreApplication::exit(0);
+    });
+    splash->show();
     return app.exec();
 }

@@ -1,9 +1,12 @@
 #include "manager/inventory/companywindow.h"
 
+#include "manager/internet/serverwindow.h"
 #include "manager/inventory/companies.h"
+#include "manager/inventory/itemwindow.h"
 #include "manager/shell/dialogs.h"
 #include "manager/shell/framewindow.h"
 #include "manager/shell/gradientbackground.h"
+#include "manager/shell/optionswindow.h"
 #include "manager/store/companystore.h"
 #include "manager/store/runtimeerror.h"
 
@@ -95,6 +98,8 @@ frmCompany::frmCompany(QWidget* parent)
     // Tools whose windows are not part of this release yet stay visible but unavailable.
     for (QAction* action : mnuTools->actions())
         action->setEnabled(false);
+    mnuToolsOptions->setEnabled(true);
+    connect(mnuToolsOptions, &QAction::triggered, this, &frmCompany::mnuToolsOptions_Click);
 
     connect(cmdOpen, &QPushButton::clicked, this, &frmCompany::cmdOpen_Click);
     connect(cmdInternet, &QPushButton::clicked, this, &frmCompany::cmdInternet_Click);
@@ -145,10 +150,19 @@ bool frmCompany::companyChosen(const QString& message) {
     return false;
 }
 
+void frmCompany::openCompanyWindow(QWidget* window) {
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    frmFrame::hideChild(this);
+    frmFrame::showWindow(window);
+}
+
 void frmCompany::cmdOpen_Click() {
     guarded(QStringLiteral("cmdOpen_Click"), [this] {
         if (!companyChosen(QStringLiteral("Please choose a company to open.")))
             return;
+        auto* window = new frmMain(CompPath(), cboCompanies->currentText());
+        connect(window, &frmMain::closed, this, &frmCompany::showAgain);
+        openCompanyWindow(window);
     });
 }
 
@@ -156,7 +170,22 @@ void frmCompany::cmdInternet_Click() {
     guarded(QStringLiteral("cmdInternet_Click"), [this] {
         if (!companyChosen(QStringLiteral("Please choose a company to open.")))
             return;
+        auto* window = new frmServer(cboCompanies->currentText(), CompPath());
+        connect(window, &frmServer::closed, this, &frmCompany::showAgain);
+        openCompanyWindow(window);
+        window->Form_Load();
     });
+}
+
+void frmCompany::showAgain() {
+    frmFrame* frame = frmFrame::instance();
+    if (frame && frame->isClosing())
+        return;
+    frmFrame::showWindow(this);
+}
+
+void frmCompany::mnuToolsOptions_Click() {
+    guarded(QStringLiteral("mnuToolsOptions_Click"), [this] { frmOptions::ShowOptions(this); });
 }
 
 void frmCompany::cmdAddC_Click() {

@@ -52,9 +52,14 @@ public slots:
     void cmdRename_Click();
     void cmdTools_Click();
     void cmdHelp_Click();
+    void mnuToolsOptions_Click();
+    // Shows the chooser again after a company window closed.
+    void showAgain();
 
 private:
     bool companyChosen(const QString& message);
+    // Hides the chooser while a company window is open and shows it again when that closes.
+    void openCompanyWindow(QWidget* window);
 };
 
 // The selected company's folder: the company folder root + the chooser's company name + separator.

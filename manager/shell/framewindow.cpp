@@ -253,6 +253,7 @@ void frmFrame::mnuHelpSupport_Click() {
 }
 
 void frmFrame::closeEvent(QCloseEvent* event) {
+    m_closing = true;
     guarded(QStringLiteral("MDIForm_Unload"), [this] {
         // A second instance closes without having loaded: it leaves the placement alone.
         if (m_loaded)

@@ -40,6 +40,8 @@ public:
     // The company chooser, loaded on first use.
     frmCompany* chooser();
     QMdiArea* mdiArea() const { return m_mdi; }
+    // True while the frame unloads its windows: a window closing then must not bring back others.
+    bool isClosing() const { return m_closing; }
 
     QMenu* mnuFile = nullptr;
     QAction* mnuShow = nullptr;
@@ -73,6 +75,7 @@ private:
     QPointer<frmCompany> m_chooser;
     std::unique_ptr<QLockFile> m_lock;
     bool m_loaded = false;
+    bool m_closing = false;
     // The placement read at load, so that an unmoved frame stores exactly what it read.
     double m_loadedTwips[4] = {0, 0, 0, 0};
     int m_loadedPixels[4] = {-1, -1, -1, -1};

@@ -1,19 +1,33 @@
+#include "manager/internet/serverwindow.h"
 #include "manager/inventory/companywindow.h"
+#include "manager/inventory/itemwindow.h"
 #include "manager/sales/periodfiles.h"
 #include "manager/shell/settings.h"
 #include "manager/store/recordfile.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDate>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTcpServer>
 #include <QTest>
 
 namespace {
+template <typename Window> Window* topLevel() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* window = qobject_cast<Window*>(widget); window && window->isVisible())
+            return window;
+    return nullptr;
+}
+
 QStringList boxItems(const frmCompany& chooser) {
     QStringList names;
     for (int i = 0; i < chooser.cboCompanies->count(); ++i)
@@ -243,6 +257,61 @@ private slots:
                               "I&mport Company", "E&xport Company", "-", "CSV E&ditor",
                               "&UPC Barcode Generator", "&Code39 Barcode Generator", "-",
                               "St&orefront Transfer Settings", "O&ptions"}));
+    }
+
+    void openHidesTheChooserUntilTheItemWindowCloses() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        env.makeCompany("Shop");
+        frmCompany chooser;
+        chooser.show();
+        chooser.cmdOpen_Click();
+        QPointer<frmMain> items = topLevel<frmMain>();
+        QVERIFY(items);
+        QVERIFY(!chooser.isVisible());
+        items->close();
+        QTRY_VERIFY(!items);
+        QVERIFY(chooser.isVisible());
+        QCOMPARE(chooser.cboCompanies->currentText(), QStringLiteral("Shop"));
+    }
+
+    void openForInternetSalesStartsTheServerOfTheCompany() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        env.makeCompany("Shop");
+        quint16 port = 0;
+        {
+            QTcpServer probe;
+            probe.listen(QHostAddress::Any, 0);
+            port = probe.serverPort();
+        }
+        settings::write("Server", "Port", QString::number(port));
+        frmCompany chooser;
+        chooser.show();
+        chooser.cmdInternet_Click();
+        QPointer<frmServer> server = topLevel<frmServer>();
+        QVERIFY(server);
+        QVERIFY(!chooser.isVisible());
+        QVERIFY(server->txtOutput->toPlainText().contains("Loading Shop...\n"));
+        QVERIFY(server->txtOutput->toPlainText().endsWith("Done. Ready for transactions."));
+        server->close();
+        QTRY_VERIFY(!server);
+        QVERIFY(chooser.isVisible());
+        QVERIFY(dialogs.messages().isEmpty());
+    }
+
+    void optionsOpenModally() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        frmCompany chooser;
+        QVERIFY(chooser.mnuToolsOptions->isEnabled());
+        QString caption;
+        dialogs.modalActions << [&](QDialog* dialog) {
+            caption = dialog->windowTitle();
+            return int(QDialog::Rejected);
+        };
+        chooser.mnuToolsOptions->trigger();
+        QCOMPARE(caption, QStringLiteral("Options"));
     }
 };
 
