@@ -3,6 +3,8 @@
 #include "manager/internet/serverwindow.h"
 #include "manager/inventory/companies.h"
 #include "manager/inventory/itemwindow.h"
+#include "manager/sales/reportchooser.h"
+#include "manager/sales/salecommands.h"
 #include "manager/shell/dialogs.h"
 #include "manager/shell/framewindow.h"
 #include "manager/shell/gradientbackground.h"
@@ -98,7 +100,10 @@ frmCompany::frmCompany(QWidget* parent)
     // Tools whose windows are not part of this release yet stay visible but unavailable.
     for (QAction* action : mnuTools->actions())
         action->setEnabled(false);
-    mnuToolsOptions->setEnabled(true);
+    for (QAction* action : {mnuToolsReports, mnuToolsStats, mnuToolsOptions})
+        action->setEnabled(true);
+    connect(mnuToolsReports, &QAction::triggered, this, &frmCompany::mnuToolsReports_Click);
+    connect(mnuToolsStats, &QAction::triggered, this, &frmCompany::mnuToolsStats_Click);
     connect(mnuToolsOptions, &QAction::triggered, this, &frmCompany::mnuToolsOptions_Click);
 
     connect(cmdOpen, &QPushButton::clicked, this, &frmCompany::cmdOpen_Click);
@@ -182,6 +187,16 @@ void frmCompany::showAgain() {
     if (frame && frame->isClosing())
         return;
     frmFrame::showWindow(this);
+}
+
+void frmCompany::mnuToolsReports_Click() {
+    guarded(QStringLiteral("mnuToolsReports_Click"),
+            [this] { ShowRepChoose(this, cboCompanies->currentText(), CompPath()); });
+}
+
+void frmCompany::mnuToolsStats_Click() {
+    guarded(QStringLiteral("mnuToolsStats_Click"),
+            [this] { ShowStatistics(this, cboCompanies->currentText(), CompPath()); });
 }
 
 void frmCompany::mnuToolsOptions_Click() {

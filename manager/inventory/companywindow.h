@@ -52,6 +52,8 @@ public slots:
     void cmdRename_Click();
     void cmdTools_Click();
     void cmdHelp_Click();
+    void mnuToolsReports_Click();
+    void mnuToolsStats_Click();
     void mnuToolsOptions_Click();
     // Shows the chooser again after a company window closed.
     void showAgain();

@@ -1,5 +1,7 @@
 #include "manager/inventory/itemwindow.h"
 
+#include "manager/sales/salecommands.h"
+
 #include "manager/inventory/itemeditor.h"
 #include "manager/inventory/itemmodel.h"
 #include "manager/shell/dialogs.h"
@@ -106,7 +108,7 @@ void frmMain::buildControls() {
     lstTitles->horizontalHeader()->setHighlightSections(false);
 
     // Commands built by their own tasks; present but not yet available.
-    for (QPushButton* later : {cmdImportItems, cmdFilter, cmdMakeSale, cmdSearch})
+    for (QPushButton* later : {cmdImportItems, cmdFilter, cmdSearch})
         later->setEnabled(false);
 
     connect(cboProfs, &QComboBox::currentIndexChanged, this, [this] { ListTitles(); });
@@ -119,6 +121,7 @@ void frmMain::buildControls() {
     connect(cmdEditItem, &QPushButton::clicked, this, &frmMain::cmdEditItem_Click);
     connect(cmdRemoveItem, &QPushButton::clicked, this, &frmMain::cmdRemoveItem_Click);
     connect(lstTitles, &QTableView::doubleClicked, this, &frmMain::cmdEditItem_Click);
+    connect(cmdMakeSale, &QPushButton::clicked, this, &frmMain::cmdMakeSale_Click);
 }
 
 void frmMain::buildMenu() {
@@ -320,6 +323,22 @@ void frmMain::openEditor() {
     dialogs().showModal(&editor);
     if (!listed)
         ListTitles();
+}
+
+void frmMain::cmdMakeSale_Click() {
+    guarded(QStringLiteral("cmdMakeSale_Click"), [&] {
+        const QModelIndex current = lstTitles->currentIndex();
+        if (!current.isValid())
+            return; // nothing is current after a listing
+        const QString cellText = m_model->cellText(current.row(), current.column());
+        if (cellText.isEmpty())
+            return;
+        const QString sku = m_model->cellText(current.row(), 1);
+        if (MakeSaleDialog(this, m_companyFolder, sku, cellText)) {
+            lstTitles->setCurrentIndex(m_model->index(current.row(), 0));
+            ListTitles();
+        }
+    });
 }
 
 void frmMain::cmdRemoveItem_Click() {

@@ -99,6 +99,7 @@ public slots:
     void cmdNewItem_Click();
     void cmdEditItem_Click();
     void cmdRemoveItem_Click();
+    void cmdMakeSale_Click();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -42,6 +42,7 @@ frmRepChoose::frmRepChoose(const QString& companyFolder, QWidget* parent)
 void frmRepChoose::refreshList() {
     lstReports->clear();
     QStringList names = QDir(m_reportsFolder).entryList(QDir::Files | QDir::Hidden, QDir::Unsorted);
+    names.erase(std::remove_if(names.begin(), names.end(), isTemporaryStoreFile), names.end());
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         const int c = a.compare(b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b;

@@ -1,5 +1,7 @@
 #include "manager/sales/reports.h"
 
+#include "manager/store/filesystem.h"
+
 #include "manager/shell/settings.h"
 #include "manager/store/companystore.h"
 #include "manager/store/recordfile.h"
@@ -8,7 +10,6 @@
 
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
@@ -40,15 +41,7 @@ void writeReport(const QString& periodFilePath, const QString& outputPath) {
 }
 
 void saveTextFile(const QString& path, const QString& text) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (!QFileInfo(QFileInfo(path).absolutePath()).isDir())
-            throw RuntimeError::pathNotFound();
-        throw RuntimeError::accessError();
-    }
-    const QByteArray bytes = encodeStoreText(text);
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw RuntimeError::accessError();
+    saveFileAtomically(path, encodeStoreText(text));
 }
 
 StockStatistics computeStatistics(const QString& companyFolder) {

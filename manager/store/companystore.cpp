@@ -1,5 +1,7 @@
 #include "manager/store/companystore.h"
 
+#include "manager/store/filesystem.h"
+
 #include "manager/shell/settings.h"
 #include "manager/store/pathtext.h"
 #include "manager/store/recordfile.h"
@@ -11,26 +13,24 @@
 
 #include <algorithm>
 
-QString defaultCompanyRoot()
-{
+QString defaultCompanyRoot() {
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     return AddBackslash(QDir::toNativeSeparators(base + QStringLiteral("/Tallyvane/Companies")));
 }
 
-QString companyRoot()
-{
+QString companyRoot() {
     // A root typed without its trailing separator would otherwise glue company names to it.
-    return AddBackslash(settings::read(QStringLiteral("Path"), QStringLiteral("Company"), defaultCompanyRoot()));
+    return AddBackslash(
+        settings::read(QStringLiteral("Path"), QStringLiteral("Company"), defaultCompanyRoot()));
 }
 
-QString companyFolder(const QString& root, const QString& company)
-{
+QString companyFolder(const QString& root, const QString& company) {
     return AddBackslash(root) + company + pathSeparator();
 }
 
-bool isStoreName(const QString& name)
-{
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+bool isStoreName(const QString& name) {
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
+        isTemporaryStoreFile(name))
         return false;
     for (QChar c : name) {
         if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.category() == QChar::Other_Control)
@@ -39,25 +39,35 @@ bool isStoreName(const QString& name)
     return true;
 }
 
-void checkStoreName(const QString& name)
-{
+void checkStoreName(const QString& name) {
     if (!isStoreName(name))
         throw RuntimeError::badFileName();
 }
 
-QString logsFolder(const QString& companyFolder) { return companyFolder + QStringLiteral("Logs") + pathSeparator(); }
-QString reportsFolder(const QString& companyFolder) { return companyFolder + QStringLiteral("Reports") + pathSeparator(); }
-QString priceLogPath(const QString& companyFolder) { return logsFolder(companyFolder) + QStringLiteral("PriceLog"); }
-QString invCountPath(const QString& companyFolder) { return logsFolder(companyFolder) + QStringLiteral("InvCount"); }
-QString storefrontPath(const QString& companyFolder) { return logsFolder(companyFolder) + QStringLiteral("Storefront"); }
+QString logsFolder(const QString& companyFolder) {
+    return companyFolder + QStringLiteral("Logs") + pathSeparator();
+}
+QString reportsFolder(const QString& companyFolder) {
+    return companyFolder + QStringLiteral("Reports") + pathSeparator();
+}
+QString priceLogPath(const QString& companyFolder) {
+    return logsFolder(companyFolder) + QStringLiteral("PriceLog");
+}
+QString invCountPath(const QString& companyFolder) {
+    return logsFolder(companyFolder) + QStringLiteral("InvCount");
+}
+QString storefrontPath(const QString& companyFolder) {
+    return logsFolder(companyFolder) + QStringLiteral("Storefront");
+}
 
 namespace {
-QStringList sortedEntries(const QString& folder, QDir::Filters filters)
-{
+QStringList sortedEntries(const QString& folder, QDir::Filters filters) {
     const QDir dir(folder);
     if (folder.isEmpty() || !dir.exists())
         throw RuntimeError::pathNotFound();
-    QStringList names = dir.entryList(filters | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Unsorted);
+    QStringList names =
+        dir.entryList(filters | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Unsorted);
+    names.erase(std::remove_if(names.begin(), names.end(), isTemporaryStoreFile), names.end());
     std::stable_sort(names.begin(), names.end(), [&](const QString& a, const QString& b) {
         const int c = a.compare(b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b;
@@ -66,12 +76,15 @@ QStringList sortedEntries(const QString& folder, QDir::Filters filters)
 }
 } // namespace
 
-QStringList listCompanies(const QString& root) { return sortedEntries(root, QDir::Dirs); }
+QStringList listCompanies(const QString& root) {
+    return sortedEntries(root, QDir::Dirs);
+}
 
-QStringList listProfitCenters(const QString& companyFolder) { return sortedEntries(companyFolder, QDir::Files); }
+QStringList listProfitCenters(const QString& companyFolder) {
+    return sortedEntries(companyFolder, QDir::Files);
+}
 
-QVector<StoreItem> readItems(const QString& companyFolder, const QString& profitCenter)
-{
+QVector<StoreItem> readItems(const QString& companyFolder, const QString& profitCenter) {
     const RecordFile titles = RecordFile::load(companyFolder + profitCenter);
     const RecordFile prices = RecordFile::load(priceLogPath(companyFolder));
     const RecordFile stock = RecordFile::load(invCountPath(companyFolder));

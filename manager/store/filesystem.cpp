@@ -6,32 +6,38 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
+#include <cstdio>
+#include <unistd.h>
+#endif
 
 namespace {
-QString withoutTrailingSeparator(QString path)
-{
+QString withoutTrailingSeparator(QString path) {
     while (path.size() > 1 && (path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'))))
         path.chop(1);
     return path;
 }
 
-bool parentExists(const QString& path)
-{
+bool parentExists(const QString& path) {
     return QFileInfo(QFileInfo(withoutTrailingSeparator(path)).absolutePath()).isDir();
 }
 
-void makeWritable(const QString& path)
-{
-    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner | QFileDevice::ReadOwner
-                                    | QFileDevice::ExeOwner);
+void makeWritable(const QString& path) {
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner |
+                                    QFileDevice::ReadOwner | QFileDevice::ExeOwner);
 }
 
-void copyTree(const QString& source, const QString& destination)
-{
+void copyTree(const QString& source, const QString& destination) {
     if (!QDir().mkdir(destination))
         throw RuntimeError::accessError();
     const QDir from(source);
-    const auto entries = from.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    const auto entries =
+        from.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     for (const QFileInfo& entry : entries) {
         const QString target = destination + QLatin1Char('/') + entry.fileName();
         if (entry.isDir() && !entry.isSymLink())
@@ -42,8 +48,7 @@ void copyTree(const QString& source, const QString& destination)
 }
 } // namespace
 
-bool CreateFile(const QString& path)
-{
+bool CreateFile(const QString& path) {
     return guarded(QStringLiteral("CreateFile"), [&] {
         if (QFileInfo::exists(path))
             throw RuntimeError::fileExists();
@@ -55,8 +60,7 @@ bool CreateFile(const QString& path)
     });
 }
 
-bool CreateFolder(const QString& path)
-{
+bool CreateFolder(const QString& path) {
     return guarded(QStringLiteral("CreateFolder"), [&] {
         const QString folder = withoutTrailingSeparator(path);
         if (QFileInfo::exists(folder))
@@ -68,8 +72,7 @@ bool CreateFolder(const QString& path)
     });
 }
 
-bool DeleteFile(const QString& path)
-{
+bool DeleteFile(const QString& path) {
     return guarded(QStringLiteral("DeleteFile"), [&] {
         const QFileInfo info(path);
         if (!info.exists() || info.isDir())
@@ -80,15 +83,15 @@ bool DeleteFile(const QString& path)
     });
 }
 
-bool DeleteFolder(const QString& path)
-{
+bool DeleteFolder(const QString& path) {
     return guarded(QStringLiteral("DeleteFolder"), [&] {
         const QString folder = withoutTrailingSeparator(path);
         const QFileInfo info(folder);
         if (!info.isDir() || info.isSymLink())
             throw RuntimeError::pathNotFound();
         // Forced: read-only entries are made writable first.
-        QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+        QDirIterator it(folder,
+                        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
                         QDirIterator::Subdirectories);
         makeWritable(folder);
         while (it.hasNext())
@@ -98,8 +101,7 @@ bool DeleteFolder(const QString& path)
     });
 }
 
-void copyFileNoOverwrite(const QString& source, const QString& destination)
-{
+void copyFileNoOverwrite(const QString& source, const QString& destination) {
     if (!QFileInfo(source).isFile())
         throw RuntimeError::fileNotFound();
     if (QFileInfo::exists(destination))
@@ -110,8 +112,7 @@ void copyFileNoOverwrite(const QString& source, const QString& destination)
         throw RuntimeError::accessError();
 }
 
-void copyFolderTree(const QString& source, const QString& destination)
-{
+void copyFolderTree(const QString& source, const QString& destination) {
     const QString from = withoutTrailingSeparator(source);
     const QString to = withoutTrailingSeparator(destination);
     if (!QFileInfo(from).isDir())
@@ -126,4 +127,57 @@ void copyFolderTree(const QString& source, const QString& destination)
         QDir(to).removeRecursively();
         throw;
     }
+}
+
+namespace {
+const QString kTemporaryPrefix = QStringLiteral(".~tallyvane-");
+
+// Makes the file's bytes durable before the rename makes them visible.
+bool syncToDisk(QFile& file) {
+    if (!file.flush())
+        return false;
+#ifdef Q_OS_WIN
+    return _commit(file.handle()) == 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
+bool replaceFile(const QString& from, const QString& to) {
+#ifdef Q_OS_WIN
+    return MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(from).utf16()),
+                       reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(to).utf16()),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+#else
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#endif
+}
+} // namespace
+
+bool isTemporaryStoreFile(const QString& name) {
+    return name.startsWith(kTemporaryPrefix);
+}
+
+void saveFileAtomically(const QString& path, const QByteArray& bytes) {
+    const QFileInfo target(path);
+    const QString folder = target.absolutePath();
+    if (!QFileInfo(folder).isDir())
+        throw RuntimeError::pathNotFound();
+    if (target.isDir())
+        throw RuntimeError::accessError();
+    QTemporaryFile temporary(folder + QLatin1Char('/') + kTemporaryPrefix +
+                             QStringLiteral("XXXXXX"));
+    if (!temporary.open())
+        throw RuntimeError::accessError();
+    // The new file keeps the old one's permissions; a new one gets the usual read/write for its
+    // owner, read for others.
+    temporary.setPermissions(target.exists() ? QFile::permissions(path)
+                                             : QFile::ReadOwner | QFile::WriteOwner |
+                                                   QFile::ReadGroup | QFile::ReadOther);
+    if (temporary.write(bytes) != bytes.size() || !syncToDisk(temporary))
+        throw RuntimeError::accessError();
+    temporary.close();
+    if (!replaceFile(temporary.fileName(), path))
+        throw RuntimeError::accessError();
+    temporary.setAutoRemove(false);
 }

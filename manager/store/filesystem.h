@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // Thin file-system routines. Each reports a failure through the standard error handler under its
-// own procedure name ("CreateFile", "CreateFolder", "DeleteFile", "DeleteFolder") and returns false.
+// own procedure name ("CreateFile", "CreateFolder", "DeleteFile", "DeleteFolder") and returns
+// false.
 
 // Makes a new, empty file; fails when it exists or its folder does not.
 bool CreateFile(const QString& path);
@@ -18,3 +20,12 @@ bool DeleteFolder(const QString& path);
 void copyFolderTree(const QString& source, const QString& destination);
 // Copies one file to a new name; 53 when the source is missing, 58 when the target exists.
 void copyFileNoOverwrite(const QString& source, const QString& destination);
+
+// Replaces the file at path with bytes, atomically: the bytes go to a hidden temporary file in
+// the same folder, are flushed to disk, and the temporary file is renamed over path. A crash at
+// any moment leaves the old file or the new one. Throws RuntimeError 76 when the folder is
+// missing, 75 when the file cannot be written.
+void saveFileAtomically(const QString& path, const QByteArray& bytes);
+// Whether a folder entry is such a temporary file (left behind only by a crash); listings of
+// companies, profit centers and period files skip them.
+bool isTemporaryStoreFile(const QString& name);

@@ -7,13 +7,11 @@
 #include <cmath>
 
 namespace {
-bool isBlank(QChar c)
-{
+bool isBlank(QChar c) {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n');
 }
 
-double radixValue(const QString& digits, int radix)
-{
+double radixValue(const QString& digits, int radix) {
     // Whole numbers only; the 32-bit two's complement reading of the old parser is not kept.
     double value = 0;
     for (QChar c : digits) {
@@ -26,8 +24,7 @@ double radixValue(const QString& digits, int radix)
 }
 } // namespace
 
-double Val(const QString& text)
-{
+double Val(const QString& text) {
     QString compact;
     compact.reserve(text.size());
     for (QChar c : text)
@@ -59,7 +56,8 @@ double Val(const QString& text)
     }
     if (!digits)
         return 0;
-    if (i < n && (compact[i].toUpper() == QLatin1Char('E') || compact[i].toUpper() == QLatin1Char('D'))) {
+    if (i < n &&
+        (compact[i].toUpper() == QLatin1Char('E') || compact[i].toUpper() == QLatin1Char('D'))) {
         QByteArray exponent("e");
         qsizetype j = i + 1;
         if (j < n && (compact[j] == QLatin1Char('+') || compact[j] == QLatin1Char('-')))
@@ -75,15 +73,13 @@ double Val(const QString& text)
     return number.toDouble(); // C locale, whatever the user's locale says
 }
 
-QString generalNumber(double value)
-{
+QString generalNumber(double value) {
     if (value == 0 || std::isnan(value))
         return QStringLiteral("0");
     return QString::number(value, 'G', 15); // C locale: "." is the decimal point
 }
 
-qint32 CInt(const QString& text)
-{
+qint32 CInt(const QString& text) {
     const QString number = text.trimmed();
     double value = 0;
     bool ok = false;

@@ -1,7 +1,6 @@
 #include "manager/store/pathtext.h"
 
-QChar pathSeparator()
-{
+QChar pathSeparator() {
 #ifdef Q_OS_WIN
     return QLatin1Char('\\');
 #else
@@ -10,8 +9,7 @@ QChar pathSeparator()
 }
 
 namespace {
-bool isSeparator(QChar c)
-{
+bool isSeparator(QChar c) {
 #ifdef Q_OS_WIN
     return c == QLatin1Char('\\') || c == QLatin1Char('/');
 #else
@@ -20,23 +18,20 @@ bool isSeparator(QChar c)
 }
 } // namespace
 
-QString AddBackslash(const QString& text)
-{
+QString AddBackslash(const QString& text) {
     if (!text.isEmpty() && isSeparator(text.back()))
         return text;
     return text + pathSeparator();
 }
 
-QString GetFile(const QString& path)
-{
+QString GetFile(const QString& path) {
     for (qsizetype i = path.size() - 1; i >= 0; --i)
         if (isSeparator(path[i]))
             return path.mid(i + 1);
     return QString();
 }
 
-QString GetToken(const QString& text, const QString& separator, int index)
-{
+QString GetToken(const QString& text, const QString& separator, int index) {
     if (index < 1 || separator.isEmpty())
         return QString();
     // Each search starts one character after the previous hit, so a separator longer than one
@@ -52,8 +47,7 @@ QString GetToken(const QString& text, const QString& separator, int index)
     return end < 0 ? text.mid(start) : text.mid(start, end - start);
 }
 
-int CountTokens(const QString& text, const QString& separator)
-{
+int CountTokens(const QString& text, const QString& separator) {
     if (separator.isEmpty())
         return 0;
     const qsizetype hits = text.count(separator);

@@ -1,19 +1,18 @@
 #include "manager/store/recordfile.h"
 
+#include "manager/store/filesystem.h"
 #include "manager/store/runtimeerror.h"
 #include "manager/store/textcodec.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 const QString kBreak = QStringLiteral(">+br+<");
 const QByteArray kCrLf("\r\n");
 
-std::vector<QByteArray> splitLines(const QByteArray& bytes)
-{
+std::vector<QByteArray> splitLines(const QByteArray& bytes) {
     std::vector<QByteArray> lines;
     qsizetype start = 0;
     while (start < bytes.size()) {
@@ -29,14 +28,12 @@ std::vector<QByteArray> splitLines(const QByteArray& bytes)
     return lines;
 }
 
-bool hasLineBreak(const QString& text)
-{
+bool hasLineBreak(const QString& text) {
     return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
 }
 
 // Calls visit(line) for each line of bytes until it returns true.
-template <typename Visit> void forEachLine(const QByteArray& bytes, Visit visit)
-{
+template <typename Visit> void forEachLine(const QByteArray& bytes, Visit visit) {
     qsizetype start = 0;
     while (start < bytes.size()) {
         qsizetype end = bytes.indexOf('\n', start);
@@ -51,8 +48,7 @@ template <typename Visit> void forEachLine(const QByteArray& bytes, Visit visit)
     }
 }
 
-bool readWholeFile(const QString& path, QByteArray* bytes)
-{
+bool readWholeFile(const QString& path, QByteArray* bytes) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
@@ -67,8 +63,7 @@ bool readWholeFile(const QString& path, QByteArray* bytes)
 class RecordFile::Prefix {
 public:
     explicit Prefix(const QString& text)
-        : m_utf8(encodeStoreText(text))
-    {
+        : m_utf8(encodeStoreText(text)) {
         if (!encodeWindows1252(text, &m_legacy))
             m_legacy.clear();
         m_ascii = m_legacy == m_utf8;
@@ -79,8 +74,7 @@ public:
     QByteArray legacy() const { return m_ascii ? QByteArray() : m_legacy; }
 
     // The prefix's length in bytes at the start of line, or -1 when line does not start with it.
-    qsizetype matchIn(QByteArrayView line) const
-    {
+    qsizetype matchIn(QByteArrayView line) const {
         const bool asUtf8 = line.startsWith(m_utf8);
         const bool asLegacy = !m_legacy.isEmpty() && line.startsWith(m_legacy);
         if (!asUtf8 && !asLegacy)
@@ -103,21 +97,18 @@ private:
 };
 
 namespace {
-RecordFile::Prefix recordPrefix(const QString& section, const QString& key)
-{
+RecordFile::Prefix recordPrefix(const QString& section, const QString& key) {
     return RecordFile::Prefix(section + QLatin1Char('\\') + key + QLatin1Char('='));
 }
 
 // The text of line[from, to), read the way the whole line is read.
-QString decodeLinePart(QByteArrayView line, qsizetype from, qsizetype to)
-{
+QString decodeLinePart(QByteArrayView line, qsizetype from, qsizetype to) {
     const QByteArrayView part = line.sliced(from, to - from);
     return isUtf8(line) ? QString::fromUtf8(part) : decodeWindows1252(part);
 }
 } // namespace
 
-QString escapeRecordValue(const QString& value)
-{
+QString escapeRecordValue(const QString& value) {
     QString escaped = value;
     escaped.replace(QLatin1String("\r\n"), kBreak);
     // A lone CR or LF would end the line and let the rest of the value pose as a record.
@@ -126,31 +117,27 @@ QString escapeRecordValue(const QString& value)
     return escaped;
 }
 
-QString unescapeRecordValue(const QString& stored)
-{
+QString unescapeRecordValue(const QString& stored) {
     QString text = stored;
     text.replace(kBreak, QLatin1String("\r\n"), Qt::CaseInsensitive);
     return text;
 }
 
-RecordFile RecordFile::fromBytes(const QByteArray& bytes)
-{
+RecordFile RecordFile::fromBytes(const QByteArray& bytes) {
     RecordFile file;
     file.m_lines = splitLines(bytes);
     file.m_alive.assign(file.m_lines.size(), true);
     return file;
 }
 
-RecordFile RecordFile::load(const QString& path)
-{
+RecordFile RecordFile::load(const QString& path) {
     QByteArray bytes;
     if (!readWholeFile(path, &bytes))
         return {};
     return fromBytes(bytes);
 }
 
-RecordFile RecordFile::loadForWrite(const QString& path)
-{
+RecordFile RecordFile::loadForWrite(const QString& path) {
     QByteArray bytes;
     if (readWholeFile(path, &bytes))
         return fromBytes(bytes);
@@ -160,14 +147,12 @@ RecordFile RecordFile::loadForWrite(const QString& path)
     return {};
 }
 
-QByteArray RecordFile::indexKey(const QByteArray& line)
-{
+QByteArray RecordFile::indexKey(const QByteArray& line) {
     const qsizetype eq = line.indexOf('=');
     return eq < 0 ? QByteArray() : line.left(eq + 1);
 }
 
-void RecordFile::buildIndex() const
-{
+void RecordFile::buildIndex() const {
     if (m_indexed)
         return;
     m_index.clear();
@@ -182,8 +167,7 @@ void RecordFile::buildIndex() const
     m_indexed = true;
 }
 
-bool RecordFile::useIndex(const Prefix& prefix) const
-{
+bool RecordFile::useIndex(const Prefix& prefix) const {
     // Prefixes with another "=" (a title holding "=") always need a scan. A single write or
     // read scans too, which is cheaper than indexing every line; a batch pays for the index once.
     constexpr int kScansBeforeIndex = 32;
@@ -195,8 +179,7 @@ bool RecordFile::useIndex(const Prefix& prefix) const
     return true;
 }
 
-int RecordFile::firstMatch(const Prefix& prefix, qsizetype* length) const
-{
+int RecordFile::firstMatch(const Prefix& prefix, qsizetype* length) const {
     if (!useIndex(prefix)) {
         for (size_t i = m_first; i < m_lines.size(); ++i)
             if (m_alive[i] && (*length = prefix.matchIn(m_lines[i])) >= 0)
@@ -224,8 +207,7 @@ int RecordFile::firstMatch(const Prefix& prefix, qsizetype* length) const
 }
 
 QString RecordFile::value(const QString& section, const QString& key,
-                          const QString& defaultValue) const
-{
+                          const QString& defaultValue) const {
     if (hasLineBreak(section) || hasLineBreak(key))
         return defaultValue;
     qsizetype length = 0;
@@ -236,15 +218,13 @@ QString RecordFile::value(const QString& section, const QString& key,
     return unescapeRecordValue(decodeLinePart(text, length, text.size()));
 }
 
-bool RecordFile::contains(const QString& section, const QString& key) const
-{
+bool RecordFile::contains(const QString& section, const QString& key) const {
     qsizetype length = 0;
-    return !hasLineBreak(section) && !hasLineBreak(key)
-           && firstMatch(recordPrefix(section, key), &length) >= 0;
+    return !hasLineBreak(section) && !hasLineBreak(key) &&
+           firstMatch(recordPrefix(section, key), &length) >= 0;
 }
 
-QString RecordFile::section(const QString& section, const QString& defaultValue) const
-{
+QString RecordFile::section(const QString& section, const QString& defaultValue) const {
     const Prefix prefix(section + QLatin1Char('\\'));
     QString collected;
     for (size_t i = m_first; i < m_lines.size(); ++i) {
@@ -256,8 +236,7 @@ QString RecordFile::section(const QString& section, const QString& defaultValue)
     return collected.isEmpty() ? defaultValue : collected;
 }
 
-QStringList RecordFile::keys(const QString& section) const
-{
+QStringList RecordFile::keys(const QString& section) const {
     const Prefix prefix(section + QLatin1Char('\\'));
     QStringList keys;
     for (size_t i = m_first; i < m_lines.size(); ++i) {
@@ -272,8 +251,7 @@ QStringList RecordFile::keys(const QString& section) const
     return keys;
 }
 
-void RecordFile::write(const QString& section, const QString& key, const QString& value)
-{
+void RecordFile::write(const QString& section, const QString& key, const QString& value) {
     if (hasLineBreak(section) || hasLineBreak(key))
         throw RuntimeError::invalidCall();
     const Prefix prefix = recordPrefix(section, key);
@@ -338,8 +316,7 @@ void RecordFile::write(const QString& section, const QString& key, const QString
     }
 }
 
-QByteArray RecordFile::bytes() const
-{
+QByteArray RecordFile::bytes() const {
     QByteArray out;
     qsizetype size = 0;
     for (size_t i = m_first; i < m_lines.size(); ++i)
@@ -355,38 +332,26 @@ QByteArray RecordFile::bytes() const
     return out;
 }
 
-int RecordFile::lineCount() const
-{
+int RecordFile::lineCount() const {
     int count = 0;
     for (size_t i = m_first; i < m_lines.size(); ++i)
         count += m_alive[i] ? 1 : 0;
     return count;
 }
 
-void RecordFile::save(const QString& path) const
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (!QFileInfo(QFileInfo(path).absolutePath()).isDir())
-            throw RuntimeError::pathNotFound();
-        throw RuntimeError::accessError();
-    }
-    const QByteArray data = bytes();
-    if (file.write(data) != data.size() || !file.commit())
-        throw RuntimeError::accessError();
+void RecordFile::save(const QString& path) const {
+    saveFileAtomically(path, bytes());
 }
 
 void WriteINIString(const QString& section, const QString& key, const QString& value,
-                    const QString& path)
-{
+                    const QString& path) {
     RecordFile file = RecordFile::loadForWrite(path);
     file.write(section, key, value);
     file.save(path);
 }
 
 QString GetINIString(const QString& section, const QString& key, const QString& defaultValue,
-                     const QString& path)
-{
+                     const QString& path) {
     if (hasLineBreak(section) || hasLineBreak(key))
         return defaultValue;
     QByteArray bytes;
@@ -404,8 +369,7 @@ QString GetINIString(const QString& section, const QString& key, const QString& 
     return result;
 }
 
-QString GetINISection(const QString& section, const QString& defaultValue, const QString& path)
-{
+QString GetINISection(const QString& section, const QString& defaultValue, const QString& path) {
     QByteArray bytes;
     if (!readWholeFile(path, &bytes))
         return defaultValue;

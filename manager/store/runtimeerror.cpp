@@ -7,53 +7,65 @@
 RuntimeError::RuntimeError(int number, QString description)
     : m_number(number)
     , m_description(std::move(description))
-    , m_what(QStringLiteral("Error #%1: %2").arg(number).arg(m_description).toUtf8())
-{
+    , m_what(QStringLiteral("Error #%1: %2").arg(number).arg(m_description).toUtf8()) {}
+
+RuntimeError RuntimeError::invalidCall() {
+    return {5, QStringLiteral("Invalid procedure call or argument")};
+}
+RuntimeError RuntimeError::overflow() {
+    return {6, QStringLiteral("Overflow")};
+}
+RuntimeError RuntimeError::subscript() {
+    return {9, QStringLiteral("Subscript out of range")};
+}
+RuntimeError RuntimeError::typeMismatch() {
+    return {13, QStringLiteral("Type mismatch")};
+}
+RuntimeError RuntimeError::badFileName() {
+    return {52, QStringLiteral("Bad file name or number")};
+}
+RuntimeError RuntimeError::fileNotFound() {
+    return {53, QStringLiteral("File not found")};
+}
+RuntimeError RuntimeError::fileExists() {
+    return {58, QStringLiteral("File already exists")};
+}
+RuntimeError RuntimeError::accessError() {
+    return {75, QStringLiteral("Path/File access error")};
+}
+RuntimeError RuntimeError::pathNotFound() {
+    return {76, QStringLiteral("Path not found")};
 }
 
-RuntimeError RuntimeError::invalidCall() { return {5, QStringLiteral("Invalid procedure call or argument")}; }
-RuntimeError RuntimeError::overflow() { return {6, QStringLiteral("Overflow")}; }
-RuntimeError RuntimeError::subscript() { return {9, QStringLiteral("Subscript out of range")}; }
-RuntimeError RuntimeError::typeMismatch() { return {13, QStringLiteral("Type mismatch")}; }
-RuntimeError RuntimeError::badFileName() { return {52, QStringLiteral("Bad file name or number")}; }
-RuntimeError RuntimeError::fileNotFound() { return {53, QStringLiteral("File not found")}; }
-RuntimeError RuntimeError::fileExists() { return {58, QStringLiteral("File already exists")}; }
-RuntimeError RuntimeError::accessError() { return {75, QStringLiteral("Path/File access error")}; }
-RuntimeError RuntimeError::pathNotFound() { return {76, QStringLiteral("Path not found")}; }
-
-QString standardErrorText(const QString& procedure, const RuntimeError& error)
-{
-    return QStringLiteral("Unexpected error in procedure: ") + procedure + QLatin1Char('\n')
-           + QStringLiteral("Error #") + QString::number(error.number()) + QStringLiteral(": ")
-           + error.description();
+QString standardErrorText(const QString& procedure, const RuntimeError& error) {
+    return QStringLiteral("Unexpected error in procedure: ") + procedure + QLatin1Char('\n') +
+           QStringLiteral("Error #") + QString::number(error.number()) + QStringLiteral(": ") +
+           error.description();
 }
 
 namespace {
-ErrorReporter& currentReporter()
-{
+ErrorReporter& currentReporter() {
     static ErrorReporter reporter = [](const QString& procedure, const RuntimeError& error) {
-        QTextStream(stderr) << standardErrorText(procedure, error).replace(QLatin1Char('\n'), QLatin1Char(' '))
-                            << Qt::endl;
+        QTextStream(stderr)
+            << standardErrorText(procedure, error).replace(QLatin1Char('\n'), QLatin1Char(' '))
+            << Qt::endl;
     };
     return reporter;
 }
 } // namespace
 
-ErrorReporter setErrorReporter(ErrorReporter reporter)
-{
+ErrorReporter setErrorReporter(ErrorReporter reporter) {
     ErrorReporter previous = std::move(currentReporter());
     currentReporter() = std::move(reporter);
     return previous;
 }
 
-void reportError(const QString& procedure, const RuntimeError& error)
-{
+void reportError(const QString& procedure, const RuntimeError& error) {
     if (currentReporter())
         currentReporter()(procedure, error);
 }
 
-bool guarded(const QString& procedure, const std::function<void()>& body)
-{
+bool guarded(const QString& procedure, const std::function<void()>& body) {
     try {
         body();
         return true;
@@ -62,7 +74,10 @@ bool guarded(const QString& procedure, const std::function<void()>& body)
     } catch (const std::bad_alloc&) {
         reportError(procedure, RuntimeError(7, QStringLiteral("Out of memory")));
     } catch (const std::exception& other) {
-        reportError(procedure, RuntimeError(51, QStringLiteral("Internal error: %1").arg(QString::fromUtf8(other.what()))));
+        reportError(
+            procedure,
+            RuntimeError(
+                51, QStringLiteral("Internal error: %1").arg(QString::fromUtf8(other.what()))));
     }
     return false;
 }

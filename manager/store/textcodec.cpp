@@ -7,13 +7,12 @@
 
 namespace {
 // Windows-1252 differs from Latin-1 only in 0x80..0x9F; the five unassigned bytes stay C1.
-const char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+const char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-bool isAscii(QByteArrayView bytes)
-{
+bool isAscii(QByteArrayView bytes) {
     for (char c : bytes)
         if (static_cast<unsigned char>(c) >= 0x80)
             return false;
@@ -21,8 +20,7 @@ bool isAscii(QByteArrayView bytes)
 }
 } // namespace
 
-bool isUtf8(QByteArrayView bytes)
-{
+bool isUtf8(QByteArrayView bytes) {
     if (isAscii(bytes))
         return true;
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -31,8 +29,7 @@ bool isUtf8(QByteArrayView bytes)
     return !utf8.hasError();
 }
 
-QString decodeWindows1252(QByteArrayView bytes)
-{
+QString decodeWindows1252(QByteArrayView bytes) {
     QString text(bytes.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);
@@ -41,8 +38,7 @@ QString decodeWindows1252(QByteArrayView bytes)
     return text;
 }
 
-bool encodeWindows1252(const QString& text, QByteArray* bytes)
-{
+bool encodeWindows1252(const QString& text, QByteArray* bytes) {
     bytes->resize(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
@@ -58,8 +54,7 @@ bool encodeWindows1252(const QString& text, QByteArray* bytes)
     return true;
 }
 
-QString decodeStoreText(QByteArrayView bytes)
-{
+QString decodeStoreText(QByteArrayView bytes) {
     if (isAscii(bytes))
         return QString::fromLatin1(bytes);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -69,4 +64,6 @@ QString decodeStoreText(QByteArrayView bytes)
     return decodeWindows1252(bytes);
 }
 
-QByteArray encodeStoreText(const QString& text) { return text.toUtf8(); }
+QByteArray encodeStoreText(const QString& text) {
+    return text.toUtf8();
+}
