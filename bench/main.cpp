@@ -40,6 +40,7 @@ void benchSaveItem(const QString& workFolder);
 
 // bench/salebench.cpp
 void benchSale(const QString& workFolder);
+void benchServe(const QString& workFolder);
 
 namespace {
 
@@ -53,6 +54,7 @@ QList<BenchCase> benchCases() {
         {QStringLiteral("list_items"), benchListItems},
         {QStringLiteral("save_item"), benchSaveItem},
         {QStringLiteral("sale"), benchSale},
+        {QStringLiteral("serve"), benchServe},
     };
 }
 
