@@ -131,7 +131,7 @@ int sendMessage(const QStringList& arguments) {
 
 CliCommand serveCommand() {
     return {QStringLiteral("serve"), QStringLiteral("serve --company NAME [--root DIR] [--port N]"),
-            QStringLiteral("runs the internet sales server for a company until SIGINT or SIGTERM"),
+            QStringLiteral("Runs the internet sales server for a company until SIGINT or SIGTERM, logging each step."),
             serveCompany};
 }
 
@@ -139,7 +139,7 @@ CliCommand sendCommand() {
     return {
         QStringLiteral("send"), QStringLiteral("send [--host HOST] [--port N] MESSAGE"),
         QStringLiteral(
-            "sends a sale (SKU) or a return (!!SKU) to a sales server; exit 0 recorded, 2 refused, "
+            "Sends a sale (SKU) or a return (!!SKU) to a sales server and prints the reply: exit 0 recorded, 2 refused, "
             "1 error"),
         sendMessage};
 }
