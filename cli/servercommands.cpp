@@ -131,15 +131,15 @@ int sendMessage(const QStringList& arguments) {
 
 CliCommand serveCommand() {
     return {QStringLiteral("serve"), QStringLiteral("serve --company NAME [--root DIR] [--port N]"),
-            QStringLiteral("Runs the internet sales server for a company until SIGINT or SIGTERM, logging each step."),
+            QStringLiteral("Runs the internet sales server for a company until SIGINT or SIGTERM, "
+                           "logging each step."),
             serveCompany};
 }
 
 CliCommand sendCommand() {
-    return {
-        QStringLiteral("send"), QStringLiteral("send [--host HOST] [--port N] MESSAGE"),
-        QStringLiteral(
-            "Sends a sale (SKU) or a return (!!SKU) to a sales server and prints the reply: exit 0 recorded, 2 refused, "
-            "1 error"),
-        sendMessage};
+    return {QStringLiteral("send"), QStringLiteral("send [--host HOST] [--port N] MESSAGE"),
+            QStringLiteral("Sends a sale (SKU) or a return (!!SKU) to a sales server and prints "
+                           "the reply: exit 0 recorded, 2 refused, "
+                           "1 error or no reply."),
+            sendMessage};
 }
