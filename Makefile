@@ -30,7 +30,7 @@ run: build
 	./$(BUILD)/tallyvane
 
 test: build
-	cd $(BUILD) && ctest --output-on-failure --timeout 600
+	cd $(BUILD) && ctest --output-on-failure --timeout 600 --parallel 2
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
