@@ -9,7 +9,19 @@
 #include <QApplication>
 #include <QDir>
 
+#include <cstdio>
+
 int main(int argc, char** argv) {
+#if defined(Q_OS_LINUX)
+    // Without a display Qt would abort with a long message; one clear line is kinder.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fputs(
+            "tallyvane needs a graphical display: neither DISPLAY nor WAYLAND_DISPLAY is set.\n",
+            stderr);
+        return 1;
+    }
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tallyvane"));
     QApplication::setOrganizationName(QStringLiteral("Tallyvane"));
