@@ -56,7 +56,7 @@ void benchListItems(const QString& workFolder) {
         for (int run = 0; run < 5; ++run) {
             ItemModel model;
             runs.push_back(timeMs([&] {
-                model.setItems(listItems(folder, QStringLiteral("Main")));
+                model.setItems(readItems(folder, QStringLiteral("Main")));
                 model.sortByColumn(ItemModel::columnForSortEntry(QStringLiteral("Title")));
             }));
             rows = model.rowCount();

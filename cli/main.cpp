@@ -23,6 +23,8 @@ QString helpText() {
 CliCommand saleCommand();
 CliCommand statsCommand();
 CliCommand reportCommand();
+// cli/batchcommand.cpp
+CliCommand batchCommand();
 // cli/servercommands.cpp
 CliCommand serveCommand();
 CliCommand sendCommand();
@@ -33,6 +35,7 @@ const QList<CliCommand>& cliCommands() {
         saleCommand(),
         statsCommand(),
         reportCommand(),
+        batchCommand(),
         serveCommand(),
         sendCommand(),
     };

@@ -3,6 +3,7 @@
 #include "manager/internet/serverwindow.h"
 #include "manager/inventory/companies.h"
 #include "manager/inventory/itemwindow.h"
+#include "manager/sales/batchwindow.h"
 #include "manager/sales/reportchooser.h"
 #include "manager/sales/salecommands.h"
 #include "manager/shell/dialogs.h"
@@ -100,8 +101,9 @@ frmCompany::frmCompany(QWidget* parent)
     // Tools whose windows are not part of this release yet stay visible but unavailable.
     for (QAction* action : mnuTools->actions())
         action->setEnabled(false);
-    for (QAction* action : {mnuToolsReports, mnuToolsStats, mnuToolsOptions})
+    for (QAction* action : {mnuToolsDump, mnuToolsReports, mnuToolsStats, mnuToolsOptions})
         action->setEnabled(true);
+    connect(mnuToolsDump, &QAction::triggered, this, &frmCompany::mnuToolsDump_Click);
     connect(mnuToolsReports, &QAction::triggered, this, &frmCompany::mnuToolsReports_Click);
     connect(mnuToolsStats, &QAction::triggered, this, &frmCompany::mnuToolsStats_Click);
     connect(mnuToolsOptions, &QAction::triggered, this, &frmCompany::mnuToolsOptions_Click);
@@ -187,6 +189,11 @@ void frmCompany::showAgain() {
     if (frame && frame->isClosing())
         return;
     frmFrame::showWindow(this);
+}
+
+void frmCompany::mnuToolsDump_Click() {
+    // Batch processing shows its own message for every error.
+    ProcessBatchFile(this, cboCompanies->currentText(), CompPath());
 }
 
 void frmCompany::mnuToolsReports_Click() {

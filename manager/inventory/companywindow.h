@@ -52,6 +52,7 @@ public slots:
     void cmdRename_Click();
     void cmdTools_Click();
     void cmdHelp_Click();
+    void mnuToolsDump_Click();
     void mnuToolsReports_Click();
     void mnuToolsStats_Click();
     void mnuToolsOptions_Click();

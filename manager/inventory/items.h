@@ -38,10 +38,6 @@ QString stockText(const QString& text);
 // A stored number converted strictly: the whole text (blanks around it aside) must be a number.
 bool storedNumber(const QString& text, double* value);
 
-// The items of a profit center, the same as readItems gives them, read in one pass over each of
-// the three files with no full index: a listing of 100,000 items stays quick.
-QVector<StoreItem> listItems(const QString& companyFolder, const QString& profitCenter);
-
 // The profit center file of a company.
 QString profitCenterPath(const QString& companyFolder, const QString& profitCenter);
 

@@ -1,15 +1,20 @@
 #include "manager/inventory/itemwindow.h"
 
 #include "manager/sales/salecommands.h"
+#include "manager/sales/scanwindow.h"
 
+#include "manager/inventory/filterwindow.h"
 #include "manager/inventory/itemeditor.h"
 #include "manager/inventory/itemmodel.h"
+#include "manager/inventory/search.h"
 #include "manager/shell/dialogs.h"
+#include "manager/shell/framewindow.h"
 #include "manager/shell/gradientbackground.h"
 #include "manager/shell/settings.h"
 #include "manager/shell/twips.h"
 #include "manager/store/companystore.h"
 #include "manager/store/numbertext.h"
+#include "manager/store/recordfile.h"
 #include "manager/store/runtimeerror.h"
 
 #include <QCloseEvent>
@@ -17,6 +22,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -28,6 +34,7 @@
 
 namespace {
 const QString kSettings = QStringLiteral("Settings");
+const QString kApplyFilter = QStringLiteral("Apply &Filter");
 
 int pixelsX(double twips) {
     return static_cast<int>(std::lround(twips / twipsPerPixelX()));
@@ -63,7 +70,9 @@ frmMain::frmMain(const QString& companyFolder, const QString& companyName, QWidg
     LoadProfs(m_companyFolder);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    delete m_scan.data();
+}
 
 void frmMain::buildControls() {
     auto button = [this](QPushButton*& member, const char* name, const QString& caption) {
@@ -82,7 +91,7 @@ void frmMain::buildControls() {
     button(cmdEditItem, "cmdEditItem", QStringLiteral("&Edit Item"));
     button(cmdRemoveItem, "cmdRemoveItem", QStringLiteral("Remove I&tem"));
     button(cmdImportItems, "cmdImportItems", QStringLiteral("&Import Items"));
-    button(cmdFilter, "cmdFilter", QStringLiteral("Apply &Filter"));
+    button(cmdFilter, "cmdFilter", kApplyFilter);
     lblSKU = new QLabel(QStringLiteral("Sort &By"), this);
     lblSKU->setObjectName(QStringLiteral("lblSKU"));
     cboSort = new QComboBox(this);
@@ -107,9 +116,8 @@ void frmMain::buildControls() {
     lstTitles->horizontalHeader()->setSectionsClickable(false);
     lstTitles->horizontalHeader()->setHighlightSections(false);
 
-    // Commands built by their own tasks; present but not yet available.
-    for (QPushButton* later : {cmdImportItems, cmdFilter, cmdSearch})
-        later->setEnabled(false);
+    // Built by its own task; present but not yet available.
+    cmdImportItems->setEnabled(false);
 
     connect(cboProfs, &QComboBox::currentIndexChanged, this, [this] { ListTitles(); });
     cboProfs->installEventFilter(this);
@@ -122,6 +130,8 @@ void frmMain::buildControls() {
     connect(cmdRemoveItem, &QPushButton::clicked, this, &frmMain::cmdRemoveItem_Click);
     connect(lstTitles, &QTableView::doubleClicked, this, &frmMain::cmdEditItem_Click);
     connect(cmdMakeSale, &QPushButton::clicked, this, &frmMain::cmdMakeSale_Click);
+    connect(cmdFilter, &QPushButton::clicked, this, &frmMain::cmdFilter_Click);
+    connect(cmdSearch, &QPushButton::clicked, this, &frmMain::cmdSearch_Click);
 }
 
 void frmMain::buildMenu() {
@@ -133,14 +143,15 @@ void frmMain::buildMenu() {
         member = mnuAction->addAction(caption);
         member->setObjectName(QLatin1String(name));
     };
-    entry(mnuActionApplyFilter, "mnuActionApplyFilter", QStringLiteral("Apply &Filter"));
+    entry(mnuActionApplyFilter, "mnuActionApplyFilter", kApplyFilter);
     entry(mnuActionNewItem, "mnuActionNewItem", QStringLiteral("&New Item"));
     entry(mnuActionEditItem, "mnuActionEditItem", QStringLiteral("&Edit Item"));
     entry(mnuActionRemoveItem, "mnuActionRemoveItem", QStringLiteral("Remove I&tem"));
     entry(mnuActionImportItems, "mnuActionImportItems", QStringLiteral("&Import Items"));
     entry(mnuActionScanItems, "mnuActionScanItems", QStringLiteral("&Scan Items"));
-    for (QAction* later : {mnuActionApplyFilter, mnuActionImportItems, mnuActionScanItems})
-        later->setEnabled(false);
+    mnuActionImportItems->setEnabled(false); // built by its own task
+    connect(mnuActionApplyFilter, &QAction::triggered, this, &frmMain::cmdFilter_Click);
+    connect(mnuActionScanItems, &QAction::triggered, this, &frmMain::mnuActionScanItems_Click);
     connect(mnuActionNewItem, &QAction::triggered, this, &frmMain::cmdNewItem_Click);
     connect(mnuActionEditItem, &QAction::triggered, this, &frmMain::cmdEditItem_Click);
     connect(mnuActionRemoveItem, &QAction::triggered, this, &frmMain::cmdRemoveItem_Click);
@@ -158,7 +169,7 @@ void frmMain::ListTitles() {
         return;
     QVector<StoreItem> items;
     try {
-        items = listItems(m_companyFolder, profitCenter);
+        items = readItems(m_companyFolder, profitCenter);
     } catch (...) {
         return;
     }
@@ -185,8 +196,18 @@ void frmMain::ListTitles() {
 
 void frmMain::FilterItem(const QString& FTitle, const QString& FSKU, double FCost, double FPrice,
                          double FInStock) {
-    if (filterTest && !filterTest(*this, FTitle, FSKU, FCost, FPrice, FInStock))
-        return;
+    if (filterTest) {
+        if (!filterTest(*this, FTitle, FSKU, FCost, FPrice, FInStock))
+            return;
+    } else {
+        const FilterSettings filter{Filter, CaseSen, Num1, Num2, Exclude, TextString};
+        bool passes = false;
+        if (!guarded(
+                QStringLiteral("FilterItem"),
+                [&] { passes = passesFilter(filter, FTitle, FSKU, FCost, FPrice, FInStock); }) ||
+            !passes)
+            return;
+    }
     m_model->appendRow({FTitle, FSKU, generalNumber(FCost), generalNumber(FPrice),
                         generalNumber(FInStock), QString()});
 }
@@ -341,6 +362,70 @@ void frmMain::cmdMakeSale_Click() {
     });
 }
 
+void frmMain::cmdFilter_Click() {
+    guarded(QStringLiteral("cmdFilter_Click"), [&] {
+        if (cmdFilter->text() == kApplyFilter) {
+            frmFilter filter(this, this);
+            dialogs().showModal(&filter);
+            return;
+        }
+        FilterOn = false;
+        ListTitles();
+        cmdFilter->setText(kApplyFilter);
+        mnuActionApplyFilter->setText(kApplyFilter);
+    });
+}
+
+void frmMain::cmdSearch_Click() {
+    guarded(QStringLiteral("cmdSearch_Click"), [&] {
+        const QString key =
+            searchKey(dialogs().input(this, QStringLiteral("Item title or SKU to search for:"),
+                                      QStringLiteral("Search"), QString()));
+        if (key.isEmpty())
+            return;
+        // false when the user stops at this hit.
+        auto keepGoing = [this](const QString& title, const QString& profitCenter) {
+            return dialogs().message(this, foundItemText(title, profitCenter),
+                                     QStringLiteral("Found One"), Dialogs::YesNo) == Dialogs::Yes;
+        };
+        for (int index = 0; index < cboProfs->count(); ++index) {
+            cboProfs->blockSignals(true);
+            cboProfs->setCurrentIndex(index);
+            cboProfs->blockSignals(false);
+            ListTitles(); // through the filter, when one is on
+            const QString profitCenter = cboProfs->currentText();
+            const QString file = profitCenterPath(m_companyFolder, profitCenter);
+            for (int row = 0; row < m_model->rowCount(); ++row) {
+                try {
+                    lstTitles->setCurrentIndex(m_model->index(row, 0));
+                    const QString title = m_model->cellText(row, 0);
+                    if (searchMatches(title, key) && !keepGoing(title, profitCenter))
+                        return;
+                    const QString sku =
+                        GetINIString(QStringLiteral("Titles"), title, QStringLiteral("None"), file);
+                    if (searchMatches(sku, key) && !keepGoing(title, profitCenter))
+                        return;
+                } catch (const RuntimeError& error) {
+                    dialogs().message(this, searchErrorText(error.description()), QString());
+                }
+            }
+        }
+        dialogs().message(this, QStringLiteral("Finished searching through the database."),
+                          QStringLiteral("Finished"));
+    });
+}
+
+void frmMain::mnuActionScanItems_Click() {
+    guarded(QStringLiteral("mnuActionScanItems_Click"), [&] {
+        if (!m_scan) {
+            m_scan = new frmScan(m_companyFolder);
+            connect(m_scan, &frmScan::processed, this, &frmMain::ListTitles);
+        }
+        frmFrame::showWindow(m_scan);
+        m_scan->txtSKU->setFocus();
+    });
+}
+
 void frmMain::cmdRemoveItem_Click() {
     guarded(QStringLiteral("cmdRemoveItem_Click"), [&] {
         const int row = currentRow();
@@ -461,6 +546,9 @@ void frmMain::showEvent(QShowEvent* event) {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+    // The scan window works on this window's company and list.
+    if (m_scan)
+        m_scan->close();
     storePlacement();
     event->accept();
     emit closed();

@@ -2,6 +2,7 @@
 
 #include "manager/inventory/items.h"
 
+#include <QPointer>
 #include <QRect>
 #include <QWidget>
 
@@ -15,6 +16,7 @@ class QMenu;
 class QMenuBar;
 class QPushButton;
 class QTableView;
+class frmScan;
 
 // The item window: the profit centers of one company and the items of the selected one, with
 // the commands that add, rename and remove profit centers and create, edit and remove items.
@@ -34,8 +36,9 @@ public:
     void LoadProfs(const QString& LibraryPath);
     // Sorts the grid by the entry shown in "Sort By".
     void cboSort_Click();
-    // Adds the row when the item passes the filter test (every item passes while no test is
-    // installed); the numbers are shown in general form.
+    // Adds the row when the item passes the filter (filterTest, when set, replaces the test of
+    // the filter state); the numbers are shown in general form. A bound that is not a number is
+    // reported for each item, which is then left out.
     void FilterItem(const QString& FTitle, const QString& FSKU, double FCost, double FPrice,
                     double FInStock);
 
@@ -100,6 +103,12 @@ public slots:
     void cmdEditItem_Click();
     void cmdRemoveItem_Click();
     void cmdMakeSale_Click();
+    // "Apply &Filter" opens the filter window; "Remove &Filter" lists every item again.
+    void cmdFilter_Click();
+    // Walks every profit center for titles and SKUs equal to a text, asking at each hit.
+    void cmdSearch_Click();
+    // Shows the scan window of this company, which lists again after each scan.
+    void mnuActionScanItems_Click();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -119,6 +128,7 @@ private:
 
     QString m_companyFolder;
     ItemModel* m_model = nullptr;
+    QPointer<frmScan> m_scan;
     bool m_placed = false;
     // The placement read at load, so that an unmoved window stores exactly what it read.
     QRect m_loadedPixels;

@@ -6,9 +6,13 @@
 #include "manager/store/pathtext.h"
 #include "manager/store/recordfile.h"
 #include "manager/store/runtimeerror.h"
+#include "manager/store/textcodec.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -84,23 +88,137 @@ QStringList listProfitCenters(const QString& companyFolder) {
     return sortedEntries(companyFolder, QDir::Files);
 }
 
+namespace {
+QByteArray readAllBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Calls visit(line) for each line of bytes; lines end in LF or CR LF.
+template <typename Visit> void forEachLine(const QByteArray& bytes, Visit visit) {
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0)
+            end = bytes.size();
+        qsizetype stop = end;
+        if (stop > start && bytes[stop - 1] == '\r')
+            --stop;
+        visit(QByteArrayView(bytes.constData() + start, stop - start));
+        start = end + 1;
+    }
+}
+
+// The first value of each of a SKU's four records, as views into the file bytes; a null view
+// is a missing record.
+struct SkuValues {
+    QByteArrayView cost, price, tax, stock;
+};
+using SkuTable = QHash<QByteArrayView, SkuValues>;
+struct SectionSlot {
+    QByteArrayView prefix;
+    QByteArrayView SkuValues::*slot;
+};
+
+// Takes the "Section\\key=value" lines of the given sections and keeps the first value of each
+// key, as a read finds it. Keys are split at the first "="; keys holding "=" themselves are
+// found only when listed in keysWithEquals, by trying every "=" of the line.
+void collectValues(const QByteArray& bytes, const QList<SectionSlot>& sections, SkuTable* table,
+                   const QSet<QByteArrayView>& keysWithEquals = {}) {
+    auto keep = [table](QByteArrayView key, QByteArrayView value, QByteArrayView SkuValues::*slot) {
+        QByteArrayView& kept = (*table)[key].*slot;
+        if (kept.isNull())
+            kept = value;
+    };
+    forEachLine(bytes, [&](QByteArrayView line) {
+        for (const SectionSlot& section : sections) {
+            if (!line.startsWith(section.prefix))
+                continue;
+            const QByteArrayView rest = line.sliced(section.prefix.size());
+            qsizetype eq = rest.indexOf('=');
+            if (eq >= 0)
+                keep(rest.first(eq), rest.sliced(eq + 1), section.slot);
+            if (!keysWithEquals.isEmpty()) {
+                while ((eq = rest.indexOf('=', eq + 1)) >= 0)
+                    if (keysWithEquals.contains(rest.first(eq)))
+                        keep(rest.first(eq), rest.sliced(eq + 1), section.slot);
+            }
+            return;
+        }
+    });
+}
+
+// A record's text, or the default when it is missing.
+QString recordText(QByteArrayView stored, const QString& defaultValue) {
+    if (stored.isNull())
+        return defaultValue;
+    // Only a value holding ">" can hold a stored line break.
+    return stored.contains('>') ? unescapeRecordValue(decodeStoreText(stored))
+                                : decodeStoreText(stored);
+}
+
+} // namespace
+
 QVector<StoreItem> readItems(const QString& companyFolder, const QString& profitCenter) {
-    const RecordFile titles = RecordFile::load(companyFolder + profitCenter);
-    const RecordFile prices = RecordFile::load(priceLogPath(companyFolder));
-    const RecordFile stock = RecordFile::load(invCountPath(companyFolder));
-    const QString zero = QStringLiteral("0.00");
+    const QByteArray titleBytes = readAllBytes(companyFolder + profitCenter);
+    const QByteArrayView titlesPrefix("Titles\\");
+    const QString zeroMoney = QStringLiteral("0.00");
+
+    // Every "Titles" line is an item; its SKU is the value of the first line of its title.
+    QList<QByteArrayView> titles;
+    QHash<QByteArrayView, QByteArrayView> skuOf;
+    forEachLine(titleBytes, [&](QByteArrayView line) {
+        if (!line.startsWith(titlesPrefix))
+            return;
+        const QByteArrayView rest = line.sliced(titlesPrefix.size());
+        const qsizetype eq = rest.indexOf('=');
+        if (eq < 0)
+            return;
+        titles << rest.first(eq);
+        QByteArrayView& sku = skuOf[titles.last()];
+        if (sku.isNull())
+            sku = rest.sliced(eq + 1);
+    });
+    if (titles.isEmpty())
+        return {};
+
+    // Records are found by the SKU's text as a read encodes it.
+    QStringList skus;
+    QVector<QByteArray> keys;
+    skus.reserve(titles.size());
+    keys.reserve(titles.size());
+    QSet<QByteArrayView> keysWithEquals;
+    for (const QByteArrayView title : titles) {
+        skus << recordText(skuOf.value(title), QString());
+        keys << encodeStoreText(skus.last());
+        if (keys.last().contains('='))
+            keysWithEquals.insert(keys.last());
+    }
+
+    const QByteArray priceBytes = readAllBytes(priceLogPath(companyFolder));
+    const QByteArray stockBytes = readAllBytes(invCountPath(companyFolder));
+    SkuTable table;
+    table.reserve(titles.size());
+    collectValues(priceBytes,
+                  {{QByteArrayView("Cost\\"), &SkuValues::cost},
+                   {QByteArrayView("Prices\\"), &SkuValues::price},
+                   {QByteArrayView("Tax\\"), &SkuValues::tax}},
+                  &table, keysWithEquals);
+    collectValues(stockBytes, {{QByteArrayView("Inventory\\"), &SkuValues::stock}}, &table,
+                  keysWithEquals);
+
     QVector<StoreItem> items;
-    const QStringList keys = titles.keys(QStringLiteral("Titles"));
-    items.reserve(keys.size());
-    for (const QString& title : keys) {
+    items.reserve(titles.size());
+    for (qsizetype i = 0; i < titles.size(); ++i) {
         StoreItem item;
-        item.title = title;
-        item.sku = titles.value(QStringLiteral("Titles"), title, QString());
-        item.cost = prices.value(QStringLiteral("Cost"), item.sku, zero);
-        item.price = prices.value(QStringLiteral("Prices"), item.sku, zero);
-        item.tax = prices.value(QStringLiteral("Tax"), item.sku, QStringLiteral("1"));
-        item.stock = stock.value(QStringLiteral("Inventory"), item.sku, QStringLiteral("0"));
-        items.push_back(item);
+        item.title = decodeStoreText(titles[i]);
+        item.sku = skus[i];
+        const SkuValues values = table.value(keys[i]);
+        item.cost = recordText(values.cost, zeroMoney);
+        item.price = recordText(values.price, zeroMoney);
+        item.tax = recordText(values.tax, QStringLiteral("1"));
+        item.stock = recordText(values.stock, QStringLiteral("0"));
+        items.push_back(std::move(item));
     }
     return items;
 }

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+
+// Finding items in the item window: the filter test and the search's matching rule.
+
+// The fields a filter tests.
+enum FilterField {
+    FilterTitle = 0,
+    FilterSku = 1,
+    FilterCost = 2,
+    FilterPrice = 3,
+    FilterStock = 4
+};
+
+// The settings of a filter, as the item window keeps them.
+struct FilterSettings {
+    int field = FilterTitle;
+    int caseSensitive = 0; // 1 = the text test is case-sensitive
+    QString lower;         // "INF" for no lower bound
+    QString upper;         // "INF" for no upper bound
+    bool exclude = false;  // true = only items that do not contain the text pass
+    QString text;
+};
+
+// The text a bound box holds for a missing bound.
+QString infiniteBound();
+
+// Whether an item passes the filter. A text test looks for the text anywhere in the title or the
+// SKU (an empty text is in every value), with case ignored unless caseSensitive is 1; a number
+// test compares strictly with the bounds, converted from text at each test. A bound that is
+// needed and is not a number is a type mismatch (RuntimeError 13). Any other field passes.
+bool passesFilter(const FilterSettings& filter, const QString& title, const QString& sku,
+                  double cost, double price, double stock);
+
+// The form a bound box takes when it loses the focus: the absolute value of its leading number
+// in general form ("-3" -> "3", "abc" -> "0").
+QString boundText(const QString& typed);
+
+// The search compares whole texts with case ignored: the search text and each title and SKU are
+// upper-cased first.
+QString searchKey(const QString& text);
+bool searchMatches(const QString& value, const QString& key);
+
+// "Found item " + title + " in profit center " + profitCenter + ". Would you like to skip this
+// item and keep going?"
+QString foundItemText(const QString& title, const QString& profitCenter);
+// The message for an error during the search, which then goes on.
+QString searchErrorText(const QString& description);

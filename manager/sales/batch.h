@@ -1,0 +1,89 @@
+#pragma once
+
+#include "manager/sales/decimal.h"
+
+#include <QDate>
+#include <QString>
+
+#include <memory>
+
+// Batch files: plain text, one entry of one unit per line (CR LF, LF or CR line ends). A line
+// starting with "!!" returns one unit of the SKU after those two characters; any other line sells
+// one unit of the SKU that is the whole line. Nothing is trimmed: blanks belong to the SKU.
+
+// "Logs/LastBatchProcess.txt": the result log of the last batch run, shown after the run.
+QString lastBatchProcessPath(const QString& companyFolder);
+// The message shown when processing stops on an error.
+QString batchErrorText();
+
+// One run over a batch file, processed in slices so that a window can show progress between
+// them. Stock counts are read as whole numbers (halves to even, 32-bit); a sale is refused only
+// when the stored count is exactly "0" (which a SKU without a stock record reads as), a return
+// when the SKU has no stock record. Each accepted line changes the count by one and records the
+// unit in the period files as LogSale / LogReturn do; a recording that fails is reported through
+// the standard handler under their names and the run goes on.
+//
+// The files a slice changes are kept in memory and written once at its end (and before any error
+// is reported), giving the same bytes as writing them line by line; every slice reads them
+// afresh, so changes other windows make between slices are kept.
+class BatchRun {
+public:
+    // Reads the batch file; a file that cannot be read is RuntimeError 53. taxAnswer is 6 or 7
+    // (0 counts as 6). displayPath is the path named in the log's first line. An invalid date
+    // means the date of each line's processing.
+    BatchRun(const QString& companyFolder, const QString& batchPath, const QString& displayPath,
+             int taxAnswer, const QDate& date = QDate());
+    ~BatchRun();
+    BatchRun(const BatchRun&) = delete;
+    BatchRun& operator=(const BatchRun&) = delete;
+
+    // Processes lines for about budgetMs milliseconds (at least one line when any are left) and
+    // writes what they changed. Returns true when every line is done. Throws RuntimeError (a
+    // stored count that is not a number, a file that cannot be written); the lines processed
+    // before the error stay written.
+    bool processSome(int budgetMs);
+    bool atEnd() const;
+
+    // Bytes of the batch file processed so far, and in all.
+    qint64 position() const;
+    qint64 size() const;
+    int linesDone() const;
+
+    // The log so far, lines joined with CR LF.
+    QString log() const;
+    // Adds "Processing complete.", writes the log followed by a line break to
+    // "Logs/LastBatchProcess.txt" (replacing it) and returns the log. Throws RuntimeError.
+    QString finish();
+
+private:
+    class Private;
+    std::unique_ptr<Private> d;
+};
+
+// A whole batch file at once, as the command line runs it: returns the log (also written to
+// "Logs/LastBatchProcess.txt"). Throws RuntimeError as BatchRun does.
+QString processBatchFile(const QString& companyFolder, const QString& batchPath,
+                         const QString& displayPath, int taxAnswer);
+
+// The scan window's three ways of processing a scan.
+enum class ScanMode { Sale, Return, Add };
+
+enum class ScanStatus {
+    Done,         // stock changed (and the sale or return recorded)
+    NoSku,        // the SKU box was empty: nothing to do
+    DoesNotExist, // SKU + " doesn't exist."
+    NotEnough,    // "Not enough of SKU ... to process a sale, or ... doesn't exist."
+};
+
+// The texts the scan window and the batch log show.
+QString scanNotEnoughText(const QString& sku);
+
+// Processes one scan: number units (read as a whole number, halves to even, of any size) are
+// sold, returned or added to the stock count of sku. A sale needs a stock record holding at
+// least number; a return and an addition need a stock record. Sales and returns are then
+// recorded with LogSale / LogReturn (their errors reported under those names); additions only
+// change the stock. A stored count or number that is not a number is RuntimeError 13, and
+// nothing is written.
+ScanStatus processScan(const QString& companyFolder, ScanMode mode, const QString& sku,
+                       const QString& numberText, int taxAnswer,
+                       const QDate& date = QDate::currentDate());

@@ -1,0 +1,112 @@
+#include "manager/sales/batchwindow.h"
+
+#include "manager/sales/batch.h"
+#include "manager/sales/resultswindow.h"
+#include "manager/shell/dialogs.h"
+
+#include <QDir>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QScopeGuard>
+
+namespace {
+
+// Progress in thousandths, so that files beyond 2 GB fit the dialog's range.
+class DialogProgress : public BatchProgress {
+public:
+    explicit DialogProgress(QWidget* parent)
+        : m_dialog(QStringLiteral("Processing batch file..."), QString(), 0, 1000, parent) {
+        m_dialog.setWindowTitle(QStringLiteral("Process Batch File"));
+        m_dialog.setCancelButton(nullptr);
+        // Modal: while it shows, setValue lets the windows repaint but takes no other input.
+        m_dialog.setWindowModality(Qt::ApplicationModal);
+        m_dialog.setMinimumDuration(500);
+        m_dialog.setAutoClose(false);
+    }
+    void start(qint64 total) override {
+        m_total = total;
+        m_dialog.setValue(0);
+    }
+    void advance(qint64 done) override {
+        m_dialog.setValue(m_total > 0 ? int(done * 1000 / m_total) : 1000);
+    }
+
+private:
+    QProgressDialog m_dialog;
+    qint64 m_total = 0;
+};
+
+BatchProgressFactory& progressFactory() {
+    static BatchProgressFactory factory;
+    return factory;
+}
+
+std::unique_ptr<BatchProgress> makeProgress(QWidget* parent) {
+    if (progressFactory())
+        return progressFactory()(parent);
+    return std::make_unique<DialogProgress>(parent);
+}
+
+// A slice of the run between two progress updates.
+constexpr int kSliceMs = 50;
+
+} // namespace
+
+void setBatchProgressFactory(BatchProgressFactory factory) {
+    progressFactory() = std::move(factory);
+}
+
+frmResults* ProcessBatchFile(QWidget* chooserWindow, const QString& company,
+                             const QString& companyFolder) {
+    if (company.isEmpty()) {
+        dialogs().message(chooserWindow, QStringLiteral("Please choose a company to process for."),
+                          QStringLiteral("Company"));
+        return nullptr;
+    }
+    QPointer<QWidget> chooser(chooserWindow);
+    auto enableChooser = [&chooser] {
+        if (chooser)
+            chooser->setEnabled(true);
+    };
+    if (chooser)
+        chooser->setEnabled(false);
+    const auto enableOnEveryWayOut = qScopeGuard(enableChooser);
+    try {
+        const QString path =
+            dialogs().openFile(chooser, QStringLiteral("Choose Batch File"),
+                               QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*"));
+        if (path.isEmpty())
+            return nullptr;
+        const int taxAnswer = dialogs().message(
+            chooser,
+            QStringLiteral(
+                "Apply tax to taxed items? (Ex. items sold over the internet may not have tax.)"),
+            QStringLiteral("Apply Tax"), Dialogs::YesNo);
+        const QString shownPath = QDir::toNativeSeparators(path);
+        const QString question = QStringLiteral("About to process batch file ") + shownPath +
+                                 QStringLiteral(" for ") + company +
+                                 QStringLiteral(". Are you sure you want to continue?");
+        if (dialogs().message(chooser, question, QStringLiteral("Confirm"), Dialogs::YesNo) !=
+            Dialogs::Yes)
+            return nullptr;
+
+        BatchRun run(companyFolder, path, shownPath, taxAnswer);
+        {
+            const std::unique_ptr<BatchProgress> progress = makeProgress(chooser);
+            progress->start(run.size());
+            while (!run.processSome(kSliceMs))
+                progress->advance(run.position());
+            progress->advance(run.size());
+        }
+        run.finish();
+    } catch (...) {
+        enableChooser();
+        dialogs().message(chooser, batchErrorText(), QStringLiteral("Tallyvane"));
+        return nullptr;
+    }
+    enableChooser();
+    dialogs().message(chooser, QStringLiteral("Batch file processing is complete."),
+                      QStringLiteral("Complete"));
+    return ShowTextFile(lastBatchProcessPath(companyFolder),
+                        QStringLiteral("Batch File Processing Results"));
+}

@@ -1,0 +1,299 @@
+// Batch files and scans in the core: line rules, stock rules, logs, and the bytes they leave.
+
+#include "manager/sales/batch.h"
+#include "manager/sales/periodfiles.h"
+#include "manager/sales/recording.h"
+#include "manager/store/numbertext.h"
+#include "tests/sales/salestestdata.h"
+#include "tests/support/testenvironment.h"
+
+#include <QFile>
+#include <QtTest>
+
+using namespace salestest;
+
+namespace {
+
+// The batch run line by line, the way each line's writes go straight to disk: the reference
+// the in-memory run must match byte for byte.
+void processOneByOne(const QString& folder, const QStringList& lines, int taxAnswer) {
+    const QString inventory = invCountPath(folder);
+    for (const QString& line : lines) {
+        const bool isReturn = line.startsWith(QLatin1String("!!"));
+        const QString sku = isReturn ? line.mid(2) : line;
+        const QString count = GetINIString("Inventory", sku, isReturn ? "None" : "0", inventory);
+        if (count == (isReturn ? "None" : "0"))
+            continue;
+        WriteINIString("Inventory", sku, QString::number(CInt(count) + (isReturn ? 1 : -1)),
+                       inventory);
+        if (isReturn)
+            LogReturn(folder, sku, Decimal(1), taxAnswer, kDay);
+        else
+            LogSale(folder, sku, Decimal(1), taxAnswer, kDay);
+    }
+}
+
+} // namespace
+
+class BatchTest : public QObject {
+    Q_OBJECT
+
+    TestEnvironment* env = nullptr;
+    QString folder;
+
+    QString batchFile(const QByteArray& bytes) const {
+        const QString path = env->base() + QStringLiteral("/batch.txt");
+        TestEnvironment::writeBytes(path, bytes);
+        return path;
+    }
+    QString run(const QByteArray& bytes, int taxAnswer = TaxYes) const {
+        const QString path = batchFile(bytes);
+        return processBatchFile(folder, path, QStringLiteral("C:\\batch.txt"), taxAnswer);
+    }
+    QString daily() const { return dailyPeriodFile(folder, QDate::currentDate()); }
+
+private slots:
+    void init() {
+        env = new TestEnvironment;
+        folder = env->makeCompany(QStringLiteral("Shop"));
+        setRate(QStringLiteral("7.9"));
+        writeItem(folder, "A100", "10.00", "5.00", "1", "5");
+        writeItem(folder, "B200", "4.00", "1.00", "0", "7");
+    }
+    void cleanup() { delete env; }
+
+    void threeLineExampleLogsEachLine() {
+        writeItem(folder, "C300", "1.00", "0.50", "1", QString()); // no stock record
+        const QString log = run("A100\r\n!!B200\r\nC300\r\n");
+        const QByteArray expected = "Processing batch file C:\\batch.txt.\r\n"
+                                    "Received sale of SKU: A100.\r\n"
+                                    "Received return for SKU: B200.\r\n"
+                                    "Not enough of SKU C300 to process a sale, or C300 doesn't "
+                                    "exist.\r\n"
+                                    "Processing complete.\r\n";
+        QCOMPARE(TestEnvironment::readBytes(lastBatchProcessPath(folder)), expected);
+        QCOMPARE(log + "\r\n", QString::fromUtf8(expected));
+        QCOMPARE(stockOf(folder, "A100"), QString("4"));
+        QCOMPARE(stockOf(folder, "B200"), QString("8"));
+        QCOMPARE(stockOf(folder, "C300"), QString("(none)"));
+        QCOMPARE(GetINIString("Sales", "A100", "", daily()), QString("1"));
+        QCOMPARE(GetINIString("Tax", "A100", "", daily()), QString("0.79"));
+        QCOMPARE(GetINIString("Returns", "B200", "", daily()), QString("1"));
+        QCOMPARE(GetINIString("GrossSale", "B200", "", daily()), QString("-4"));
+        QCOMPARE(GetINIString("Sales", "C300", "none", daily()), QString("none"));
+    }
+
+    void bareMarksAndBlanksBelongToTheSku() {
+        // "!!" alone returns the empty SKU, an empty line sells it; blanks are never trimmed.
+        const QString log = run("!!\r\n\r\n A100\r\n!!A100 \r\nA100");
+        QCOMPARE(log.split("\r\n"),
+                 (QStringList{"Processing batch file C:\\batch.txt.", " doesn't exist.",
+                              "Not enough of SKU  to process a sale, or  doesn't exist.",
+                              "Not enough of SKU  A100 to process a sale, or  A100 doesn't exist.",
+                              "A100  doesn't exist.", "Received sale of SKU: A100.",
+                              "Processing complete."}));
+        QCOMPARE(stockOf(folder, "A100"), QString("4"));
+        QCOMPARE(stockOf(folder, ""), QString("(none)"));
+    }
+
+    void onlyTheExactTextZeroIsOutOfStock_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("negative sells further") << "-1"
+                                                << "-2";
+        QTest::newRow("zero refused") << "0"
+                                      << "0";
+        QTest::newRow("zero as 0.0 sells") << "0.0"
+                                           << "-1";
+        QTest::newRow("half to even down") << "2.5"
+                                           << "1";
+        QTest::newRow("half to even up") << "3.5"
+                                         << "3";
+        QTest::newRow("blanks around") << " 6 "
+                                       << "5";
+    }
+    void onlyTheExactTextZeroIsOutOfStock() {
+        QFETCH(QString, stored);
+        QFETCH(QString, after);
+        WriteINIString("Inventory", "A100", stored, invCountPath(folder));
+        const QString log = run("A100");
+        QCOMPARE(stockOf(folder, "A100"), after);
+        QCOMPARE(log.contains("Received sale of SKU: A100."), stored != "0");
+    }
+
+    void lineEndsOfEveryKindAndOldEncodings() {
+        WriteINIString("Inventory", "Kaffee\u00e4", "3", invCountPath(folder));
+        // LF, lone CR, CR LF, a Windows-1252 line and a last line without a line end.
+        run("A100\n!!B200\rA100\r\nKaffee\xe4\r\nKaffee\u00e4");
+        QCOMPARE(stockOf(folder, "A100"), QString("3"));
+        QCOMPARE(stockOf(folder, "B200"), QString("8"));
+        QCOMPARE(stockOf(folder, "Kaffee\u00e4"), QString("1"));
+        // An empty file logs the first and the last line only.
+        QCOMPARE(run(""), QString("Processing batch file C:\\batch.txt.\r\nProcessing complete."));
+    }
+
+    void taxAnswerNoKeepsTheTaxOut() {
+        run("A100\r\nA100", TaxNo);
+        QCOMPARE(GetINIString("GrossSale", "A100", "", daily()), QString("21.58"));
+        QCOMPARE(GetINIString("Tax", "A100", "", daily()), QString("0"));
+        QCOMPARE(GetINIString("Totals", "Sales", "", daily()), QString("2"));
+    }
+
+    void anErrorStopsTheRunButKeepsEarlierLines() {
+        WriteINIString("Inventory", "BAD", "lots", invCountPath(folder));
+        const QByteArray before = TestEnvironment::readBytes(lastBatchProcessPath(folder));
+        try {
+            run("A100\r\n!!B200\r\nBAD\r\nA100\r\n");
+            QFAIL("a count that is not a number must stop the run");
+        } catch (const RuntimeError& error) {
+            QCOMPARE(error.number(), 13);
+        }
+        QCOMPARE(stockOf(folder, "A100"), QString("4"));
+        QCOMPARE(stockOf(folder, "B200"), QString("8"));
+        QCOMPARE(GetINIString("Totals", "Sales", "", daily()), QString("1"));
+        QCOMPARE(TestEnvironment::readBytes(lastBatchProcessPath(folder)), before);
+
+        // A count at the top of the 32-bit range cannot take one more.
+        WriteINIString("Inventory", "A100", "2147483647", invCountPath(folder));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, run("!!A100"));
+        QCOMPARE(stockOf(folder, "A100"), QString("2147483647"));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError,
+                                 processBatchFile(folder, env->base() + "/missing.txt", "x", 6));
+    }
+
+    void aFailedRecordingIsReportedAndTheRunGoesOn() {
+        writeItem(folder, "X1", "ten", "1", "1", "3");
+        const QString log = run("X1\r\nA100\r\n!!X1\r\n");
+        QCOMPARE(
+            env->errors,
+            (QStringList{"Unexpected error in procedure: LogSale\nError #13: Type mismatch",
+                         "Unexpected error in procedure: LogReturn\nError #13: Type mismatch"}));
+        // As with one line at a time, the stock was written before the recording failed.
+        QCOMPARE(stockOf(folder, "X1"), QString("3"));
+        QCOMPARE(stockOf(folder, "A100"), QString("4"));
+        QVERIFY(log.contains("Received sale of SKU: X1."));
+        QCOMPARE(GetINIString("Sales", "X1", "none", daily()), QString("none"));
+        QCOMPARE(GetINIString("Sales", "A100", "", daily()), QString("1"));
+    }
+
+    void manyLinesGiveTheBytesOfOneLineAtATime() {
+        QStringList lines;
+        for (int i = 0; i < 400; ++i) {
+            const QString sku = QStringLiteral("S%1").arg(i % 7);
+            lines << ((i % 5 == 3) ? "!!" + sku : sku);
+            if (i % 50 == 0)
+                lines << "nothing"
+                      << "!!nothing";
+        }
+        QStringList skus;
+        for (int i = 0; i < 7; ++i)
+            skus << QStringLiteral("S%1").arg(i);
+        auto stock = [&](const QString& company) {
+            const QString shop = env->makeCompany(company);
+            for (int i = 0; i < 7; ++i)
+                writeItem(shop, skus[i], QString::number(1.25 * (i + 1)), "0.5",
+                          QString::number(i % 2), QString::number(i * 20));
+            return shop;
+        };
+        const QString batched = stock("Batched");
+        const QString reference = stock("Reference");
+        processOneByOne(reference, lines.mid(0, 1), TaxYes);
+        WriteINIString("Inventory", "Other", "9", invCountPath(reference));
+        processOneByOne(reference, lines.mid(1), TaxYes);
+
+        BatchRun run(batched, batchFile(lines.join("\r\n").toUtf8()), "b.txt", TaxYes, kDay);
+        QCOMPARE(run.position(), 0);
+        QVERIFY(!run.processSome(0)); // one line per slice at least
+        QCOMPARE(run.linesDone(), 1);
+        // Another window's change between two slices is kept.
+        WriteINIString("Inventory", "Other", "9", invCountPath(batched));
+        while (!run.processSome(0)) {
+        }
+        QCOMPARE(run.position(), run.size());
+        QCOMPARE(run.linesDone(), lines.size());
+        run.finish();
+
+        QCOMPARE(TestEnvironment::readBytes(invCountPath(batched)),
+                 TestEnvironment::readBytes(invCountPath(reference)));
+        for (const QString& file : {dailyPeriodFileName(kDay), monthlyPeriodFileName(kDay)})
+            QCOMPARE(TestEnvironment::readBytes(reportsFolder(batched) + file),
+                     TestEnvironment::readBytes(reportsFolder(reference) + file));
+    }
+
+    void scanSalesReturnsAndAdditions() {
+        QCOMPARE(processScan(folder, ScanMode::Sale, "A100", "2", TaxNo), ScanStatus::Done);
+        QCOMPARE(stockOf(folder, "A100"), QString("3"));
+        QCOMPARE(GetINIString("Sales", "A100", "", daily()), QString("2"));
+        QCOMPARE(GetINIString("Tax", "A100", "", daily()), QString("0"));
+        QCOMPARE(processScan(folder, ScanMode::Sale, "A100", "4", TaxYes), ScanStatus::NotEnough);
+        QCOMPARE(processScan(folder, ScanMode::Return, "A100", "3", TaxYes), ScanStatus::Done);
+        QCOMPARE(stockOf(folder, "A100"), QString("6"));
+        QCOMPARE(GetINIString("Returns", "A100", "", daily()), QString("3"));
+        // Adding changes the stock only.
+        const QByteArray period = TestEnvironment::readBytes(daily());
+        QCOMPARE(processScan(folder, ScanMode::Add, "A100", "10", TaxYes), ScanStatus::Done);
+        QCOMPARE(stockOf(folder, "A100"), QString("16"));
+        QCOMPARE(TestEnvironment::readBytes(daily()), period);
+        QCOMPARE(processScan(folder, ScanMode::Add, "", "10", TaxYes), ScanStatus::NoSku);
+    }
+
+    void scanOfZeroAndNegativeNumbers() {
+        // 0: the stock stays, zero values go to the period file.
+        QCOMPARE(processScan(folder, ScanMode::Sale, "A100", "0", TaxYes), ScanStatus::Done);
+        QCOMPARE(stockOf(folder, "A100"), QString("5"));
+        QCOMPARE(GetINIString("Sales", "A100", "", daily()), QString("0"));
+        QCOMPARE(GetINIString("GrossSale", "A100", "", daily()), QString("0"));
+        // A negative sale raises the stock.
+        QCOMPARE(processScan(folder, ScanMode::Sale, "A100", "-3", TaxYes), ScanStatus::Done);
+        QCOMPARE(stockOf(folder, "A100"), QString("8"));
+        QCOMPARE(GetINIString("Sales", "A100", "", daily()), QString("-3"));
+        // A half is rounded to even once, for the stock and the recording alike.
+        QCOMPARE(processScan(folder, ScanMode::Sale, "A100", "2.5", TaxYes), ScanStatus::Done);
+        QCOMPARE(stockOf(folder, "A100"), QString("6"));
+        QCOMPARE(GetINIString("Sales", "A100", "", daily()), QString("-1"));
+    }
+
+    void scanOfAnUnknownSkuMakesNoRecord() {
+        const QByteArray stock = TestEnvironment::readBytes(invCountPath(folder));
+        QCOMPARE(processScan(folder, ScanMode::Sale, "Z9", "0", TaxYes), ScanStatus::NotEnough);
+        QCOMPARE(processScan(folder, ScanMode::Sale, "Z9", "-2", TaxYes), ScanStatus::NotEnough);
+        QCOMPARE(processScan(folder, ScanMode::Return, "Z9", "1", TaxYes),
+                 ScanStatus::DoesNotExist);
+        QCOMPARE(processScan(folder, ScanMode::Add, "Z9", "1", TaxYes), ScanStatus::DoesNotExist);
+        QCOMPARE(TestEnvironment::readBytes(invCountPath(folder)), stock);
+        QVERIFY(!QFile::exists(daily()));
+    }
+
+    void scanCountsOfAnySize() {
+        // Beyond 16 and 32 bits alike.
+        WriteINIString("Inventory", "A100", "40000", invCountPath(folder));
+        QCOMPARE(processScan(folder, ScanMode::Sale, "A100", "39999", TaxYes), ScanStatus::Done);
+        QCOMPARE(stockOf(folder, "A100"), QString("1"));
+        WriteINIString("Inventory", "A100", "5000000000", invCountPath(folder));
+        QCOMPARE(processScan(folder, ScanMode::Sale, "A100", "5000000001", TaxYes),
+                 ScanStatus::NotEnough);
+        QCOMPARE(processScan(folder, ScanMode::Add, "A100", "5000000000", TaxYes),
+                 ScanStatus::Done);
+        QCOMPARE(stockOf(folder, "A100"), QString("10000000000"));
+    }
+
+    void scanOfACountThatIsNoNumberWritesNothing() {
+        WriteINIString("Inventory", "A100", "many", invCountPath(folder));
+        const QByteArray stock = TestEnvironment::readBytes(invCountPath(folder));
+        for (ScanMode mode : {ScanMode::Sale, ScanMode::Return, ScanMode::Add}) {
+            try {
+                processScan(folder, mode, "A100", "1", TaxYes);
+                QFAIL("a count that is not a number is an error");
+            } catch (const RuntimeError& error) {
+                QCOMPARE(error.number(), 13);
+            }
+        }
+        QVERIFY_THROWS_EXCEPTION(RuntimeError,
+                                 processScan(folder, ScanMode::Sale, "B200", "x", TaxYes));
+        QCOMPARE(TestEnvironment::readBytes(invCountPath(folder)), stock);
+        QCOMPARE(stockOf(folder, "B200"), QString("7"));
+    }
+};
+
+QTEST_GUILESS_MAIN(BatchTest)
+#include "tst_batch.moc"
