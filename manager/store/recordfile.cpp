@@ -147,9 +147,22 @@ RecordFile RecordFile::loadForWrite(const QString& path) {
     return {};
 }
 
-QByteArray RecordFile::indexKey(const QByteArray& line) {
+QByteArrayView RecordFile::indexKey(const QByteArray& line) {
     const qsizetype eq = line.indexOf('=');
-    return eq < 0 ? QByteArray() : line.left(eq + 1);
+    return eq < 0 ? QByteArrayView() : QByteArrayView(line.constData(), eq + 1);
+}
+
+void RecordFile::linkIntoIndex(size_t i) const {
+    const QByteArrayView key = indexKey(m_lines[i]);
+    if (key.isEmpty())
+        return;
+    const int line = static_cast<int>(i);
+    Chain& chain = m_index[key];
+    if (chain.head < 0)
+        chain.head = line;
+    else
+        m_next[static_cast<size_t>(chain.tail)] = line;
+    chain.tail = line;
 }
 
 void RecordFile::buildIndex() const {
@@ -157,13 +170,10 @@ void RecordFile::buildIndex() const {
         return;
     m_index.clear();
     m_index.reserve(static_cast<qsizetype>(m_lines.size()));
-    for (size_t i = m_first; i < m_lines.size(); ++i) {
-        if (!m_alive[i])
-            continue;
-        const QByteArray key = indexKey(m_lines[i]);
-        if (!key.isEmpty())
-            m_index[key].push_back(static_cast<int>(i));
-    }
+    m_next.assign(m_lines.size(), -1);
+    for (size_t i = m_first; i < m_lines.size(); ++i)
+        if (m_alive[i])
+            linkIntoIndex(i);
     m_indexed = true;
 }
 
@@ -191,7 +201,7 @@ int RecordFile::firstMatch(const Prefix& prefix, qsizetype* length) const {
         const auto it = spelling.isEmpty() ? m_index.constEnd() : m_index.constFind(spelling);
         if (it == m_index.constEnd())
             continue;
-        for (int i : *it) { // ascending
+        for (int i = it->head; i >= 0; i = m_next[static_cast<size_t>(i)]) { // ascending
             if (best >= 0 && i >= best)
                 break;
             const auto line = static_cast<size_t>(i);
@@ -262,20 +272,27 @@ void RecordFile::write(const QString& section, const QString& key, const QString
             auto it = spelling.isEmpty() ? m_index.end() : m_index.find(spelling);
             if (it == m_index.end())
                 continue;
-            std::vector<int> others; // the same bytes up to "=", but the line reads as other text
-            for (int i : *it) {
+            // Lines with the same bytes up to "=" that read as other text stay in the chain.
+            Chain kept;
+            for (int i = it->head; i >= 0;) {
                 const auto line = static_cast<size_t>(i);
-                if (!m_alive[line])
-                    continue;
-                if (prefix.matchIn(m_lines[line]) >= 0)
+                const int next = m_next[line];
+                if (m_alive[line] && prefix.matchIn(m_lines[line]) >= 0)
                     m_alive[line] = false;
-                else
-                    others.push_back(i);
+                if (m_alive[line]) {
+                    if (kept.head < 0)
+                        kept.head = i;
+                    else
+                        m_next[static_cast<size_t>(kept.tail)] = i;
+                    kept.tail = i;
+                    m_next[line] = -1;
+                }
+                i = next;
             }
-            if (others.empty())
+            if (kept.head < 0)
                 m_index.erase(it);
             else
-                *it = std::move(others);
+                *it = kept;
         }
     } else {
         for (size_t i = m_first; i < m_lines.size(); ++i)
@@ -295,9 +312,8 @@ void RecordFile::write(const QString& section, const QString& key, const QString
         m_lines.push_back(line);
         m_alive.push_back(true);
         if (m_indexed) {
-            const QByteArray key = indexKey(line);
-            if (!key.isEmpty())
-                m_index[key].push_back(static_cast<int>(m_lines.size() - 1));
+            m_next.push_back(-1);
+            linkIntoIndex(m_lines.size() - 1);
         }
     };
     // The new record is preceded by a line break in every case, so a file in which nothing
@@ -312,7 +328,8 @@ void RecordFile::write(const QString& section, const QString& key, const QString
         m_lines.erase(m_lines.begin(), m_lines.begin() + static_cast<std::ptrdiff_t>(m_first));
         m_alive.erase(m_alive.begin(), m_alive.begin() + static_cast<std::ptrdiff_t>(m_first));
         m_first = 0;
-        m_indexed = false;
+        m_indexed = false; // the index's views pointed into the erased lines
+        m_index.clear();
     }
 }
 

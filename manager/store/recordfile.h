@@ -48,14 +48,22 @@ private:
     bool useIndex(const Prefix& prefix) const;
     // The first live line starting with prefix, or -1; *length gets the prefix's bytes there.
     int firstMatch(const Prefix& prefix, qsizetype* length) const;
-    static QByteArray indexKey(const QByteArray& line);
+    static QByteArrayView indexKey(const QByteArray& line);
+    // Adds line i at the end of its key's chain.
+    void linkIntoIndex(size_t i) const;
 
     std::vector<QByteArray> m_lines; // without line ends
     std::vector<bool> m_alive;
     size_t m_first = 0; // lines before it are gone
-    // Line text up to and including its first "=" -> line numbers, ascending; may hold
-    // numbers of removed lines, which lookups skip.
-    mutable QHash<QByteArray, std::vector<int>> m_index;
+    // Line text up to and including its first "=" (a view into the line) -> the first and last
+    // line of that text; m_next chains the lines of one text in ascending order. Chains may hold
+    // removed lines, which lookups skip. No allocation per line keeps indexing a big file cheap.
+    struct Chain {
+        int head = -1;
+        int tail = -1;
+    };
+    mutable QHash<QByteArrayView, Chain> m_index;
+    mutable std::vector<int> m_next;
     mutable bool m_indexed = false;
     mutable int m_scans = 0; // lookups done by scanning before the index was built
 };
