@@ -1,5 +1,6 @@
 // tallyvane: the desktop program. Start-up shows the frame with the company chooser.
 
+#include "manager/shell/appicon.h"
 #include "manager/shell/dialogs.h"
 #include "manager/shell/framewindow.h"
 #include "manager/shell/settings.h"
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
                                             .arg(TALLYVANE_VERSION_MAJOR)
                                             .arg(TALLYVANE_VERSION_MINOR)
                                             .arg(TALLYVANE_VERSION_REVISION));
+    QApplication::setWindowIcon(tallyvaneIcon());
     installStandardErrorReporter();
 
     // A first run has no company folder root yet: make the default one. A root chosen in the
