@@ -5,6 +5,7 @@
 #include "manager/shell/settings.h"
 #include "manager/store/pathtext.h"
 #include "manager/store/recordfile.h"
+#include "manager/store/recordlines.h"
 #include "manager/store/runtimeerror.h"
 #include "manager/store/textcodec.h"
 
@@ -89,24 +90,10 @@ QStringList listProfitCenters(const QString& companyFolder) {
 }
 
 namespace {
-QByteArray readAllBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Calls visit(line) for each line of bytes; lines end in LF or CR LF.
-template <typename Visit> void forEachLine(const QByteArray& bytes, Visit visit) {
-    qsizetype start = 0;
-    while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0)
-            end = bytes.size();
-        qsizetype stop = end;
-        if (stop > start && bytes[stop - 1] == '\r')
-            --stop;
-        visit(QByteArrayView(bytes.constData() + start, stop - start));
-        start = end + 1;
-    }
+QByteArray recordBytes(const QString& path) {
+    QByteArray bytes;
+    readRecordBytes(path, &bytes);
+    return bytes;
 }
 
 // The first value of each of a SKU's four records, as views into the file bytes; a null view
@@ -130,7 +117,7 @@ void collectValues(const QByteArray& bytes, const QList<SectionSlot>& sections, 
         if (kept.isNull())
             kept = value;
     };
-    forEachLine(bytes, [&](QByteArrayView line) {
+    forEachRecordLine(bytes, [&](QByteArrayView line) {
         for (const SectionSlot& section : sections) {
             if (!line.startsWith(section.prefix))
                 continue;
@@ -160,14 +147,14 @@ QString recordText(QByteArrayView stored, const QString& defaultValue) {
 } // namespace
 
 QVector<StoreItem> readItems(const QString& companyFolder, const QString& profitCenter) {
-    const QByteArray titleBytes = readAllBytes(companyFolder + profitCenter);
+    const QByteArray titleBytes = recordBytes(companyFolder + profitCenter);
     const QByteArrayView titlesPrefix("Titles\\");
     const QString zeroMoney = QStringLiteral("0.00");
 
     // Every "Titles" line is an item; its SKU is the value of the first line of its title.
     QList<QByteArrayView> titles;
     QHash<QByteArrayView, QByteArrayView> skuOf;
-    forEachLine(titleBytes, [&](QByteArrayView line) {
+    forEachRecordLine(titleBytes, [&](QByteArrayView line) {
         if (!line.startsWith(titlesPrefix))
             return;
         const QByteArrayView rest = line.sliced(titlesPrefix.size());
@@ -195,8 +182,8 @@ QVector<StoreItem> readItems(const QString& companyFolder, const QString& profit
             keysWithEquals.insert(keys.last());
     }
 
-    const QByteArray priceBytes = readAllBytes(priceLogPath(companyFolder));
-    const QByteArray stockBytes = readAllBytes(invCountPath(companyFolder));
+    const QByteArray priceBytes = recordBytes(priceLogPath(companyFolder));
+    const QByteArray stockBytes = recordBytes(invCountPath(companyFolder));
     SkuTable table;
     table.reserve(titles.size());
     collectValues(priceBytes,

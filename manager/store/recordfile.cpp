@@ -1,6 +1,7 @@
 #include "manager/store/recordfile.h"
 
 #include "manager/store/filesystem.h"
+#include "manager/store/recordlines.h"
 #include "manager/store/runtimeerror.h"
 #include "manager/store/textcodec.h"
 
@@ -14,17 +15,7 @@ const QByteArray kCrLf("\r\n");
 
 std::vector<QByteArray> splitLines(const QByteArray& bytes) {
     std::vector<QByteArray> lines;
-    qsizetype start = 0;
-    while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0)
-            end = bytes.size();
-        qsizetype stop = end;
-        if (stop > start && bytes[stop - 1] == '\r')
-            --stop;
-        lines.push_back(bytes.mid(start, stop - start));
-        start = end + 1;
-    }
+    forEachRecordLine(bytes, [&](QByteArrayView line) { lines.push_back(line.toByteArray()); });
     return lines;
 }
 
@@ -32,29 +23,6 @@ bool hasLineBreak(const QString& text) {
     return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
 }
 
-// Calls visit(line) for each line of bytes until it returns true.
-template <typename Visit> void forEachLine(const QByteArray& bytes, Visit visit) {
-    qsizetype start = 0;
-    while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0)
-            end = bytes.size();
-        qsizetype stop = end;
-        if (stop > start && bytes[stop - 1] == '\r')
-            --stop;
-        if (visit(QByteArrayView(bytes.constData() + start, stop - start)))
-            return;
-        start = end + 1;
-    }
-}
-
-bool readWholeFile(const QString& path, QByteArray* bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    *bytes = file.readAll();
-    return true;
-}
 } // namespace
 
 // Lines from older installations are Windows-1252 (a line that is not valid UTF-8 is read so),
@@ -132,14 +100,14 @@ RecordFile RecordFile::fromBytes(const QByteArray& bytes) {
 
 RecordFile RecordFile::load(const QString& path) {
     QByteArray bytes;
-    if (!readWholeFile(path, &bytes))
+    if (!readRecordBytes(path, &bytes))
         return {};
     return fromBytes(bytes);
 }
 
 RecordFile RecordFile::loadForWrite(const QString& path) {
     QByteArray bytes;
-    if (readWholeFile(path, &bytes))
+    if (readRecordBytes(path, &bytes))
         return fromBytes(bytes);
     const QFileInfo info(path);
     if (info.exists())
@@ -372,11 +340,11 @@ QString GetINIString(const QString& section, const QString& key, const QString& 
     if (hasLineBreak(section) || hasLineBreak(key))
         return defaultValue;
     QByteArray bytes;
-    if (!readWholeFile(path, &bytes))
+    if (!readRecordBytes(path, &bytes))
         return defaultValue;
     const RecordFile::Prefix prefix = recordPrefix(section, key);
     QString result = defaultValue;
-    forEachLine(bytes, [&](QByteArrayView line) {
+    forEachRecordLine(bytes, [&](QByteArrayView line) {
         const qsizetype length = prefix.matchIn(line);
         if (length < 0)
             return false;
@@ -388,7 +356,15 @@ QString GetINIString(const QString& section, const QString& key, const QString& 
 
 QString GetINISection(const QString& section, const QString& defaultValue, const QString& path) {
     QByteArray bytes;
-    if (!readWholeFile(path, &bytes))
+    if (!readRecordBytes(path, &bytes))
         return defaultValue;
     return RecordFile::fromBytes(bytes).section(section, defaultValue);
+}
+
+bool readRecordBytes(const QString& path, QByteArray* bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    *bytes = file.readAll();
+    return true;
 }

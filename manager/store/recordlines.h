@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <type_traits>
+
+// The lines of a record file's bytes, without their line ends (LF or CR LF). visit(line) may
+// return true to stop early.
+template <typename Visit> void forEachRecordLine(const QByteArray& bytes, Visit visit) {
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0)
+            end = bytes.size();
+        qsizetype stop = end;
+        if (stop > start && bytes[stop - 1] == '\r')
+            --stop;
+        const QByteArrayView line(bytes.constData() + start, stop - start);
+        if constexpr (std::is_same_v<decltype(visit(line)), bool>) {
+            if (visit(line))
+                return;
+        } else {
+            visit(line);
+        }
+        start = end + 1;
+    }
+}
+
+// The whole file; false when it is missing or cannot be read.
+bool readRecordBytes(const QString& path, QByteArray* bytes);
