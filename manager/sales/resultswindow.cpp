@@ -75,13 +75,7 @@ frmResults* ShowTextFile(const QString& path, const QString& caption) {
     auto* window = new frmResults;
     window->setText(text);
     window->setWindowTitle(caption);
-    showToolWindow(window);
+    frmFrame::showWindow(window);
     return window;
 }
 
-void showToolWindow(QWidget* window) {
-    if (frmFrame* frame = frmFrame::instance())
-        frame->showChild(window);
-    else
-        window->show();
-}

@@ -34,5 +34,3 @@ protected:
 // ("ShowTextFile") and returns nullptr.
 frmResults* ShowTextFile(const QString& path, const QString& caption);
 
-// Shows a tool window as a child window of the main frame, or on its own when there is none.
-void showToolWindow(QWidget* window);
