@@ -1,4 +1,5 @@
 #include "manager/inventory/companywindow.h"
+#include "manager/inventory/itemwindow.h"
 #include "manager/shell/framewindow.h"
 #include "manager/shell/settings.h"
 #include "tests/support/scripteddialogs.h"
@@ -8,6 +9,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QTest>
 
 namespace {
@@ -155,6 +157,37 @@ private slots:
         QCOMPARE(frame.mdiArea()->subWindowList().size(), 1);
         QVERIFY(frame.mdiArea()->subWindowList().first()->isVisible());
         frame.close();
+    }
+
+    void anOpenCompanyLivesInsideTheFrameAndHandsBackToTheChooser() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        env.makeCompany("Shop");
+        frmFrame frame;
+        QVERIFY(frame.Form_Load());
+        QMdiSubWindow* chooserWindow = frame.mdiArea()->subWindowList().first();
+        frame.chooser()->cmdOpen_Click();
+        QPointer<frmMain> items = frame.findChild<frmMain*>();
+        QVERIFY(items);
+        QVERIFY(items->isVisible());
+        QVERIFY(!chooserWindow->isVisible());
+
+        items->close();
+        QTRY_VERIFY(!items);
+        QVERIFY(chooserWindow->isVisible());
+
+        // Closing the frame with a company open closes everything without bringing the
+        // chooser back first.
+        frame.chooser()->cmdOpen_Click();
+        items = frame.findChild<frmMain*>();
+        QVERIFY(items);
+        QList<QPointer<QMdiSubWindow>> windows;
+        for (QMdiSubWindow* window : frame.mdiArea()->subWindowList())
+            windows << window;
+        frame.close();
+        for (const QPointer<QMdiSubWindow>& window : windows)
+            QVERIFY(!window || !window->isVisible());
+        QVERIFY(dialogs.messages().isEmpty());
     }
 };
 
