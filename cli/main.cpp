@@ -32,12 +32,8 @@ CliCommand sendCommand();
 const QList<CliCommand>& cliCommands() {
     // Each command lives in its own source file; add it here.
     static const QList<CliCommand> commands = {
-        saleCommand(),
-        statsCommand(),
-        reportCommand(),
-        batchCommand(),
-        serveCommand(),
-        sendCommand(),
+        saleCommand(),  statsCommand(), reportCommand(),
+        batchCommand(), serveCommand(), sendCommand(),
     };
     return commands;
 }

@@ -11,8 +11,7 @@
 #include <QLocale>
 
 namespace {
-bool refuseBadName(const QString& procedure, const QString& name)
-{
+bool refuseBadName(const QString& procedure, const QString& name) {
     if (isStoreName(name))
         return false;
     reportError(procedure, RuntimeError::badFileName());
@@ -20,24 +19,22 @@ bool refuseBadName(const QString& procedure, const QString& name)
 }
 } // namespace
 
-bool createCompany(const QString& root, const QString& name)
-{
+bool createCompany(const QString& root, const QString& name) {
     if (refuseBadName(QStringLiteral("CreateFolder"), name))
         return false;
     const QString folder = AddBackslash(root) + name;
-    return CreateFolder(folder) && CreateFolder(folder + pathSeparator() + QStringLiteral("Logs"))
-           && CreateFolder(folder + pathSeparator() + QStringLiteral("Reports"));
+    return CreateFolder(folder) &&
+           CreateFolder(folder + pathSeparator() + QStringLiteral("Logs")) &&
+           CreateFolder(folder + pathSeparator() + QStringLiteral("Reports"));
 }
 
-bool deleteCompany(const QString& root, const QString& name)
-{
+bool deleteCompany(const QString& root, const QString& name) {
     if (refuseBadName(QStringLiteral("DeleteFolder"), name))
         return false;
     return DeleteFolder(AddBackslash(root) + name);
 }
 
-void renameCompany(const QString& root, const QString& oldName, const QString& newName)
-{
+void renameCompany(const QString& root, const QString& oldName, const QString& newName) {
     checkStoreName(oldName);
     checkStoreName(newName);
     copyFolderTree(AddBackslash(root) + oldName, AddBackslash(root) + newName);
@@ -45,8 +42,7 @@ void renameCompany(const QString& root, const QString& oldName, const QString& n
         throw RuntimeError(70, QStringLiteral("Permission denied"));
 }
 
-void writeCompanyInfo(const QString& companyFolder, const QString& company, const QDate& today)
-{
+void writeCompanyInfo(const QString& companyFolder, const QString& company, const QDate& today) {
     const QString date = QLocale::system().toString(today, QLocale::ShortFormat);
     auto writeInfo = [&](const QString& path) {
         RecordFile file = RecordFile::loadForWrite(path);

@@ -78,4 +78,3 @@ frmResults* ShowTextFile(const QString& path, const QString& caption) {
     frmFrame::showWindow(window);
     return window;
 }
-

@@ -33,4 +33,3 @@ protected:
 // caption, without blocking. Reports a missing file through the standard handler
 // ("ShowTextFile") and returns nullptr.
 frmResults* ShowTextFile(const QString& path, const QString& caption);
-

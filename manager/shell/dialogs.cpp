@@ -11,60 +11,83 @@
 #include <QPushButton>
 
 namespace {
-Dialogs*& installed()
-{
+Dialogs*& installed() {
     static Dialogs* dialogs = nullptr;
     return dialogs;
 }
 
-QWidget* ownerOf(QWidget* parent) { return parent ? parent->window() : QApplication::activeWindow(); }
+QWidget* ownerOf(QWidget* parent) {
+    return parent ? parent->window() : QApplication::activeWindow();
+}
 } // namespace
 
-Dialogs& Dialogs::current()
-{
+Dialogs& Dialogs::current() {
     static QtDialogs standard;
     return installed() ? *installed() : standard;
 }
 
-void Dialogs::install(Dialogs* dialogs) { installed() = dialogs; }
+void Dialogs::install(Dialogs* dialogs) {
+    installed() = dialogs;
+}
 
-void showStandardError(QWidget* parent, const QString& procedure, const RuntimeError& error)
-{
+void showStandardError(QWidget* parent, const QString& procedure, const RuntimeError& error) {
     dialogs().message(parent, standardErrorText(procedure, error), QStringLiteral("Tallyvane"),
                       Dialogs::OkOnly, Dialogs::Critical);
 }
 
-void installStandardErrorReporter()
-{
+void installStandardErrorReporter() {
     setErrorReporter([](const QString& procedure, const RuntimeError& error) {
         showStandardError(nullptr, procedure, error);
     });
 }
 
 int QtDialogs::message(QWidget* parent, const QString& text, const QString& title, Buttons buttons,
-                       Icon icon)
-{
+                       Icon icon) {
     QMessageBox box(ownerOf(parent));
     box.setWindowTitle(title);
     box.setText(text);
     switch (icon) {
-    case Critical: box.setIcon(QMessageBox::Critical); break;
-    case Question: box.setIcon(QMessageBox::Question); break;
-    case Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case Information: box.setIcon(QMessageBox::Information); break;
-    case NoIcon: break;
+    case Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case NoIcon:
+        break;
     }
-    struct Choice { QMessageBox::StandardButton button; Result result; };
+    struct Choice {
+        QMessageBox::StandardButton button;
+        Result result;
+    };
     QVector<Choice> choices;
     switch (buttons) {
-    case OkOnly: choices = {{QMessageBox::Ok, Ok}}; break;
-    case OkCancel: choices = {{QMessageBox::Ok, Ok}, {QMessageBox::Cancel, Cancel}}; break;
-    case AbortRetryIgnore:
-        choices = {{QMessageBox::Abort, Abort}, {QMessageBox::Retry, Retry}, {QMessageBox::Ignore, Ignore}};
+    case OkOnly:
+        choices = {{QMessageBox::Ok, Ok}};
         break;
-    case YesNoCancel: choices = {{QMessageBox::Yes, Yes}, {QMessageBox::No, No}, {QMessageBox::Cancel, Cancel}}; break;
-    case YesNo: choices = {{QMessageBox::Yes, Yes}, {QMessageBox::No, No}}; break;
-    case RetryCancel: choices = {{QMessageBox::Retry, Retry}, {QMessageBox::Cancel, Cancel}}; break;
+    case OkCancel:
+        choices = {{QMessageBox::Ok, Ok}, {QMessageBox::Cancel, Cancel}};
+        break;
+    case AbortRetryIgnore:
+        choices = {{QMessageBox::Abort, Abort},
+                   {QMessageBox::Retry, Retry},
+                   {QMessageBox::Ignore, Ignore}};
+        break;
+    case YesNoCancel:
+        choices = {{QMessageBox::Yes, Yes}, {QMessageBox::No, No}, {QMessageBox::Cancel, Cancel}};
+        break;
+    case YesNo:
+        choices = {{QMessageBox::Yes, Yes}, {QMessageBox::No, No}};
+        break;
+    case RetryCancel:
+        choices = {{QMessageBox::Retry, Retry}, {QMessageBox::Cancel, Cancel}};
+        break;
     }
     QMessageBox::StandardButtons standard;
     for (const Choice& c : choices)
@@ -80,15 +103,14 @@ int QtDialogs::message(QWidget* parent, const QString& text, const QString& titl
 }
 
 QString QtDialogs::input(QWidget* parent, const QString& prompt, const QString& title,
-                         const QString& defaultText)
-{
+                         const QString& defaultText) {
     bool ok = false;
-    const QString text = QInputDialog::getText(ownerOf(parent), title, prompt, QLineEdit::Normal, defaultText, &ok);
+    const QString text =
+        QInputDialog::getText(ownerOf(parent), title, prompt, QLineEdit::Normal, defaultText, &ok);
     return ok ? text : QString();
 }
 
-QString QtDialogs::qtFilter(const QString& filter)
-{
+QString QtDialogs::qtFilter(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
@@ -97,37 +119,35 @@ QString QtDialogs::qtFilter(const QString& filter)
         if (!description.contains(QLatin1Char('(')))
             description += QStringLiteral(" (") + pattern + QLatin1Char(')');
         else if (!description.contains(pattern))
-            description = description.left(description.indexOf(QLatin1Char('('))).trimmed()
-                          + QStringLiteral(" (") + pattern + QLatin1Char(')');
+            description = description.left(description.indexOf(QLatin1Char('('))).trimmed() +
+                          QStringLiteral(" (") + pattern + QLatin1Char(')');
         filters << description;
     }
     return filters.join(QStringLiteral(";;"));
 }
 
 QString QtDialogs::openFile(QWidget* parent, const QString& title, const QString& filter,
-                            const QString& folder)
-{
+                            const QString& folder) {
     return QFileDialog::getOpenFileName(ownerOf(parent), title, folder, qtFilter(filter));
 }
 
 QString QtDialogs::saveFile(QWidget* parent, const QString& title, const QString& filter,
-                            const QString& suggestedPath)
-{
+                            const QString& suggestedPath) {
     return QFileDialog::getSaveFileName(ownerOf(parent), title, suggestedPath, qtFilter(filter));
 }
 
-QString QtDialogs::chooseFolder(QWidget* parent, const QString& caption, const QString& folder)
-{
+QString QtDialogs::chooseFolder(QWidget* parent, const QString& caption, const QString& folder) {
     return QFileDialog::getExistingDirectory(ownerOf(parent), caption, folder);
 }
 
 std::optional<QColor> QtDialogs::chooseColor(QWidget* parent, const QColor& initial,
-                                             const QString& title)
-{
+                                             const QString& title) {
     const QColor color = QColorDialog::getColor(initial, ownerOf(parent), title);
     if (!color.isValid())
         return std::nullopt;
     return color;
 }
 
-int QtDialogs::showModal(QDialog* dialog) { return dialog->exec(); }
+int QtDialogs::showModal(QDialog* dialog) {
+    return dialog->exec();
+}

@@ -13,7 +13,14 @@ class QWidget;
 class Dialogs {
 public:
     // Buttons and results keep their classic numbers (Yes = 6, No = 7).
-    enum Buttons { OkOnly = 0, OkCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3, YesNo = 4, RetryCancel = 5 };
+    enum Buttons {
+        OkOnly = 0,
+        OkCancel = 1,
+        AbortRetryIgnore = 2,
+        YesNoCancel = 3,
+        YesNo = 4,
+        RetryCancel = 5
+    };
     enum Result { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
     enum Icon { NoIcon = 0, Critical = 16, Question = 32, Exclamation = 48, Information = 64 };
 
@@ -43,7 +50,9 @@ public:
 };
 
 // Shorthand for Dialogs::current().
-inline Dialogs& dialogs() { return Dialogs::current(); }
+inline Dialogs& dialogs() {
+    return Dialogs::current();
+}
 
 // The standard error handler's message: critical icon, title "Tallyvane".
 void showStandardError(QWidget* parent, const QString& procedure, const class RuntimeError& error);

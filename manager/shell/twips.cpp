@@ -4,8 +4,7 @@
 #include <QScreen>
 
 namespace {
-double dpi(bool horizontal)
-{
+double dpi(bool horizontal) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return 96.0;
@@ -14,5 +13,9 @@ double dpi(bool horizontal)
 }
 } // namespace
 
-double twipsPerPixelX() { return 1440.0 / dpi(true); }
-double twipsPerPixelY() { return 1440.0 / dpi(false); }
+double twipsPerPixelX() {
+    return 1440.0 / dpi(true);
+}
+double twipsPerPixelY() {
+    return 1440.0 / dpi(false);
+}

@@ -2,16 +2,16 @@
 
 #include <QDialog>
 
-ScriptedDialogs::ScriptedDialogs()
-{
+ScriptedDialogs::ScriptedDialogs() {
     Dialogs::install(this);
     installStandardErrorReporter();
 }
 
-ScriptedDialogs::~ScriptedDialogs() { Dialogs::install(nullptr); }
+ScriptedDialogs::~ScriptedDialogs() {
+    Dialogs::install(nullptr);
+}
 
-QStringList ScriptedDialogs::messages() const
-{
+QStringList ScriptedDialogs::messages() const {
     QStringList texts;
     for (const Shown& s : shown)
         if (s.kind == QLatin1String("message"))
@@ -20,23 +20,24 @@ QStringList ScriptedDialogs::messages() const
 }
 
 int ScriptedDialogs::message(QWidget*, const QString& text, const QString& title, Buttons buttons,
-                             Icon icon)
-{
+                             Icon icon) {
     shown.append({QStringLiteral("message"), text, title, buttons, icon, QString()});
     if (!messageAnswers.isEmpty())
         return messageAnswers.takeFirst();
     if (buttons != OkOnly)
         ++unanswered;
     switch (buttons) {
-    case OkOnly: return Ok;
-    case YesNo: return No;
-    default: return Cancel;
+    case OkOnly:
+        return Ok;
+    case YesNo:
+        return No;
+    default:
+        return Cancel;
     }
 }
 
 QString ScriptedDialogs::input(QWidget*, const QString& prompt, const QString& title,
-                               const QString& defaultText)
-{
+                               const QString& defaultText) {
     shown.append({QStringLiteral("input"), prompt, title, 0, 0, defaultText});
     if (inputAnswers.isEmpty()) {
         ++unanswered;
@@ -45,8 +46,8 @@ QString ScriptedDialogs::input(QWidget*, const QString& prompt, const QString& t
     return inputAnswers.takeFirst();
 }
 
-QString ScriptedDialogs::openFile(QWidget*, const QString& title, const QString& filter, const QString&)
-{
+QString ScriptedDialogs::openFile(QWidget*, const QString& title, const QString& filter,
+                                  const QString&) {
     shown.append({QStringLiteral("open"), QString(), title, 0, 0, filter});
     if (fileAnswers.isEmpty()) {
         ++unanswered;
@@ -55,8 +56,8 @@ QString ScriptedDialogs::openFile(QWidget*, const QString& title, const QString&
     return fileAnswers.takeFirst();
 }
 
-QString ScriptedDialogs::saveFile(QWidget*, const QString& title, const QString& filter, const QString&)
-{
+QString ScriptedDialogs::saveFile(QWidget*, const QString& title, const QString& filter,
+                                  const QString&) {
     shown.append({QStringLiteral("save"), QString(), title, 0, 0, filter});
     if (fileAnswers.isEmpty()) {
         ++unanswered;
@@ -65,8 +66,7 @@ QString ScriptedDialogs::saveFile(QWidget*, const QString& title, const QString&
     return fileAnswers.takeFirst();
 }
 
-QString ScriptedDialogs::chooseFolder(QWidget*, const QString& caption, const QString& folder)
-{
+QString ScriptedDialogs::chooseFolder(QWidget*, const QString& caption, const QString& folder) {
     shown.append({QStringLiteral("folder"), QString(), caption, 0, 0, folder});
     if (folderAnswers.isEmpty()) {
         ++unanswered;
@@ -75,8 +75,7 @@ QString ScriptedDialogs::chooseFolder(QWidget*, const QString& caption, const QS
     return folderAnswers.takeFirst();
 }
 
-std::optional<QColor> ScriptedDialogs::chooseColor(QWidget*, const QColor&, const QString& title)
-{
+std::optional<QColor> ScriptedDialogs::chooseColor(QWidget*, const QColor&, const QString& title) {
     shown.append({QStringLiteral("color"), QString(), title, 0, 0, QString()});
     if (colorAnswers.isEmpty()) {
         ++unanswered;
@@ -85,9 +84,9 @@ std::optional<QColor> ScriptedDialogs::chooseColor(QWidget*, const QColor&, cons
     return colorAnswers.takeFirst();
 }
 
-int ScriptedDialogs::showModal(QDialog* dialog)
-{
-    shown.append({QStringLiteral("modal"), dialog->windowTitle(), dialog->windowTitle(), 0, 0, QString()});
+int ScriptedDialogs::showModal(QDialog* dialog) {
+    shown.append(
+        {QStringLiteral("modal"), dialog->windowTitle(), dialog->windowTitle(), 0, 0, QString()});
     if (modalActions.isEmpty())
         return QDialog::Rejected;
     return modalActions.takeFirst()(dialog);
