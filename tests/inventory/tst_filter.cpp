@@ -4,6 +4,7 @@
 #include "manager/inventory/itemmodel.h"
 #include "manager/inventory/itemwindow.h"
 #include "manager/store/companystore.h"
+#include "tests/inventory/itemgrid.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"
 
@@ -44,14 +45,7 @@ QString store(const TestEnvironment& env) {
 }
 
 QStringList rows(const frmMain& w) {
-    QStringList texts;
-    for (int r = 0; r < w.model()->rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < ItemModel::ColumnCount; ++c)
-            cells << w.model()->cellText(r, c);
-        texts << cells.join('|');
-    }
-    return texts;
+    return gridRows(w);
 }
 
 QStringList titles(const frmMain& w) {

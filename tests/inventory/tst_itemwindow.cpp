@@ -5,6 +5,7 @@
 #include "manager/shell/twips.h"
 #include "manager/store/companystore.h"
 #include "manager/store/recordfile.h"
+#include "tests/inventory/itemgrid.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"
 
@@ -33,14 +34,7 @@ QByteArray bytes(const QString& path) {
 
 // The grid as "title|sku|cost|price|stock" rows, top to bottom.
 QStringList rows(const frmMain& w) {
-    QStringList texts;
-    for (int r = 0; r < w.model()->rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < ItemModel::ColumnCount; ++c)
-            cells << w.model()->cellText(r, c);
-        texts << cells.join('|');
-    }
-    return texts;
+    return gridRows(w);
 }
 
 QStringList profitCenters(const QComboBox* box) {
