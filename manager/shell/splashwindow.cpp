@@ -17,16 +17,6 @@ namespace {
 // The outline is a circle 493 pixels across at 15 twips per pixel.
 constexpr double outlineTwips = 493.0 * 15.0;
 
-QString platformText() {
-#if defined(Q_OS_WIN)
-    return QStringLiteral("For Windows");
-#elif defined(Q_OS_MACOS)
-    return QStringLiteral("For macOS");
-#else
-    return QStringLiteral("For Linux");
-#endif
-}
-
 QLabel* centredLabel(QWidget* parent, const QString& name, const QString& text, double pointScale,
                      bool bold) {
     auto* label = new QLabel(text, parent);
@@ -75,7 +65,8 @@ void frmSplash::buildControls() {
                                      QStringLiteral("Brannock's"), 1.2, false);
     lblProductName = centredLabel(this, QStringLiteral("lblProductName"),
                                   QStringLiteral("Tallyvane"), 2.6, true);
-    lblPlatform = centredLabel(this, QStringLiteral("lblPlatform"), platformText(), 1.1, false);
+    lblPlatform = centredLabel(this, QStringLiteral("lblPlatform"), QStringLiteral("For Windows"),
+                               1.1, false);
     lblVersion =
         centredLabel(this, QStringLiteral("lblVersion"), QStringLiteral("Version"), 1.1, true);
     lblStatus =
