@@ -1,7 +1,8 @@
 # The two set-up commands: `make run` and `make test`.
 # Both install the Debian packages that are missing, configure and build first.
 
-PACKAGES := cmake g++ make ninja-build pkg-config qt6-base-dev libgl-dev fonts-dejavu-core
+PACKAGES := cmake g++ make ninja-build pkg-config qt6-base-dev qt6-webengine-dev libgl-dev \
+            fonts-dejavu-core libzbar-dev zbar-tools poppler-utils
 BUILD    ?= build
 SUDO     := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 

@@ -3,8 +3,8 @@
 #include "bench/bench.h"
 
 #include "manager/inventory/itemmodel.h"
-#include "manager/inventory/items.h"
 #include "manager/store/companystore.h"
+#include "manager/store/items.h"
 
 #include <QDir>
 #include <QFile>

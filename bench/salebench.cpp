@@ -3,11 +3,11 @@
 
 #include "bench/bench.h"
 
-#include "manager/sales/periodfiles.h"
 #include "manager/sales/recording.h"
-#include "manager/shell/settings.h"
 #include "manager/store/companystore.h"
+#include "manager/store/periodfiles.h"
 #include "manager/store/recordfile.h"
+#include "manager/store/settings.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,11 +1,11 @@
 #include "manager/internet/salesserver.h"
 
 #include "manager/sales/recording.h"
-#include "manager/shell/settings.h"
 #include "manager/store/companystore.h"
 #include "manager/store/numbertext.h"
 #include "manager/store/recordfile.h"
 #include "manager/store/runtimeerror.h"
+#include "manager/store/settings.h"
 #include "manager/store/textcodec.h"
 
 #include <QHostAddress>

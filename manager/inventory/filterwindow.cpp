@@ -1,9 +1,9 @@
 #include "manager/inventory/filterwindow.h"
 
-#include "manager/inventory/items.h"
 #include "manager/inventory/itemwindow.h"
 #include "manager/inventory/search.h"
 #include "manager/shell/gradientbackground.h"
+#include "manager/store/items.h"
 #include "manager/store/runtimeerror.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "manager/inventory/items.h"
+#include "manager/store/items.h"
 
 #include <QDialog>
 

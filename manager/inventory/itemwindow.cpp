@@ -8,14 +8,14 @@
 #include "manager/inventory/itemmodel.h"
 #include "manager/inventory/search.h"
 #include "manager/shell/dialogs.h"
-#include "manager/shell/framewindow.h"
 #include "manager/shell/gradientbackground.h"
-#include "manager/shell/settings.h"
 #include "manager/shell/twips.h"
+#include "manager/shell/windowhost.h"
 #include "manager/store/companystore.h"
 #include "manager/store/numbertext.h"
 #include "manager/store/recordfile.h"
 #include "manager/store/runtimeerror.h"
+#include "manager/store/settings.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -421,7 +421,7 @@ void frmMain::mnuActionScanItems_Click() {
             m_scan = new frmScan(m_companyFolder);
             connect(m_scan, &frmScan::processed, this, &frmMain::ListTitles);
         }
-        frmFrame::showWindow(m_scan);
+        showToolWindow(m_scan);
         m_scan->txtSKU->setFocus();
     });
 }

@@ -1,6 +1,6 @@
 #include "manager/inventory/search.h"
 
-#include "manager/inventory/items.h"
+#include "manager/store/items.h"
 #include "manager/store/numbertext.h"
 #include "manager/store/runtimeerror.h"
 

@@ -1,14 +1,14 @@
 #include "manager/sales/batch.h"
 
-#include "manager/sales/periodfiles.h"
 #include "manager/sales/recording.h"
 #include "manager/sales/reports.h"
-#include "manager/shell/settings.h"
 #include "manager/store/companystore.h"
 #include "manager/store/filesystem.h"
 #include "manager/store/numbertext.h"
+#include "manager/store/periodfiles.h"
 #include "manager/store/recordfile.h"
 #include "manager/store/runtimeerror.h"
+#include "manager/store/settings.h"
 #include "manager/store/textcodec.h"
 
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
 #include "manager/sales/recording.h"
 
-#include "manager/sales/periodfiles.h"
-#include "manager/shell/settings.h"
 #include "manager/store/companystore.h"
+#include "manager/store/periodfiles.h"
 #include "manager/store/recordfile.h"
 #include "manager/store/runtimeerror.h"
+#include "manager/store/settings.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include "manager/store/filesystem.h"
 
-#include "manager/shell/settings.h"
 #include "manager/store/companystore.h"
 #include "manager/store/recordfile.h"
 #include "manager/store/runtimeerror.h"
+#include "manager/store/settings.h"
 #include "manager/store/textcodec.h"
 
 #include <QFileInfo>

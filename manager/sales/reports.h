@@ -1,6 +1,6 @@
 #pragma once
 
-#include "manager/sales/decimal.h"
+#include "manager/store/decimal.h"
 
 #include <QDateTime>
 #include <QString>

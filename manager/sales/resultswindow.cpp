@@ -2,7 +2,7 @@
 
 #include "manager/sales/reports.h"
 #include "manager/shell/dialogs.h"
-#include "manager/shell/framewindow.h"
+#include "manager/shell/windowhost.h"
 #include "manager/store/runtimeerror.h"
 #include "manager/store/textcodec.h"
 
@@ -75,6 +75,6 @@ frmResults* ShowTextFile(const QString& path, const QString& caption) {
     auto* window = new frmResults;
     window->setText(text);
     window->setWindowTitle(caption);
-    frmFrame::showWindow(window);
+    showToolWindow(window);
     return window;
 }

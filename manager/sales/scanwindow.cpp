@@ -1,10 +1,10 @@
 #include "manager/sales/scanwindow.h"
 
 #include "manager/sales/batch.h"
-#include "manager/sales/decimal.h"
 #include "manager/sales/recording.h"
 #include "manager/shell/dialogs.h"
 #include "manager/shell/gradientbackground.h"
+#include "manager/store/decimal.h"
 #include "manager/store/runtimeerror.h"
 
 #include <QButtonGroup>

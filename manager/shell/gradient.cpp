@@ -1,6 +1,6 @@
 #include "manager/shell/gradient.h"
 
-#include "manager/shell/settings.h"
+#include "manager/store/settings.h"
 
 #include <QPainter>
 #include <QPen>

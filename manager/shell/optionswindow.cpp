@@ -3,11 +3,11 @@
 #include "manager/shell/dialogs.h"
 #include "manager/shell/gradient.h"
 #include "manager/shell/gradientbackground.h"
-#include "manager/shell/settings.h"
 #include "manager/store/companystore.h"
 #include "manager/store/numbertext.h"
 #include "manager/store/pathtext.h"
 #include "manager/store/runtimeerror.h"
+#include "manager/store/settings.h"
 
 #include <QCheckBox>
 #include <QDir>

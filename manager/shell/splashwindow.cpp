@@ -1,9 +1,9 @@
 #include "manager/shell/splashwindow.h"
 
 #include "manager/shell/gradientbackground.h"
-#include "manager/shell/settings.h"
 #include "manager/shell/twips.h"
 #include "manager/store/runtimeerror.h"
+#include "manager/store/settings.h"
 
 #include <QLabel>
 #include <QScreen>

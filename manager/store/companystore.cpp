@@ -2,11 +2,11 @@
 
 #include "manager/store/filesystem.h"
 
-#include "manager/shell/settings.h"
 #include "manager/store/pathtext.h"
 #include "manager/store/recordfile.h"
 #include "manager/store/recordlines.h"
 #include "manager/store/runtimeerror.h"
+#include "manager/store/settings.h"
 #include "manager/store/textcodec.h"
 
 #include <QDir>

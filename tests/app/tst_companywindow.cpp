@@ -1,9 +1,9 @@
+#include "manager/app/companywindow.h"
 #include "manager/internet/serverwindow.h"
-#include "manager/inventory/companywindow.h"
 #include "manager/inventory/itemwindow.h"
-#include "manager/sales/periodfiles.h"
-#include "manager/shell/settings.h"
+#include "manager/store/periodfiles.h"
 #include "manager/store/recordfile.h"
+#include "manager/store/settings.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"
 

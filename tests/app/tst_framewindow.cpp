@@ -1,7 +1,7 @@
-#include "manager/inventory/companywindow.h"
+#include "manager/app/companywindow.h"
+#include "manager/app/framewindow.h"
 #include "manager/inventory/itemwindow.h"
-#include "manager/shell/framewindow.h"
-#include "manager/shell/settings.h"
+#include "manager/store/settings.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"
 

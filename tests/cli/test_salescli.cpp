@@ -1,7 +1,7 @@
 // tallyvane-cli sale, stats and report, run as a separate program.
 
-#include "manager/sales/periodfiles.h"
 #include "manager/sales/reports.h"
+#include "manager/store/periodfiles.h"
 #include "tests/cli/clirunner.h"
 #include "tests/sales/salestestdata.h"
 #include "tests/support/testenvironment.h"

@@ -1,7 +1,7 @@
 // tallyvane-cli batch, run as a separate program.
 
 #include "manager/sales/batch.h"
-#include "manager/sales/periodfiles.h"
+#include "manager/store/periodfiles.h"
 #include "tests/cli/clirunner.h"
 #include "tests/sales/salestestdata.h"
 #include "tests/support/testenvironment.h"

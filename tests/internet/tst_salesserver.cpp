@@ -1,8 +1,8 @@
 #include "manager/internet/salesserver.h"
-#include "manager/sales/periodfiles.h"
-#include "manager/shell/settings.h"
 #include "manager/store/companystore.h"
+#include "manager/store/periodfiles.h"
 #include "manager/store/recordfile.h"
+#include "manager/store/settings.h"
 #include "tests/internet/salesclient.h"
 #include "tests/support/testenvironment.h"
 

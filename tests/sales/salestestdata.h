@@ -1,8 +1,8 @@
 #pragma once
 
-#include "manager/shell/settings.h"
 #include "manager/store/companystore.h"
 #include "manager/store/recordfile.h"
+#include "manager/store/settings.h"
 
 #include <QDate>
 

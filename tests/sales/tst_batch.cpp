@@ -1,9 +1,9 @@
 // Batch files and scans in the core: line rules, stock rules, logs, and the bytes they leave.
 
 #include "manager/sales/batch.h"
-#include "manager/sales/periodfiles.h"
 #include "manager/sales/recording.h"
 #include "manager/store/numbertext.h"
+#include "manager/store/periodfiles.h"
 #include "tests/sales/salestestdata.h"
 #include "tests/support/testenvironment.h"
 

@@ -1,10 +1,10 @@
 // "Process &Batch File": the questions in order, the chooser's enabling, progress, the results.
 
-#include "manager/inventory/companywindow.h"
+#include "manager/app/companywindow.h"
 #include "manager/sales/batch.h"
 #include "manager/sales/batchwindow.h"
-#include "manager/sales/periodfiles.h"
 #include "manager/sales/resultswindow.h"
+#include "manager/store/periodfiles.h"
 #include "tests/sales/salestestdata.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"

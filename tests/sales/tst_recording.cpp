@@ -1,5 +1,5 @@
-#include "manager/sales/periodfiles.h"
 #include "manager/sales/recording.h"
+#include "manager/store/periodfiles.h"
 #include "tests/sales/salestestdata.h"
 #include "tests/support/testenvironment.h"
 

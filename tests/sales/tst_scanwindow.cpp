@@ -2,8 +2,8 @@
 
 #include "manager/inventory/itemmodel.h"
 #include "manager/inventory/itemwindow.h"
-#include "manager/sales/periodfiles.h"
 #include "manager/sales/scanwindow.h"
+#include "manager/store/periodfiles.h"
 #include "tests/sales/salestestdata.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"

@@ -1,7 +1,7 @@
 #include "manager/shell/gradient.h"
 #include "manager/shell/gradientbackground.h"
-#include "manager/shell/settings.h"
 #include "manager/shell/splashwindow.h"
+#include "manager/store/settings.h"
 #include "tests/support/testenvironment.h"
 
 #include <QImage>

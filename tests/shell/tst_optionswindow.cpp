@@ -1,8 +1,8 @@
 #include "manager/shell/gradient.h"
 #include "manager/shell/gradientbackground.h"
 #include "manager/shell/optionswindow.h"
-#include "manager/shell/settings.h"
 #include "manager/store/companystore.h"
+#include "manager/store/settings.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"
 

@@ -1,7 +1,7 @@
 #include "manager/shell/gradient.h"
-#include "manager/shell/settings.h"
 #include "manager/shell/splashwindow.h"
 #include "manager/shell/twips.h"
+#include "manager/store/settings.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"
 

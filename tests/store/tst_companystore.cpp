@@ -1,10 +1,10 @@
 // The company store: names that stay inside it, company and profit-center listings, items with
 // the readers' defaults.
 
-#include "manager/shell/settings.h"
 #include "manager/store/companystore.h"
 #include "manager/store/recordfile.h"
 #include "manager/store/runtimeerror.h"
+#include "manager/store/settings.h"
 #include "tests/support/testenvironment.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "tests/support/testenvironment.h"
 
-#include "manager/shell/settings.h"
+#include "manager/store/settings.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "manager/shell/settings.h"
+#include "manager/store/settings.h"
 
 #include "manager/store/numbertext.h"
 

@@ -1,4 +1,4 @@
-#include "manager/inventory/items.h"
+#include "manager/store/items.h"
 
 #include "manager/store/companystore.h"
 #include "manager/store/filesystem.h"

@@ -1,11 +1,12 @@
-#include "manager/shell/framewindow.h"
+#include "manager/app/framewindow.h"
 
-#include "manager/inventory/companywindow.h"
+#include "manager/app/companywindow.h"
 #include "manager/shell/dialogs.h"
-#include "manager/shell/settings.h"
 #include "manager/shell/twips.h"
+#include "manager/shell/windowhost.h"
 #include "manager/store/numbertext.h"
 #include "manager/store/runtimeerror.h"
+#include "manager/store/settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -52,11 +53,14 @@ frmFrame::frmFrame(QWidget* parent)
     setCentralWidget(m_mdi);
     buildMenus();
     resize(800, 600);
+    setWindowShower([](QWidget* window) { showWindow(window); });
 }
 
 frmFrame::~frmFrame() {
-    if (g_frame == this)
+    if (g_frame == this) {
         g_frame = nullptr;
+        setWindowShower({});
+    }
 }
 
 frmFrame* frmFrame::instance() {

@@ -1,12 +1,12 @@
-#include "manager/inventory/companies.h"
+#include "manager/app/companies.h"
 
-#include "manager/sales/periodfiles.h"
-#include "manager/shell/settings.h"
 #include "manager/store/companystore.h"
 #include "manager/store/filesystem.h"
 #include "manager/store/pathtext.h"
+#include "manager/store/periodfiles.h"
 #include "manager/store/recordfile.h"
 #include "manager/store/runtimeerror.h"
+#include "manager/store/settings.h"
 
 #include <QLocale>
 

@@ -1,4 +1,4 @@
-#include "manager/sales/decimal.h"
+#include "manager/store/decimal.h"
 #include "manager/store/numbertext.h"
 #include "manager/store/runtimeerror.h"
 

@@ -1,11 +1,11 @@
 // tallyvane: the desktop program. Start-up shows the frame with the company chooser.
 
+#include "manager/app/framewindow.h"
 #include "manager/shell/appicon.h"
 #include "manager/shell/dialogs.h"
-#include "manager/shell/framewindow.h"
-#include "manager/shell/settings.h"
 #include "manager/shell/splashwindow.h"
 #include "manager/store/companystore.h"
+#include "manager/store/settings.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "manager/sales/periodfiles.h"
+#include "manager/store/periodfiles.h"
 
 #include "manager/store/companystore.h"
 

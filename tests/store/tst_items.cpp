@@ -1,6 +1,6 @@
 #include "manager/inventory/itemmodel.h"
-#include "manager/inventory/items.h"
 #include "manager/store/companystore.h"
+#include "manager/store/items.h"
 #include "manager/store/recordfile.h"
 #include "tests/support/testenvironment.h"
 
