@@ -81,7 +81,7 @@ int rewrittenFiles(const QHash<QString, QString>& before, const QHash<QString, Q
 } // namespace
 
 void benchSale(const QString& workFolder) {
-    settings::write(QStringLiteral("Tax"), QStringLiteral("Percent"), QStringLiteral("7.9"));
+    settings::write(settings::TaxPercent, QStringLiteral("7.9"));
     const QString folder = makeCompany(workFolder);
     QRandomGenerator random(77);
     int recorded = 0;

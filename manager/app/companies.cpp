@@ -50,8 +50,8 @@ void writeCompanyInfo(const QString& companyFolder, const QString& company, cons
         file.write(QStringLiteral("Info"), QStringLiteral("Date"), date);
         file.save(path);
     };
-    if (settings::isOn(QStringLiteral("Log"), QStringLiteral("Daily"), QStringLiteral("1")))
+    if (settings::dailyLogOn())
         writeInfo(dailyPeriodFile(companyFolder, today));
-    if (settings::isOn(QStringLiteral("Log"), QStringLiteral("Monthly"), QStringLiteral("1")))
+    if (settings::monthlyLogOn())
         writeInfo(monthlyPeriodFile(companyFolder, today));
 }

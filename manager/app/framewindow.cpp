@@ -2,6 +2,7 @@
 
 #include "manager/app/companywindow.h"
 #include "manager/shell/dialogs.h"
+#include "manager/shell/placement.h"
 #include "manager/shell/twips.h"
 #include "manager/shell/windowhost.h"
 #include "manager/store/numbertext.h"
@@ -27,9 +28,6 @@ frmFrame* g_frame = nullptr;
 
 // The maker's contact page.
 const char* const kContactPage = "https://www.brannocks.com/contactus.html";
-
-const QString kSettings = QStringLiteral("Settings");
-const char* const kPlacementKeys[4] = {"MLeft", "MTop", "MWidth", "MHeight"};
 
 QString helpProgramPath() {
     QString name = QStringLiteral("tallyvane-help");
@@ -155,42 +153,17 @@ bool frmFrame::Form_Load() {
 }
 
 void frmFrame::restorePlacement() {
-    if (settings::read(kSettings, QStringLiteral("MWState"), QStringLiteral("2")).trimmed() !=
-        QLatin1String("0")) {
-        showMaximized();
-        return;
-    }
-    const double perX = twipsPerPixelX();
-    const double perY = twipsPerPixelY();
-    const double defaults[4] = {0, 0, 800 * perX, 600 * perY};
-    const double per[4] = {perX, perY, perX, perY};
-    for (int i = 0; i < 4; ++i) {
-        const QString text =
-            settings::read(kSettings, QLatin1String(kPlacementKeys[i]), generalNumber(defaults[i]));
-        m_loadedTwips[i] = Val(text);
-        m_loadedPixels[i] = int(std::lround(m_loadedTwips[i] / per[i]));
-    }
-    setWindowState(Qt::WindowNoState);
-    move(m_loadedPixels[0], m_loadedPixels[1]);
-    resize(qMax(m_loadedPixels[2], 200), qMax(m_loadedPixels[3], 150));
-    m_loadedPixels[2] = width();
-    m_loadedPixels[3] = height();
-    show();
+    // The frame's size defaults to 800 by 600 screen pixels.
+    const QString defaults[4] = {QStringLiteral("0"), QStringLiteral("0"),
+                                 generalNumber(800 * twipsPerPixelX()),
+                                 generalNumber(600 * twipsPerPixelY())};
+    m_placement = std::make_unique<TwipsPlacement>(settings::FramePlacement, defaults);
+    m_placement->restore(this, QSize(200, 150));
 }
 
 void frmFrame::storePlacement() {
-    if (isMinimized() || isMaximized() || isFullScreen()) {
-        settings::write(kSettings, QStringLiteral("MWState"), QStringLiteral("2"));
-        return;
-    }
-    const int pixels[4] = {x(), y(), width(), height()};
-    const double per[4] = {twipsPerPixelX(), twipsPerPixelY(), twipsPerPixelX(), twipsPerPixelY()};
-    for (int i = 0; i < 4; ++i) {
-        // An unmoved frame stores exactly what it read, so twips survive the pixel rounding.
-        const double twips = pixels[i] == m_loadedPixels[i] ? m_loadedTwips[i] : pixels[i] * per[i];
-        settings::write(kSettings, QLatin1String(kPlacementKeys[i]), generalNumber(twips));
-    }
-    settings::write(kSettings, QStringLiteral("MWState"), QStringLiteral("0"));
+    if (m_placement)
+        m_placement->store(this);
 }
 
 QMdiSubWindow* frmFrame::showChild(QWidget* window) {

@@ -11,6 +11,7 @@ class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class TwipsPlacement;
 class frmCompany;
 
 // The main frame: a window holding the company chooser, the item window and the other tool
@@ -76,7 +77,5 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     bool m_loaded = false;
     bool m_closing = false;
-    // The placement read at load, so that an unmoved frame stores exactly what it read.
-    double m_loadedTwips[4] = {0, 0, 0, 0};
-    int m_loadedPixels[4] = {-1, -1, -1, -1};
+    std::unique_ptr<TwipsPlacement> m_placement;
 };

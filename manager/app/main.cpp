@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
 
     // A first run has no company folder root yet: make the default one. A root chosen in the
     // options is left alone (it may be a drive that is not attached right now).
-    if (settings::read(QStringLiteral("Path"), QStringLiteral("Company"), QString()).isEmpty())
+    if (settings::companyRootText(QString()).isEmpty())
         QDir().mkpath(defaultCompanyRoot());
 
     // The splash shows for its moment, then the frame takes over; the frame's closing ends the

@@ -71,8 +71,7 @@ SalesReply processSalesMessage(const QString& companyFolder, const QString& mess
 }
 
 quint16 salesServerPort() {
-    const int port = int(Val(
-        settings::read(QStringLiteral("Server"), QStringLiteral("Port"), QStringLiteral("5723"))));
+    const int port = int(Val(settings::serverPort()));
     return port > 0 && port < 65536 ? quint16(port) : quint16(5723);
 }
 

@@ -9,6 +9,7 @@
 #include "manager/inventory/search.h"
 #include "manager/shell/dialogs.h"
 #include "manager/shell/gradientbackground.h"
+#include "manager/shell/placement.h"
 #include "manager/shell/twips.h"
 #include "manager/shell/windowhost.h"
 #include "manager/store/companystore.h"
@@ -33,7 +34,6 @@
 #include <cmath>
 
 namespace {
-const QString kSettings = QStringLiteral("Settings");
 const QString kApplyFilter = QStringLiteral("Apply &Filter");
 
 int pixelsX(double twips) {
@@ -453,42 +453,15 @@ QWidget* frmMain::placementWindow() {
 }
 
 void frmMain::restorePlacement() {
-    QWidget* window = placementWindow();
-    if (Val(settings::read(kSettings, QStringLiteral("WState"), QStringLiteral("2"))) != 0) {
-        window->showMaximized();
-        return;
-    }
-    m_loadedTwips[0] = settings::read(kSettings, QStringLiteral("Top"), QStringLiteral("300"));
-    m_loadedTwips[1] = settings::read(kSettings, QStringLiteral("Left"), QStringLiteral("300"));
-    m_loadedTwips[2] = settings::read(kSettings, QStringLiteral("Height"), QStringLiteral("7500"));
-    m_loadedTwips[3] = settings::read(kSettings, QStringLiteral("Width"), QStringLiteral("6615"));
-    window->showNormal();
-    window->setGeometry(pixelsX(Val(m_loadedTwips[1])), pixelsY(Val(m_loadedTwips[0])),
-                        std::max(1, pixelsX(Val(m_loadedTwips[3]))),
-                        std::max(1, pixelsY(Val(m_loadedTwips[2]))));
-    m_loadedPixels = window->geometry();
+    const QString defaults[4] = {QStringLiteral("300"), QStringLiteral("300"),
+                                 QStringLiteral("6615"), QStringLiteral("7500")};
+    m_placement = std::make_unique<TwipsPlacement>(settings::ItemWindowPlacement, defaults);
+    m_placement->restore(placementWindow());
 }
 
 void frmMain::storePlacement() {
-    QWidget* window = placementWindow();
-    if (window->isMaximized() || window->isMinimized()) {
-        settings::write(kSettings, QStringLiteral("WState"), QStringLiteral("2"));
-        return;
-    }
-    const QRect r = window->geometry();
-    const bool unmoved = !m_loadedPixels.isNull() && r == m_loadedPixels;
-    auto twips = [](int pixels, double perPixel) {
-        return QString::number(std::lround(pixels * perPixel));
-    };
-    settings::write(kSettings, QStringLiteral("Top"),
-                    unmoved ? m_loadedTwips[0] : twips(r.y(), twipsPerPixelY()));
-    settings::write(kSettings, QStringLiteral("Left"),
-                    unmoved ? m_loadedTwips[1] : twips(r.x(), twipsPerPixelX()));
-    settings::write(kSettings, QStringLiteral("Height"),
-                    unmoved ? m_loadedTwips[2] : twips(r.height(), twipsPerPixelY()));
-    settings::write(kSettings, QStringLiteral("Width"),
-                    unmoved ? m_loadedTwips[3] : twips(r.width(), twipsPerPixelX()));
-    settings::write(kSettings, QStringLiteral("WState"), QStringLiteral("0"));
+    if (m_placement)
+        m_placement->store(placementWindow());
 }
 
 void frmMain::Form_Resize() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "manager/store/items.h"
 
 #include <QPointer>
@@ -16,6 +18,7 @@ class QMenu;
 class QMenuBar;
 class QPushButton;
 class QTableView;
+class TwipsPlacement;
 class frmScan;
 
 // The item window: the profit centers of one company and the items of the selected one, with
@@ -130,7 +133,5 @@ private:
     ItemModel* m_model = nullptr;
     QPointer<frmScan> m_scan;
     bool m_placed = false;
-    // The placement read at load, so that an unmoved window stores exactly what it read.
-    QRect m_loadedPixels;
-    QString m_loadedTwips[4];
+    std::unique_ptr<TwipsPlacement> m_placement;
 };

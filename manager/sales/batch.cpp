@@ -160,9 +160,9 @@ RecordFile& BatchRun::Private::periodFile(const QString& path) {
 }
 
 void BatchRun::Private::readSettings() {
-    daily = settings::isOn(QStringLiteral("Log"), QStringLiteral("Daily"), QStringLiteral("1"));
-    monthly = settings::isOn(QStringLiteral("Log"), QStringLiteral("Monthly"), QStringLiteral("1"));
-    percent = settings::read(QStringLiteral("Tax"), QStringLiteral("Percent"), kZero);
+    daily = settings::dailyLogOn();
+    monthly = settings::monthlyLogOn();
+    percent = settings::taxPercent(kZero);
 }
 
 void BatchRun::Private::recordUnchecked(Movement movement, const QString& sku) {

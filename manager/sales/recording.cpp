@@ -21,9 +21,9 @@ QVector<PendingFile> preparePeriodFiles(const QString& companyFolder, Movement m
                                         const QString& sku, const Decimal& quantity, int taxAnswer,
                                         const QDate& date) {
     QStringList paths;
-    if (settings::isOn(QStringLiteral("Log"), QStringLiteral("Daily"), QStringLiteral("1")))
+    if (settings::dailyLogOn())
         paths << dailyPeriodFile(companyFolder, date);
-    if (settings::isOn(QStringLiteral("Log"), QStringLiteral("Monthly"), QStringLiteral("1")))
+    if (settings::monthlyLogOn())
         paths << monthlyPeriodFile(companyFolder, date);
     if (paths.isEmpty())
         return {};
@@ -71,8 +71,7 @@ SaleAmounts saleAmounts(const QString& companyFolder, const QString& sku, const 
     const Decimal cost = Decimal::fromStored(prices.value(QStringLiteral("Cost"), sku, zero));
     const Decimal flag =
         Decimal::fromStored(prices.value(QStringLiteral("Tax"), sku, QStringLiteral("1")));
-    const Decimal percent =
-        Decimal::fromStored(settings::read(QStringLiteral("Tax"), QStringLiteral("Percent"), zero));
+    const Decimal percent = Decimal::fromStored(settings::taxPercent(zero));
     return saleAmounts(price, cost, flag, percent, quantity, taxAnswer);
 }
 

@@ -105,8 +105,7 @@ QString lastStatsPath(const QString& companyFolder) {
 QString writeStatistics(const QString& company, const QString& companyFolder,
                         const QDateTime& moment) {
     const StockStatistics statistics = computeStatistics(companyFolder);
-    const QString percent =
-        settings::read(QStringLiteral("Tax"), QStringLiteral("Percent"), QStringLiteral("0"));
+    const QString percent = settings::taxPercent(QStringLiteral("0"));
     const QString text = statisticsText(company, statistics, percent, moment);
     saveTextFile(lastStatsPath(companyFolder), text + kCrLf);
     return text;

@@ -9,8 +9,8 @@
 #include <cmath>
 
 namespace {
-QColor settingColor(const QString& key, const QColor& fallback) {
-    QColor color(settings::read(QStringLiteral("Graphical"), key, QString()));
+QColor settingColor(settings::Key key, const QColor& fallback) {
+    QColor color(settings::read(key, QString()));
     if (!color.isValid())
         return fallback;
     color.setAlpha(255); // a see-through band would show the bands drawn before it
@@ -35,13 +35,13 @@ QColor defaultControlColor() {
 }
 
 QColor gradientFirstColor() {
-    return settingColor(QStringLiteral("Color1"), defaultGradientFirstColor());
+    return settingColor(settings::GradientColor1, defaultGradientFirstColor());
 }
 QColor gradientSecondColor() {
-    return settingColor(QStringLiteral("Color2"), defaultGradientSecondColor());
+    return settingColor(settings::GradientColor2, defaultGradientSecondColor());
 }
 QColor controlColor() {
-    return settingColor(QStringLiteral("Controls"), defaultControlColor());
+    return settingColor(settings::ControlsColor, defaultControlColor());
 }
 
 QColor gradientStepColor(const QColor& first, const QColor& second, double step, double scale) {

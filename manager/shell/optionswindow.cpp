@@ -24,9 +24,6 @@
 #include <cmath>
 
 namespace {
-const QString logSection = QStringLiteral("Log");
-const QString updatesSection = QStringLiteral("Updates");
-const QString graphicalSection = QStringLiteral("Graphical");
 
 QString flagText(const QCheckBox* box) {
     return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
@@ -228,18 +225,12 @@ bool frmOptions::eventFilter(QObject* watched, QEvent* event) {
 
 void frmOptions::Form_Load() {
     guarded(QStringLiteral("Form_Load"), [&] {
-        chkDaily->setChecked(
-            settings::isOn(logSection, QStringLiteral("Daily"), QStringLiteral("1")));
-        chkMonthly->setChecked(
-            settings::isOn(logSection, QStringLiteral("Monthly"), QStringLiteral("1")));
-        chkNotify->setChecked(
-            settings::isOn(updatesSection, QStringLiteral("Notify"), QStringLiteral("1")));
-        chkAuto->setChecked(
-            settings::isOn(updatesSection, QStringLiteral("Auto"), QStringLiteral("0")));
-        txtTax->setText(settings::read(QStringLiteral("Tax"), QStringLiteral("Percent"),
-                                       QStringLiteral("0.00")));
-        txtPath->setText(settings::read(QStringLiteral("Path"), QStringLiteral("Company"),
-                                        defaultCompanyRoot()));
+        chkDaily->setChecked(settings::dailyLogOn());
+        chkMonthly->setChecked(settings::monthlyLogOn());
+        chkNotify->setChecked(settings::notifyUpdatesOn());
+        chkAuto->setChecked(settings::autoUpdateOn());
+        txtTax->setText(settings::taxPercent(QStringLiteral("0.00")));
+        txtPath->setText(settings::companyRootText(defaultCompanyRoot()));
         m_color1 = gradientFirstColor();
         m_color2 = gradientSecondColor();
         m_controls = controlColor();
@@ -318,20 +309,20 @@ void frmOptions::cmdColReset_Click() {
 }
 
 void frmOptions::storeSettings() {
-    settings::write(logSection, QStringLiteral("Daily"), flagText(chkDaily));
-    settings::write(logSection, QStringLiteral("Monthly"), flagText(chkMonthly));
-    settings::write(updatesSection, QStringLiteral("Notify"), flagText(chkNotify));
-    settings::write(updatesSection, QStringLiteral("Auto"), flagText(chkAuto));
-    settings::write(QStringLiteral("Tax"), QStringLiteral("Percent"), txtTax->text());
+    settings::write(settings::DailyLog, flagText(chkDaily));
+    settings::write(settings::MonthlyLog, flagText(chkMonthly));
+    settings::write(settings::NotifyUpdates, flagText(chkNotify));
+    settings::write(settings::AutoUpdate, flagText(chkAuto));
+    settings::write(settings::TaxPercent, txtTax->text());
     const QString path =
         txtPath->text().trimmed().isEmpty() ? defaultCompanyRoot() : txtPath->text();
-    settings::write(QStringLiteral("Path"), QStringLiteral("Company"), path);
+    settings::write(settings::CompanyRoot, path);
 
     const bool colorsChanged = m_color1 != gradientFirstColor() ||
                                m_color2 != gradientSecondColor() || m_controls != controlColor();
-    settings::write(graphicalSection, QStringLiteral("Color1"), m_color1.name());
-    settings::write(graphicalSection, QStringLiteral("Color2"), m_color2.name());
-    settings::write(graphicalSection, QStringLiteral("Controls"), m_controls.name());
+    settings::write(settings::GradientColor1, m_color1.name());
+    settings::write(settings::GradientColor2, m_color2.name());
+    settings::write(settings::ControlsColor, m_controls.name());
     if (colorsChanged)
         refreshWindowColors();
 }

@@ -108,9 +108,7 @@ QString frmSplash::versionText() {
 }
 
 bool frmSplash::checksForUpdates() {
-    return settings::isOn(QStringLiteral("Updates"), QStringLiteral("Notify"),
-                          QStringLiteral("1")) ||
-           settings::isOn(QStringLiteral("Updates"), QStringLiteral("Auto"), QStringLiteral("0"));
+    return settings::notifyUpdatesOn() || settings::autoUpdateOn();
 }
 
 void frmSplash::Form_Load() {
@@ -126,7 +124,7 @@ void frmSplash::Form_Load() {
         paintsGradient(this, 4, GradientUnit::Pixel);
 
         lblVersion->setText(QStringLiteral("Version ") + versionText());
-        settings::write(QStringLiteral("Path"), QStringLiteral("Version"), versionText());
+        settings::write(settings::RunningVersion, versionText());
 
         if (checksForUpdates() && m_startUpdateCheck) {
             lblStatus->setText(QStringLiteral("Checking for updates..."));

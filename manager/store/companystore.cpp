@@ -25,8 +25,7 @@ QString defaultCompanyRoot() {
 
 QString companyRoot() {
     // A root typed without its trailing separator would otherwise glue company names to it.
-    return AddBackslash(
-        settings::read(QStringLiteral("Path"), QStringLiteral("Company"), defaultCompanyRoot()));
+    return AddBackslash(settings::companyRootText(defaultCompanyRoot()));
 }
 
 QString companyFolder(const QString& root, const QString& company) {

@@ -13,23 +13,71 @@ QSettings store() {
 QString settingKey(const QString& section, const QString& key) {
     return section + QLatin1Char('/') + key;
 }
+
+QString settingKey(settings::Key key) {
+    return settingKey(QLatin1String(key.section), QLatin1String(key.key));
+}
+
+QString readKey(const QString& key, const QString& defaultValue) {
+    const QVariant value = store().value(key);
+    return value.isValid() ? value.toString() : defaultValue;
+}
+
+void writeKey(const QString& key, const QString& value) {
+    QSettings s = store();
+    s.setValue(key, value);
+    s.sync();
+}
 } // namespace
 
 namespace settings {
 
+QString read(Key key, const QString& defaultValue) {
+    return readKey(settingKey(key), defaultValue);
+}
+
+void write(Key key, const QString& value) {
+    writeKey(settingKey(key), value);
+}
+
 QString read(const QString& section, const QString& key, const QString& defaultValue) {
-    const QVariant value = store().value(settingKey(section, key));
-    return value.isValid() ? value.toString() : defaultValue;
+    return readKey(settingKey(section, key), defaultValue);
 }
 
 void write(const QString& section, const QString& key, const QString& value) {
-    QSettings s = store();
-    s.setValue(settingKey(section, key), value);
-    s.sync();
+    writeKey(settingKey(section, key), value);
 }
 
-bool isOn(const QString& section, const QString& key, const QString& defaultValue) {
-    return Val(read(section, key, defaultValue)) == 1;
+bool isOn(Key key, const QString& defaultValue) {
+    return Val(read(key, defaultValue)) == 1;
+}
+
+bool dailyLogOn() {
+    return isOn(DailyLog, QStringLiteral("1"));
+}
+
+bool monthlyLogOn() {
+    return isOn(MonthlyLog, QStringLiteral("1"));
+}
+
+bool notifyUpdatesOn() {
+    return isOn(NotifyUpdates, QStringLiteral("1"));
+}
+
+bool autoUpdateOn() {
+    return isOn(AutoUpdate, QStringLiteral("0"));
+}
+
+QString taxPercent(const QString& defaultText) {
+    return read(TaxPercent, defaultText);
+}
+
+QString companyRootText(const QString& defaultRoot) {
+    return read(CompanyRoot, defaultRoot);
+}
+
+QString serverPort() {
+    return read(ServerPort, QStringLiteral("5723"));
 }
 
 QString fileName() {

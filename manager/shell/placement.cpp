@@ -1,0 +1,62 @@
+#include "manager/shell/placement.h"
+
+#include "manager/shell/twips.h"
+#include "manager/store/numbertext.h"
+
+#include <QWidget>
+
+#include <charconv>
+#include <cmath>
+
+namespace {
+// The shortest text that reads back as the same single-precision number.
+QString shortestSingle(double value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, float(value));
+    return QString::fromLatin1(buffer, int(result.ptr - buffer));
+}
+
+int toPixels(const QString& twips, double perPixel) {
+    return int(std::lround(Val(twips) / perPixel));
+}
+} // namespace
+
+TwipsPlacement::TwipsPlacement(const settings::PlacementKeys& keys, const QString (&defaults)[4])
+    : m_keys(keys) {
+    for (int i = 0; i < 4; ++i)
+        m_defaults[i] = defaults[i];
+}
+
+void TwipsPlacement::restore(QWidget* window, const QSize& minimum) {
+    if (Val(settings::read(m_keys.state, QStringLiteral("2"))) != 0) {
+        window->showMaximized();
+        return;
+    }
+    const settings::Key keys[4] = {m_keys.left, m_keys.top, m_keys.width, m_keys.height};
+    for (int i = 0; i < 4; ++i)
+        m_loadedTwips[i] = settings::read(keys[i], m_defaults[i]);
+    const double perX = twipsPerPixelX();
+    const double perY = twipsPerPixelY();
+    window->showNormal();
+    // The position is the outer frame's, as x() and y() report it; the size is the inside's.
+    window->move(toPixels(m_loadedTwips[0], perX), toPixels(m_loadedTwips[1], perY));
+    window->resize(std::max(minimum.width(), toPixels(m_loadedTwips[2], perX)),
+                   std::max(minimum.height(), toPixels(m_loadedTwips[3], perY)));
+    m_loadedPixels = QRect(window->pos(), window->size());
+}
+
+void TwipsPlacement::store(const QWidget* window) const {
+    if (window->isMaximized() || window->isMinimized() || window->isFullScreen()) {
+        settings::write(m_keys.state, QStringLiteral("2"));
+        return;
+    }
+    const QRect r(window->pos(), window->size());
+    const bool unmoved = !m_loadedPixels.isNull() && r == m_loadedPixels;
+    const double perX = twipsPerPixelX();
+    const double perY = twipsPerPixelY();
+    const settings::Key keys[4] = {m_keys.left, m_keys.top, m_keys.width, m_keys.height};
+    const double twips[4] = {r.x() * perX, r.y() * perY, r.width() * perX, r.height() * perY};
+    for (int i = 0; i < 4; ++i)
+        settings::write(keys[i], unmoved ? m_loadedTwips[i] : shortestSingle(twips[i]));
+    settings::write(m_keys.state, QStringLiteral("0"));
+}
