@@ -3,13 +3,13 @@
 #include "manager/sales/reports.h"
 #include "manager/store/periodfiles.h"
 #include "tests/cli/clirunner.h"
-#include "tests/sales/salestestdata.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/testenvironment.h"
 
 #include <QFile>
 #include <QtTest>
 
-using namespace salestest;
+using namespace fixture;
 
 class SalesCliTest : public QObject {
     Q_OBJECT

@@ -1,20 +1,14 @@
 #include "manager/store/companystore.h"
 #include "manager/store/recordfile.h"
 #include "tests/cli/clirunner.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/testenvironment.h"
 
 #include <QProcess>
 #include <QTcpServer>
 #include <QTest>
 
-namespace {
-quint16 freePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::Any, 0);
-    return probe.serverPort();
-}
-
-} // namespace
+using fixture::freePort;
 
 class ServerCliTest : public QObject {
     Q_OBJECT

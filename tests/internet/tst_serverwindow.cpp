@@ -4,6 +4,7 @@
 #include "manager/store/recordfile.h"
 #include "manager/store/settings.h"
 #include "tests/internet/salesclient.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"
 
@@ -12,13 +13,7 @@
 #include <QTcpServer>
 #include <QTest>
 
-namespace {
-quint16 freePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::Any, 0);
-    return probe.serverPort();
-}
-} // namespace
+using fixture::freePort;
 
 class ServerWindowTest : public QObject {
     Q_OBJECT

@@ -4,13 +4,13 @@
 #include "manager/sales/recording.h"
 #include "manager/store/numbertext.h"
 #include "manager/store/periodfiles.h"
-#include "tests/sales/salestestdata.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/testenvironment.h"
 
 #include <QFile>
 #include <QtTest>
 
-using namespace salestest;
+using namespace fixture;
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "manager/sales/batchwindow.h"
 #include "manager/sales/resultswindow.h"
 #include "manager/store/periodfiles.h"
-#include "tests/sales/salestestdata.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"
 
@@ -19,7 +19,7 @@
 
 #include <algorithm>
 
-using namespace salestest;
+using namespace fixture;
 
 namespace {
 

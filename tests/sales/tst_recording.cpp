@@ -1,12 +1,12 @@
 #include "manager/sales/recording.h"
 #include "manager/store/periodfiles.h"
-#include "tests/sales/salestestdata.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/testenvironment.h"
 
 #include <QFile>
 #include <QTest>
 
-using namespace salestest;
+using namespace fixture;
 
 class RecordingTest : public QObject {
     Q_OBJECT

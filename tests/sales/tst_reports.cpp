@@ -1,11 +1,11 @@
 #include "manager/sales/reports.h"
-#include "tests/sales/salestestdata.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/testenvironment.h"
 
 #include <QFile>
 #include <QTest>
 
-using namespace salestest;
+using namespace fixture;
 
 class ReportsTest : public QObject {
     Q_OBJECT

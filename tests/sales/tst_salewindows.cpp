@@ -3,7 +3,7 @@
 #include "manager/sales/resultswindow.h"
 #include "manager/sales/salecommands.h"
 #include "manager/store/periodfiles.h"
-#include "tests/sales/salestestdata.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"
 
@@ -14,7 +14,7 @@
 #include <QPushButton>
 #include <QTest>
 
-using namespace salestest;
+using namespace fixture;
 
 namespace {
 const QString kTaxQuestion =

@@ -4,7 +4,7 @@
 #include "manager/inventory/itemwindow.h"
 #include "manager/sales/scanwindow.h"
 #include "manager/store/periodfiles.h"
-#include "tests/sales/salestestdata.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"
 
@@ -19,7 +19,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-using namespace salestest;
+using namespace fixture;
 
 class ScanWindowTest : public QObject {
     Q_OBJECT

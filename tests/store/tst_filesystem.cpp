@@ -3,6 +3,7 @@
 
 #include "manager/store/filesystem.h"
 #include "manager/store/runtimeerror.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/testenvironment.h"
 
 #include <QDir>
@@ -10,15 +11,9 @@
 #include <QFile>
 #include <QtTest>
 
+using fixture::errorOf;
+
 namespace {
-template <typename Body> int errorOf(Body body) {
-    try {
-        body();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
 
 QString report(const char* procedure, const char* error) {
     return QStringLiteral("Unexpected error in procedure: %1\nError #%2").arg(procedure, error);

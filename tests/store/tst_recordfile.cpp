@@ -2,6 +2,7 @@
 
 #include "manager/store/recordfile.h"
 #include "manager/store/runtimeerror.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/testenvironment.h"
 
 #include <QDir>
@@ -12,17 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace {
-// The error number a call throws, or 0 when it throws nothing.
-template <typename Body> int errorOf(Body body) {
-    try {
-        body();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
-} // namespace
+using fixture::errorOf;
 
 class TestRecordFile : public QObject {
     Q_OBJECT
