@@ -24,8 +24,13 @@ QString defaultCompanyRoot() {
 }
 
 QString companyRoot() {
+    // A blank setting (a damaged or hand-edited settings file) means the default root: it must
+    // never become the file system's root, where Delete would reach system folders.
+    const QString stored = settings::companyRootText(defaultCompanyRoot());
+    if (stored.trimmed().isEmpty())
+        return defaultCompanyRoot();
     // A root typed without its trailing separator would otherwise glue company names to it.
-    return AddBackslash(settings::companyRootText(defaultCompanyRoot()));
+    return AddBackslash(stored);
 }
 
 QString companyFolder(const QString& root, const QString& company) {

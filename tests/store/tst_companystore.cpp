@@ -49,6 +49,11 @@ private slots:
         // A root stored without its trailing separator still separates the company name.
         settings::write("Path", "Company", env.base() + "/Companies");
         QCOMPARE(companyRoot(), env.root());
+        // A blank root is the default root, never the file system's root.
+        for (const char* blank : {"", "  "}) {
+            settings::write("Path", "Company", blank);
+            QCOMPARE(companyRoot(), defaultCompanyRoot());
+        }
         const QString folder = companyFolder(env.base() + "/Companies", "Acme");
         QCOMPARE(folder, env.root() + "Acme/");
         QCOMPARE(priceLogPath(folder), folder + "Logs/PriceLog");
