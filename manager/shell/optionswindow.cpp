@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -308,14 +309,32 @@ void frmOptions::cmdColReset_Click() {
     });
 }
 
-void frmOptions::storeSettings() {
+QString frmOptions::companyRootProblem(const QString& path) const {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isDir())
+        return QStringLiteral("The company folder path names a file, not a folder:\n") + path;
+    const QString canonical = info.exists() ? info.canonicalFilePath() : QDir::cleanPath(path);
+    if (QDir(canonical).isRoot())
+        return QStringLiteral("The company folder cannot be the root of the file system.");
+    return QString();
+}
+
+bool frmOptions::storeSettings() {
+    const QString path =
+        txtPath->text().trimmed().isEmpty() ? defaultCompanyRoot() : txtPath->text();
+    // Checked before anything is stored: the chooser would list and delete what such a root holds.
+    const QString problem = companyRootProblem(path);
+    if (!problem.isEmpty()) {
+        dialogs().message(this, problem, QStringLiteral("Options"), Dialogs::OkOnly,
+                          Dialogs::Exclamation);
+        txtPath->setFocus();
+        return false;
+    }
     settings::write(settings::DailyLog, flagText(chkDaily));
     settings::write(settings::MonthlyLog, flagText(chkMonthly));
     settings::write(settings::NotifyUpdates, flagText(chkNotify));
     settings::write(settings::AutoUpdate, flagText(chkAuto));
     settings::write(settings::TaxPercent, txtTax->text());
-    const QString path =
-        txtPath->text().trimmed().isEmpty() ? defaultCompanyRoot() : txtPath->text();
     settings::write(settings::CompanyRoot, path);
 
     const bool colorsChanged = m_color1 != gradientFirstColor() ||
@@ -325,6 +344,7 @@ void frmOptions::storeSettings() {
     settings::write(settings::ControlsColor, m_controls.name());
     if (colorsChanged)
         refreshWindowColors();
+    return true;
 }
 
 void frmOptions::cmdApply_Click() {
@@ -333,8 +353,8 @@ void frmOptions::cmdApply_Click() {
 
 void frmOptions::cmdOK_Click() {
     guarded(QStringLiteral("cmdOK_Click"), [&] {
-        storeSettings();
-        accept();
+        if (storeSettings())
+            accept();
     });
 }
 

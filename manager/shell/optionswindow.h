@@ -72,7 +72,9 @@ protected:
 
 private:
     void buildControls();
-    void storeSettings();
+    // False, with a message and nothing stored, when the company folder path is unusable.
+    bool storeSettings();
+    QString companyRootProblem(const QString& path) const;
     void chooseColor(QColor& color);
     void showColors();
 

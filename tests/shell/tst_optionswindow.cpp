@@ -54,6 +54,8 @@ private slots:
     void applyStoresEverythingAndStaysOpen();
     void cancelStoresNothingAndKeepsWhatApplyStored();
     void okStoresAndCloses();
+    void unusableCompanyRootIsRefused_data();
+    void unusableCompanyRootIsRefused();
     void chosenColorsAreStoredAndUsed();
     void showOptionsOpensModalOverTheOwnerWindow();
     void everyAccessKeyIsUniqueAndLeadsSomewhere();
@@ -290,6 +292,41 @@ void OptionsWindowTest::okStoresAndCloses() {
     QCOMPARE(stored("Tax", "Percent"), QStringLiteral("0.00"));
     QCOMPARE(stored("Path", "Company"), env.root());
     QVERIFY(window.cmdOK->isDefault());
+}
+
+void OptionsWindowTest::unusableCompanyRootIsRefused_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("root") << QStringLiteral("/")
+                          << QStringLiteral(
+                                 "The company folder cannot be the root of the file system.");
+    QTest::newRow("root spelled long")
+        << QStringLiteral("/tmp/../")
+        << QStringLiteral("The company folder cannot be the root of the file system.");
+    QTest::newRow("a file") << QStringLiteral("FILE")
+                            << QStringLiteral(
+                                   "The company folder path names a file, not a folder:\nFILE");
+}
+
+void OptionsWindowTest::unusableCompanyRootIsRefused() {
+    QFETCH(QString, path);
+    QFETCH(QString, message);
+    TestEnvironment env;
+    ScriptedDialogs dialogs;
+    const QString file = env.base() + QStringLiteral("/notes.txt");
+    TestEnvironment::writeBytes(file, "x");
+    path.replace(QStringLiteral("FILE"), file);
+    message.replace(QStringLiteral("FILE"), file);
+    frmOptions window;
+    window.show();
+    window.chkMonthly->setChecked(false);
+    window.txtPath->setText(path);
+    window.cmdOK->click();
+    QVERIFY(window.isVisible()); // OK does not close
+    QCOMPARE(dialogs.messages(), QStringList{message});
+    // Nothing at all is stored, the other boxes included.
+    QCOMPARE(stored("Path", "Company"), env.root());
+    QCOMPARE(stored("Log", "Monthly"), QStringLiteral("<none>"));
 }
 
 void OptionsWindowTest::chosenColorsAreStoredAndUsed() {

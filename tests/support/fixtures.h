@@ -46,7 +46,6 @@ inline QString stockOf(const QString& folder, const QString& sku) {
                         invCountPath(folder));
 }
 
-
 // The error number a call throws, or 0 when it throws nothing.
 template <typename Body> int errorOf(Body body) {
     try {
