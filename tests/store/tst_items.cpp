@@ -88,6 +88,15 @@ private slots:
                                                    << "0.00";
         QTest::newRow("leading blanks") << "  .5"
                                         << "0.50";
+        // Halves round away from zero, exactly: binary doubles made 1.005 show 1.00.
+        QTest::newRow("half cent up") << "1.005"
+                                      << "1.01";
+        QTest::newRow("half cent odd") << "2.345"
+                                       << "2.35";
+        QTest::newRow("half cent negative") << "-1.005"
+                                            << "-1.01";
+        QTest::newRow("under half") << "1.0049999"
+                                    << "1.00";
     }
     void showMoneyFormatsTheLeadingNumber() {
         QFETCH(QString, typed);
