@@ -366,5 +366,11 @@ bool readRecordBytes(const QString& path, QByteArray* bytes) {
     if (!file.open(QIODevice::ReadOnly))
         return false;
     *bytes = file.readAll();
+    // Files from elsewhere: a UTF-8 byte-order mark is not part of the first record (and is
+    // not written back), and a file whose lines end in CR alone is read by lines.
+    if (bytes->startsWith("\xEF\xBB\xBF"))
+        bytes->remove(0, 3);
+    if (!bytes->contains('\n') && bytes->contains('\r'))
+        bytes->replace('\r', '\n');
     return true;
 }

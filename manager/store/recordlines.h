@@ -28,5 +28,6 @@ template <typename Visit> void forEachRecordLine(const QByteArray& bytes, Visit 
     }
 }
 
-// The whole file; false when it is missing or cannot be read.
+// The whole file, without a leading UTF-8 byte-order mark, CR-only line ends read as LF;
+// false when it is missing or cannot be read.
 bool readRecordBytes(const QString& path, QByteArray* bytes);

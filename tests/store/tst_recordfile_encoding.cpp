@@ -46,6 +46,22 @@ private slots:
         QVERIFY(!bytes().contains("M\xc3\xbcsli"));
     }
 
+    void filesFromElsewhereReadByLines_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF"
+                                                       "A\\B=1\r\nA\\C=2\r\n");
+        QTest::newRow("CR alone") << QByteArray("A\\B=1\rA\\C=2\r");
+    }
+    void filesFromElsewhereReadByLines() {
+        QFETCH(QByteArray, stored);
+        TestEnvironment::writeBytes(file, stored);
+        QCOMPARE(GetINIString("A", "B", "none", file), QString("1"));
+        QCOMPARE(GetINIString("A", "C", "none", file), QString("2"));
+        WriteINIString("A", "D", "3", file);
+        // The mark is not written back; the lines are kept as lines.
+        QCOMPARE(bytes(), QByteArray("A\\B=1\r\nA\\C=2\r\nA\\D=3\r\n"));
+    }
+
     void olderInstallationFileReadsWithoutLoss() {
         TestEnvironment::writeBytes(file, fixture("cp1252-crlf.txt"));
         QCOMPARE(GetINIString("Titles", "Mug", "", file), QString("A100"));
