@@ -28,6 +28,9 @@ bool parentExists(const QString& path) {
 }
 
 void makeWritable(const QString& path) {
+    // A link is removed, never followed: changing it would change whatever it points to.
+    if (QFileInfo(path).isSymLink())
+        return;
     QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner |
                                     QFileDevice::ReadOwner | QFileDevice::ExeOwner);
 }

@@ -114,6 +114,17 @@ private slots:
         QVERIFY(!DeleteFolder(base + "/Link"));
         QCOMPARE(env->errors.size(), 1);
         QVERIFY(QFileInfo::exists(base + "/Real/Kitchen"));
+
+        // A link inside the folder is removed; what it points to keeps its permissions.
+        makeSampleTree(base + "/Acme");
+        TestEnvironment::writeBytes(base + "/outside.txt", "keep");
+        QFile::setPermissions(base + "/outside.txt", QFileDevice::ReadOwner);
+        QVERIFY(QFile::link(base + "/outside.txt", base + "/Acme/Logs/link"));
+        QVERIFY(QFile::link(base + "/Real", base + "/Acme/folderlink"));
+        QVERIFY(DeleteFolder(base + "/Acme"));
+        QVERIFY(!QFileInfo::exists(base + "/Acme"));
+        QCOMPARE(QFile::permissions(base + "/outside.txt") & 0x7000, QFileDevice::ReadOwner);
+        QVERIFY(QFileInfo::exists(base + "/Real/Kitchen"));
     }
 
     void copyFolderTreeCopiesEverything() {
