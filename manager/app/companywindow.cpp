@@ -260,12 +260,12 @@ void frmCompany::cmdRename_Click() {
         if (!newName.isEmpty())
             renameCompany(companyRoot(), oldName, newName);
     });
-    if (newName.isEmpty())
+    // A refused rename changed nothing: the list and its selection stay as they are.
+    if (newName.isEmpty() || !renamed)
         return;
     LoadComps();
-    if (renamed)
-        cboCompanies->setCurrentIndex(
-            cboCompanies->findText(newName, Qt::MatchFixedString | Qt::MatchCaseSensitive));
+    cboCompanies->setCurrentIndex(
+        cboCompanies->findText(newName, Qt::MatchFixedString | Qt::MatchCaseSensitive));
 }
 
 void frmCompany::cmdTools_Click() {

@@ -238,6 +238,7 @@ private slots:
         QCOMPARE(TestEnvironment::readBytes(a + "Main"), QByteArray("Titles\\Hat=H1\r\n"));
         QCOMPARE(TestEnvironment::readBytes(b + "Main"), QByteArray("Titles\\Cap=C1\r\n"));
         QCOMPARE(boxItems(chooser), (QStringList{"A", "B"}));
+        QCOMPARE(chooser.cboCompanies->currentText(), QStringLiteral("A")); // the selection too
 
         // An empty box or an empty answer does nothing.
         dialogs.inputAnswers << "";
