@@ -25,6 +25,16 @@
 #include <cmath>
 
 namespace {
+// Why a company folder root cannot be used, or empty when it can.
+QString companyRootProblem(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isDir())
+        return QStringLiteral("The company folder path names a file, not a folder:\n") + path;
+    const QString canonical = info.exists() ? info.canonicalFilePath() : QDir::cleanPath(path);
+    if (QDir(canonical).isRoot())
+        return QStringLiteral("The company folder cannot be the root of the file system.");
+    return QString();
+}
 
 QString flagText(const QCheckBox* box) {
     return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
@@ -307,16 +317,6 @@ void frmOptions::cmdColReset_Click() {
         m_controls = defaultControlColor();
         showColors();
     });
-}
-
-QString frmOptions::companyRootProblem(const QString& path) const {
-    const QFileInfo info(path);
-    if (info.exists() && !info.isDir())
-        return QStringLiteral("The company folder path names a file, not a folder:\n") + path;
-    const QString canonical = info.exists() ? info.canonicalFilePath() : QDir::cleanPath(path);
-    if (QDir(canonical).isRoot())
-        return QStringLiteral("The company folder cannot be the root of the file system.");
-    return QString();
 }
 
 bool frmOptions::storeSettings() {

@@ -74,7 +74,6 @@ private:
     void buildControls();
     // False, with a message and nothing stored, when the company folder path is unusable.
     bool storeSettings();
-    QString companyRootProblem(const QString& path) const;
     void chooseColor(QColor& color);
     void showColors();
 

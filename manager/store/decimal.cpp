@@ -110,22 +110,22 @@ int digitCount(const U128& x) {
 }
 
 // q / d rounded to a whole number, halves to even, given the remainder r.
-U128 roundQuotient(U128 q, const U128& r, const U128& d) {
+U128 roundQuotient(U128 q, const U128& r, const U128& d, bool halvesAway = false) {
     const int c = compare(r, sub(d, r)); // 2r against d without overflow
-    if (c > 0 || (c == 0 && (q.lo & 1u)))
+    if (c > 0 || (c == 0 && (halvesAway || (q.lo & 1u))))
         q = add(q, U128{0, 1});
     return q;
 }
 
 // mag ÷ 10^k rounded halves to even.
-U128 roundOff(const U128& mag, int k) {
+U128 roundOff(const U128& mag, int k, bool halvesAway = false) {
     if (k <= 0)
         return mag;
     if (k > 38)
         return {}; // mag < 2^128 is less than half of 10^39
     U128 q, r;
     divmod(mag, pow10(k), q, r);
-    return roundQuotient(q, r, pow10(k));
+    return roundQuotient(q, r, pow10(k), halvesAway);
 }
 
 quint64 magnitude(qint64 m) {
@@ -365,11 +365,13 @@ Decimal Decimal::operator-() const {
     return d;
 }
 
-Decimal Decimal::rounded(int places) const {
+Decimal Decimal::rounded(int places, Halves halves) const {
     if (m_scale <= places)
         return *this;
-    return makeDecimal(isNegative(), roundOff(U128{0, magnitude(m_mantissa)}, m_scale - places),
-                       places);
+    return makeDecimal(
+        isNegative(),
+        roundOff(U128{0, magnitude(m_mantissa)}, m_scale - places, halves == Halves::AwayFromZero),
+        places);
 }
 
 Decimal Decimal::divided(const Decimal& a, const Decimal& b, int places) {

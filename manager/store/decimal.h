@@ -35,8 +35,9 @@ public:
     bool isZero() const { return m_mantissa == 0; }
     bool isNegative() const { return m_mantissa < 0; }
     Decimal abs() const;
-    // Rounded to places decimals, halves to the even digit.
-    Decimal rounded(int places) const;
+    // Rounded to places decimals, halves to the even digit or, as a till rounds, away from zero.
+    enum class Halves { ToEven, AwayFromZero };
+    Decimal rounded(int places, Halves halves = Halves::ToEven) const;
     // a ÷ b rounded to places decimals, halves to even; b = 0 is RuntimeError 11.
     static Decimal divided(const Decimal& a, const Decimal& b, int places);
 

@@ -83,14 +83,10 @@ QStringList unusedOf(const QStringList& skus, const QSet<QString>& pointed) {
 } // namespace
 
 QString ShowMoney(const QString& text) {
-    checkedFinite(Val(text)); // a number too large for the till is an overflow, as before
-    // Exact decimal rounding, halves away from zero as a till rounds: 1.005 shows 1.01.
-    const Decimal typed = Decimal::fromTyped(text);
-    const Decimal magnitude = typed.abs();
-    Decimal cents = magnitude.rounded(2);
-    if (magnitude - cents == Decimal::fromParts(5, 3)) // a half rounded down to even
-        cents += Decimal::fromParts(1, 2);
-    const QString money = QString::number((typed.isNegative() ? -cents : cents).toDouble(), 'f', 2);
+    // Exact decimal rounding, as a till rounds: 1.005 shows 1.01. A number too large is an
+    // overflow.
+    const Decimal cents = Decimal::fromTyped(text).rounded(2, Decimal::Halves::AwayFromZero);
+    const QString money = QString::number(cents.toDouble(), 'f', 2);
     // A negative value that rounds to zero is shown as zero.
     return money == QLatin1String("-0.00") ? kZeroMoney : money;
 }
