@@ -2,6 +2,7 @@
 
 #include "manager/sales/recording.h"
 #include "manager/sales/reports.h"
+#include "manager/store/companylock.h"
 #include "manager/store/companystore.h"
 #include "manager/store/filesystem.h"
 #include "manager/store/numbertext.h"
@@ -87,12 +88,18 @@ public:
         return m_file;
     }
     void markChanged() { m_changed = true; }
-    void save() {
+    // Adds the new bytes of a changed copy to files; saved() then marks them as on disk.
+    void collect(QVector<QPair<QString, QByteArray>>& files) {
         if (!m_changed)
             return;
-        const QByteArray bytes = m_file.bytes();
-        saveFileAtomically(m_path, bytes);
-        m_known = bytes;
+        m_pending = m_file.bytes();
+        files.push_back({m_path, m_pending});
+    }
+    void saved() {
+        if (!m_changed)
+            return;
+        m_known = m_pending;
+        m_pending.clear();
         m_changed = false;
     }
 
@@ -100,6 +107,7 @@ private:
     QString m_path;
     RecordFile m_file;
     QByteArray m_known;
+    QByteArray m_pending;
     bool m_loaded = false;
     bool m_unwritable = false;
     bool m_changed = false;
@@ -242,9 +250,15 @@ void BatchRun::Private::processLine(const QString& line) {
 }
 
 void BatchRun::Private::save() {
-    inventory->save();
+    // The slice's files are written together: all of them or none.
+    QVector<QPair<QString, QByteArray>> files;
+    inventory->collect(files);
     for (auto& entry : periodFiles)
-        entry.second.save();
+        entry.second.collect(files);
+    saveFilesTogether(files);
+    inventory->saved();
+    for (auto& entry : periodFiles)
+        entry.second.saved();
 }
 
 void BatchRun::Private::refresh() {
@@ -280,6 +294,9 @@ bool BatchRun::processSome(int budgetMs) {
     QElapsedTimer timer;
     timer.start();
     d->readSettings();
+    // Each slice holds the company's lock and starts from the files on disk, so sales that other
+    // programs record between slices are kept.
+    const CompanyLock lock(d->folder);
     try {
         d->refresh();
         while (!atEnd()) {
@@ -342,6 +359,7 @@ ScanStatus processScan(const QString& companyFolder, ScanMode mode, const QStrin
     if (sku.isEmpty())
         return ScanStatus::NoSku;
     const Decimal number = Decimal::fromStored(numberText).rounded(0);
+    const CompanyLock lock(companyFolder);
     const QString path = invCountPath(companyFolder);
     RecordFile inventory = RecordFile::loadForWrite(path);
     // A SKU without a stock record does not exist, for a sale too: selling nothing or a negative
@@ -354,9 +372,14 @@ ScanStatus processScan(const QString& companyFolder, ScanMode mode, const QStrin
     const Decimal changed = mode == ScanMode::Sale ? count - number : count + number;
     inventory.write(kInventory, sku, changed.toString());
     inventory.save(path);
+    // Under the lock already held: the recording itself, with the standard error report.
     if (mode == ScanMode::Sale)
-        LogSale(companyFolder, sku, number, taxAnswer, date);
+        guarded(QStringLiteral("LogSale"), [&] {
+            recordMovement(companyFolder, Movement::Sale, sku, number, taxAnswer, date);
+        });
     else if (mode == ScanMode::Return)
-        LogReturn(companyFolder, sku, number, taxAnswer, date);
+        guarded(QStringLiteral("LogReturn"), [&] {
+            recordMovement(companyFolder, Movement::Return, sku, number, taxAnswer, date);
+        });
     return ScanStatus::Done;
 }

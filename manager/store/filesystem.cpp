@@ -1,5 +1,8 @@
 #include "manager/store/filesystem.h"
 
+#include <memory>
+#include <vector>
+
 #include "manager/store/runtimeerror.h"
 
 #include <QDir>
@@ -159,6 +162,44 @@ bool replaceFile(const QString& from, const QString& to) {
 
 bool isTemporaryStoreFile(const QString& name) {
     return name.startsWith(kTemporaryPrefix);
+}
+
+namespace {
+
+// The new bytes of one file, written and synced to a temporary file beside it.
+std::unique_ptr<QTemporaryFile> prepareReplacement(const QString& path, const QByteArray& bytes) {
+    const QFileInfo target(path);
+    const QString folder = target.absolutePath();
+    if (!QFileInfo(folder).isDir())
+        throw RuntimeError::pathNotFound();
+    if (target.isDir())
+        throw RuntimeError::accessError();
+    auto temporary = std::make_unique<QTemporaryFile>(folder + QLatin1Char('/') +
+                                                      kTemporaryPrefix + QStringLiteral("XXXXXX"));
+    if (!temporary->open())
+        throw RuntimeError::accessError();
+    temporary->setPermissions(target.exists() ? QFile::permissions(path)
+                                              : QFile::ReadOwner | QFile::WriteOwner |
+                                                    QFile::ReadGroup | QFile::ReadOther);
+    if (temporary->write(bytes) != bytes.size() || !syncToDisk(*temporary))
+        throw RuntimeError::accessError();
+    temporary->close();
+    return temporary;
+}
+
+} // namespace
+
+void saveFilesTogether(const QVector<QPair<QString, QByteArray>>& files) {
+    // Every new file is complete on disk before the first one replaces its old file, so a full
+    // disk or a file that cannot be written changes nothing.
+    std::vector<std::unique_ptr<QTemporaryFile>> prepared;
+    for (const auto& file : files)
+        prepared.push_back(prepareReplacement(file.first, file.second));
+    for (size_t i = 0; i < prepared.size(); ++i) {
+        if (!replaceFile(prepared[i]->fileName(), files[int(i)].first))
+            throw RuntimeError::accessError();
+        prepared[i]->setAutoRemove(false);
+    }
 }
 
 void saveFileAtomically(const QString& path, const QByteArray& bytes) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QPair>
 #include <QString>
+#include <QVector>
 
 // Thin file-system routines. Each reports a failure through the standard error handler under its
 // own procedure name ("CreateFile", "CreateFolder", "DeleteFile", "DeleteFolder") and returns
@@ -26,6 +28,9 @@ void copyFileNoOverwrite(const QString& source, const QString& destination);
 // any moment leaves the old file or the new one. Throws RuntimeError 76 when the folder is
 // missing, 75 when the file cannot be written.
 void saveFileAtomically(const QString& path, const QByteArray& bytes);
+// Writes several files so that a failure before the replacements changes none of them: each is
+// written and synced to its temporary file first, then all replace their old files.
+void saveFilesTogether(const QVector<QPair<QString, QByteArray>>& files);
 // Whether a folder entry is such a temporary file (left behind only by a crash); listings of
 // companies, profit centers and period files skip them.
 bool isTemporaryStoreFile(const QString& name);
