@@ -11,6 +11,10 @@
 #include <QTcpServer>
 #include <QTest>
 
+#include <memory>
+#include <sys/socket.h>
+#include <vector>
+
 namespace {
 QString stock(const QString& folder, const QString& sku) {
     return GetINIString(QStringLiteral("Inventory"), sku, QStringLiteral("(none)"),
@@ -29,7 +33,7 @@ private slots:
         m_env = std::make_unique<TestEnvironment>();
         m_folder = m_env->makeCompany(QStringLiteral("Shop"));
         m_server = std::make_unique<SalesServer>(m_folder);
-        m_server->listen(0);
+        m_server->listen(QHostAddress::LocalHost, 0);
         m_log = std::make_unique<QSignalSpy>(m_server.get(), &SalesServer::logLine);
     }
 
@@ -37,6 +41,36 @@ private slots:
         m_log.reset();
         m_server.reset();
         m_env.reset();
+    }
+
+    // A client that shuts down its sending side after its message still gets its reply, and
+    // idle connections beyond the cap give way to a real sale.
+    void everyRealClientIsAnswered_data() {
+        QTest::addColumn<bool>("halfClose");
+        QTest::addColumn<int>("idle");
+        QTest::newRow("half-closing client") << true << 0;
+        QTest::newRow("300 idle connections") << false << 300;
+    }
+    void everyRealClientIsAnswered() {
+        QFETCH(bool, halfClose);
+        QFETCH(int, idle);
+        setStock(m_folder, "A1", "5");
+        std::vector<std::unique_ptr<QTcpSocket>> idlers;
+        for (int i = 0; i < idle; ++i) {
+            idlers.push_back(std::make_unique<QTcpSocket>());
+            idlers.back()->connectToHost(QHostAddress::LocalHost, m_server->port());
+        }
+        QTRY_COMPARE(int(m_server->connectionsAccepted()), idle);
+        QVERIFY(m_server->openConnections() <= 256);
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, m_server->port());
+        QVERIFY(client.waitForConnected(5000));
+        client.write("A1");
+        QVERIFY(client.waitForBytesWritten(5000));
+        if (halfClose)
+            QCOMPARE(::shutdown(int(client.socketDescriptor()), SHUT_WR), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(client.read(1), QByteArray("1"), 5000);
+        QCOMPARE(stock(m_folder, "A1"), QStringLiteral("4"));
     }
 
     void aSaleIsToldStepByStepAndRecorded() {
