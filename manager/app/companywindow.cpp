@@ -23,6 +23,8 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <optional>
+
 namespace {
 
 QPointer<frmCompany> g_chooser;
@@ -142,11 +144,25 @@ void frmCompany::LoadComps() {
             listCompanies(root); // a missing root leaves the box as it was
         const QDate today = QDate::currentDate();
         cboCompanies->clear();
+        // A folder whose period files cannot be written (a copied folder without "Reports",
+        // lost+found) is still listed, and every company after it too; one message names them.
+        QStringList unwritable;
+        std::optional<RuntimeError> firstError;
         for (const QString& company : companies) {
             cboCompanies->addItem(company);
             cboCompanies->setCurrentIndex(cboCompanies->count() - 1);
-            writeCompanyInfo(companyFolder(root, company), company, today);
+            try {
+                writeCompanyInfo(companyFolder(root, company), company, today);
+            } catch (const RuntimeError& error) {
+                unwritable << company;
+                if (!firstError)
+                    firstError = error;
+            }
         }
+        if (firstError)
+            throw RuntimeError(firstError->number(),
+                               firstError->description() + QStringLiteral(": ") +
+                                   unwritable.join(QStringLiteral(", ")));
     });
 }
 
@@ -159,6 +175,7 @@ bool frmCompany::companyChosen(const QString& message) {
 
 void frmCompany::openCompanyWindow(QWidget* window) {
     window->setAttribute(Qt::WA_DeleteOnClose);
+    m_companyWindowOpen = true;
     frmFrame::hideChild(this);
     frmFrame::showWindow(window);
 }
@@ -185,6 +202,7 @@ void frmCompany::cmdInternet_Click() {
 }
 
 void frmCompany::showAgain() {
+    m_companyWindowOpen = false;
     frmFrame* frame = frmFrame::instance();
     if (frame && frame->isClosing())
         return;

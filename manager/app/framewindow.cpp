@@ -205,7 +205,13 @@ frmCompany* frmFrame::chooser() {
 }
 
 void frmFrame::mnuShow_Click() {
-    guarded(QStringLiteral("mnuShow_Click"), [this] { chooser(); });
+    guarded(QStringLiteral("mnuShow_Click"), [this] {
+        // The chooser is already loaded while a company window it opened is open: showing it
+        // then would let the same company be opened twice, or deleted under its open window.
+        if (m_chooser && m_chooser->companyWindowOpen())
+            return;
+        chooser();
+    });
 }
 
 void frmFrame::mnuFileExit_Click() {

@@ -171,6 +171,9 @@ private slots:
         QVERIFY(items);
         QVERIFY(items->isVisible());
         QVERIFY(!chooserWindow->isVisible());
+        // Showing the chooser while its company is open does nothing.
+        frame.mnuShow_Click();
+        QVERIFY(!chooserWindow->isVisible());
 
         items->close();
         QTRY_VERIFY(!items);
