@@ -199,6 +199,9 @@ void frmAddEdit::cmdSave_Click() {
         case SaveOutcome::NeedTitle:
             dialogs().message(this, QStringLiteral("Please enter a title."), error);
             return;
+        case SaveOutcome::TitleHasEquals:
+            dialogs().message(this, QStringLiteral("A title cannot contain \"=\"."), error);
+            return;
         case SaveOutcome::NeedInventory:
             dialogs().message(this, QStringLiteral("Please enter Inventory."), error);
             return;
