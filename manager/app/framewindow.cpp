@@ -224,14 +224,14 @@ void frmFrame::mnuHelpHelp_Click() {
         if (!QFileInfo(program).isExecutable())
             throw RuntimeError::fileNotFound();
         if (!QProcess::startDetached(program, {}))
-            throw RuntimeError(5, QStringLiteral("Invalid procedure call or argument"));
+            throw RuntimeError::invalidCall();
     });
 }
 
 void frmFrame::mnuHelpSupport_Click() {
     guarded(QStringLiteral("mnuHelpSupport_Click"), [] {
         if (!QDesktopServices::openUrl(QUrl(QString::fromLatin1(kContactPage))))
-            throw RuntimeError(5, QStringLiteral("Invalid procedure call or argument"));
+            throw RuntimeError::invalidCall();
     });
 }
 

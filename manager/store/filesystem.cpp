@@ -82,7 +82,7 @@ bool DeleteFile(const QString& path) {
             throw RuntimeError::fileNotFound();
         makeWritable(path);
         if (!QFile::remove(path))
-            throw RuntimeError(70, QStringLiteral("Permission denied"));
+            throw RuntimeError::permissionDenied();
     });
 }
 
@@ -100,7 +100,7 @@ bool DeleteFolder(const QString& path) {
         while (it.hasNext())
             makeWritable(it.next());
         if (!QDir(folder).removeRecursively())
-            throw RuntimeError(70, QStringLiteral("Permission denied"));
+            throw RuntimeError::permissionDenied();
     });
 }
 
