@@ -125,7 +125,7 @@ PropertyBag parseBagImage(const QByteArray& image) {
             throw badImage();
         bag.add(fromUtf16(image, start + 12, nameUnits), fromUtf16(image, valueAt + 4, valueUnits));
         const qint64 end = padded(valueAt + 4 + 2 * valueUnits);
-        if (start + next == kFirstEntry && end <= n)
+        if (start + next == kFirstEntry && end == n)
             return bag;
         if (next < end - start)
             throw badImage(); // overlapping or looping
