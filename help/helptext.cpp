@@ -1,5 +1,7 @@
 #include "help/helptext.h"
 
+namespace helptext {
+
 QString GetToken(const QString& text, const QString& separator, int index) {
     if (index < 1 || separator.isEmpty())
         return QString();
@@ -21,6 +23,8 @@ QString GetFile(const QString& text) {
 QString AddBackslash(const QString& text) {
     return text.startsWith(QLatin1Char('/')) ? text : QLatin1Char('/') + text;
 }
+
+} // namespace helptext
 
 QString Crypt(const QString& text) {
     QString result(text.size(), Qt::Uninitialized);

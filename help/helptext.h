@@ -20,12 +20,17 @@ private:
     QString m_description;
 };
 
+// The viewer's own text routines (the desktop program's namesakes differ).
+namespace helptext {
+
 // The index-th field (from 1) between separators, or "". The last field runs to the end.
 QString GetToken(const QString& text, const QString& separator, int index);
 // The text after the last backslash, or the whole text when it has none.
 QString GetFile(const QString& text);
 // The text with a leading "/" ("" gives "/"); a text that starts with "/" is returned unchanged.
 QString AddBackslash(const QString& text);
+
+} // namespace helptext
 // Swaps the two 4-bit halves of each character's single-byte code; its own inverse. A character
 // outside the single-byte range throws error 6 (Overflow).
 QString Crypt(const QString& text);

@@ -15,6 +15,8 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+using namespace helptext;
+
 namespace {
 
 HelpMessageHook g_messageHook;

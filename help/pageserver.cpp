@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <QUrlQuery>
 
+using namespace helptext;
+
 namespace {
 
 constexpr qint64 kMaxRequest = 64 * 1024;

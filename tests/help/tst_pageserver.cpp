@@ -1,6 +1,6 @@
 #include "help/pageserver.h"
 
-#include "tests/support/fixtures.h"
+#include <QHostAddress>
 
 #include <QTcpSocket>
 #include <QtTest>
@@ -72,7 +72,7 @@ private slots:
     void aConnectionIsAnsweredOnceThenClosed() {
         const PropertyBag bag = book("False");
         PageServer server(bag);
-        server.listen(fixture::freePort());
+        server.listen(0);
         QTcpSocket client;
         client.connectToHost(QHostAddress::LocalHost, server.port());
         QVERIFY(client.waitForConnected(5000));
