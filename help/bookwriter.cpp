@@ -35,8 +35,8 @@ PropertyBag bookFromFolder(const QString& folder) {
             value = Crypt(value);
         bag.add(key, value);
     }
-    const bool scramble = bag.read(QStringLiteral("encrypt"), QStringLiteral("False")) ==
-                          QLatin1String("True");
+    const bool scramble =
+        bag.read(QStringLiteral("encrypt"), QStringLiteral("False")) == QLatin1String("True");
     const QDir pages(dir.filePath(QStringLiteral("pages")));
     for (const QString& name : pages.entryList(QDir::Files, QDir::Name)) {
         const QString key = QLatin1Char('/') + name.toLower();

@@ -13,7 +13,9 @@ public:
         , m_description(std::move(description)) {}
     int number() const { return m_number; }
     QString description() const { return m_description; }
-    QString text() const { return QStringLiteral("Error: %1 - %2").arg(m_number).arg(m_description); }
+    QString text() const {
+        return QStringLiteral("Error: %1 - %2").arg(m_number).arg(m_description);
+    }
 
 private:
     int m_number;

@@ -199,8 +199,8 @@ bool frmMain::Form_Load(const QString& bookFile, quint16 port) {
 }
 
 void frmMain::cmdHome_Click() {
-    MainForm->load(QUrl(m_server->address() + QLatin1Char('/') +
-                        Crypt(bag.read(QStringLiteral("HomePage")))));
+    MainForm->load(
+        QUrl(m_server->address() + QLatin1Char('/') + Crypt(bag.read(QStringLiteral("HomePage")))));
 }
 
 void frmMain::cmdSearch_Click() {

@@ -16,7 +16,8 @@ class QWebEngineView;
 // Every message of the viewer goes through here so tests can answer it.
 using HelpMessageHook = std::function<void(const QString& text, const QString& title)>;
 void setHelpMessageHook(HelpMessageHook hook);
-void helpMessage(QWidget* parent, const QString& text, const QString& title, QMessageBox::Icon icon);
+void helpMessage(QWidget* parent, const QString& text, const QString& title,
+                 QMessageBox::Icon icon);
 // Runs a modal window; tests replace it with a function that drives the window.
 using HelpModalHook = std::function<int(QDialog*)>;
 void setHelpModalHook(HelpModalHook hook);

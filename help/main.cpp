@@ -20,9 +20,9 @@ int main(int argc, char** argv) {
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("Listen on this port instead of a free one."),
                                   QStringLiteral("N"), QStringLiteral("0"));
-    const QCommandLineOption book(QStringLiteral("book"),
-                                  QStringLiteral("Read the book from FILE instead of this program."),
-                                  QStringLiteral("FILE"));
+    const QCommandLineOption book(
+        QStringLiteral("book"), QStringLiteral("Read the book from FILE instead of this program."),
+        QStringLiteral("FILE"));
     parser.addOption(port);
     parser.addOption(book);
     parser.process(app);

@@ -83,11 +83,12 @@ QByteArray searchPage(const PropertyBag& bag, const QString& path) {
                         .arg(key.mid(1).toHtmlEscaped(), titleOf(html, key.mid(1)).toHtmlEscaped());
         }
     }
-    QString page = QStringLiteral(
-        "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Search</title></head><body>"
-        "<h1>Search the help</h1><form action=\"search\" method=\"get\"><input name=\"q\" "
-        "value=\"%1\" autofocus> <input type=\"submit\" value=\"Search\"></form>\n")
-                       .arg(words.toHtmlEscaped());
+    QString page =
+        QStringLiteral(
+            "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Search</title></head><body>"
+            "<h1>Search the help</h1><form action=\"search\" method=\"get\"><input name=\"q\" "
+            "value=\"%1\" autofocus> <input type=\"submit\" value=\"Search\"></form>\n")
+            .arg(words.toHtmlEscaped());
     if (!wanted.isEmpty())
         page += found ? QStringLiteral("<ul>\n%1</ul>").arg(list)
                       : QStringLiteral("<p>No page holds all of these words.</p>");

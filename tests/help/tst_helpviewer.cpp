@@ -49,12 +49,17 @@ private slots:
         QTest::addColumn<bool>("search");
         QTest::addColumn<bool>("maximised");
         QTest::addColumn<bool>("gate");
-        QTest::newRow("shipped") << "search" << "True" << true << false << false;
+        QTest::newRow("shipped") << "search"
+                                 << "True" << true << false << false;
         QTest::newRow("no search entry") << "search" << QString() << true << false << false;
-        QTest::newRow("search off") << "search" << "False" << false << false << false;
-        QTest::newRow("maximised") << "state" << "Maximized" << true << true << false;
-        QTest::newRow("unprotected ignores password") << "password" << "x" << true << false << false;
-        QTest::newRow("protected") << "protected" << "True" << true << false << true;
+        QTest::newRow("search off") << "search"
+                                    << "False" << false << false << false;
+        QTest::newRow("maximised") << "state"
+                                   << "Maximized" << true << true << false;
+        QTest::newRow("unprotected ignores password") << "password"
+                                                      << "x" << true << false << false;
+        QTest::newRow("protected") << "protected"
+                                   << "True" << true << false << true;
     }
     void bookSettingsShapeTheWindow() {
         QFETCH(QString, key);
@@ -82,10 +87,12 @@ private slots:
     }
 
     void thePasswordGate() {
-        frmLogin login(Crypt(QStringLiteral("Secret")).toLower() == QString() ? QString()
-                                                                               : QStringLiteral("secret"));
+        frmLogin login(Crypt(QStringLiteral("Secret")).toLower() == QString()
+                           ? QString()
+                           : QStringLiteral("secret"));
         QStringList messages;
-        setHelpMessageHook([&](const QString& text, const QString& title) { messages << title + ":" + text; });
+        setHelpMessageHook(
+            [&](const QString& text, const QString& title) { messages << title + ":" + text; });
         for (int i = 0; i < 3; ++i) {
             login.txtPassword->setText(QStringLiteral("wrong"));
             login.cmdOK_Click();

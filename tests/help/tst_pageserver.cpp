@@ -36,13 +36,13 @@ private slots:
         QTest::addColumn<QByteArray>("body");
         const QByteArray index = "<title>Index</title>welcome";
         const QByteArray missing = "Page or file not found.";
-        QTest::newRow("root is the index") << "False" << QByteArray("GET / HTTP/1.1\r\n\r\n")
-                                           << QByteArray("200 OK") << index;
-        QTest::newRow("plain page as stored") << "False" << QByteArray("GET /upc.html HTTP/1.1")
-                                              << QByteArray("200 OK")
-                                              << QByteArray("<title>UPC</title>barcode check digit");
-        QTest::newRow("scrambled page unscrambled") << "True" << QByteArray("GET / HTTP/1.0")
-                                                    << QByteArray("200 OK") << index;
+        QTest::newRow("root is the index")
+            << "False" << QByteArray("GET / HTTP/1.1\r\n\r\n") << QByteArray("200 OK") << index;
+        QTest::newRow("plain page as stored")
+            << "False" << QByteArray("GET /upc.html HTTP/1.1") << QByteArray("200 OK")
+            << QByteArray("<title>UPC</title>barcode check digit");
+        QTest::newRow("scrambled page unscrambled")
+            << "True" << QByteArray("GET / HTTP/1.0") << QByteArray("200 OK") << index;
         QTest::newRow("no encrypt entry means scrambled")
             << QString() << QByteArray("GET /INDEX.HTML HTTP/1.1") << QByteArray("200 OK") << index;
         QTest::newRow("gif as stored") << "True" << QByteArray("GET /logo.gif HTTP/1.1")
@@ -64,7 +64,8 @@ private slots:
     }
 
     void searchListsThePagesHoldingEveryWord() {
-        const QByteArray page = bodyOf(respond(book("True"), "GET /search?q=CHECK+barcode HTTP/1.1"));
+        const QByteArray page =
+            bodyOf(respond(book("True"), "GET /search?q=CHECK+barcode HTTP/1.1"));
         QVERIFY(page.contains("<a href=\"upc.html\">UPC</a>"));
         QVERIFY(!page.contains("<a href=\"index.html\">Index</a>"));
     }
