@@ -16,10 +16,14 @@ QString readKey(const QString& folder, const QString& key, const QString& fallba
     return GetINIString(kScript, key, fallback, storefrontPath(folder));
 }
 
-// One "&name=value" pair with the value encoded as a query component.
+// A value encoded as a query component; "/" is allowed there and keeps image paths readable.
+QString encoded(const QString& value) {
+    return QString::fromLatin1(QUrl::toPercentEncoding(value, QByteArrayLiteral("/")));
+}
+
+// One "&name=value" pair.
 QString pair(const char* name, const QString& value) {
-    return QLatin1Char('&') + QLatin1String(name) + QLatin1Char('=') +
-           QString::fromLatin1(QUrl::toPercentEncoding(value));
+    return QLatin1Char('&') + QLatin1String(name) + QLatin1Char('=') + encoded(value);
 }
 } // namespace
 
@@ -84,7 +88,7 @@ bool isWebAddress(const QString& location) {
 
 QString addAddress(const Settings& values, const Item& item) {
     return values.location + QStringLiteral("?action=") +
-           QString::fromLatin1(QUrl::toPercentEncoding(values.action)) + pair("TITLE", item.title) +
+           encoded(values.action) + pair("TITLE", item.title) +
            pair("SKU", item.sku) + pair("IMAGE", item.image) + pair("PRICE", item.price) +
            pair("USERNAME", values.username) + pair("PASSWORD", values.password) +
            pair("CATEGORY", item.profitCenter);
