@@ -3,11 +3,13 @@
 #include "manager/app/companies.h"
 #include "manager/app/framewindow.h"
 #include "manager/internet/serverwindow.h"
+#include "manager/internet/storefrontwindows.h"
 #include "manager/inventory/itemwindow.h"
 #include "manager/sales/batchwindow.h"
 #include "manager/sales/reportchooser.h"
 #include "manager/sales/salecommands.h"
 #include "manager/shell/dialogs.h"
+#include "manager/shell/windowhost.h"
 #include "manager/shell/gradientbackground.h"
 #include "manager/shell/optionswindow.h"
 #include "manager/store/companystore.h"
@@ -103,8 +105,19 @@ frmCompany::frmCompany(QWidget* parent)
     // Tools whose windows are not part of this release yet stay visible but unavailable.
     for (QAction* action : mnuTools->actions())
         action->setEnabled(false);
-    for (QAction* action : {mnuToolsDump, mnuToolsReports, mnuToolsStats, mnuToolsOptions})
+    for (QAction* action : {mnuToolsDump, mnuToolsReports, mnuToolsStats, mnuToolsOptions,
+                            mnuToolsTransferAll, mnuToolsSTransferSettings})
         action->setEnabled(true);
+    connect(mnuToolsTransferAll, &QAction::triggered, this, [this] {
+        guarded(QStringLiteral("mnuToolsTransferAll_Click"),
+                [this] { showToolWindow(new frmTransferAll(CompPath())); });
+    });
+    connect(mnuToolsSTransferSettings, &QAction::triggered, this, [this] {
+        guarded(QStringLiteral("mnuToolsSTransferSettings_Click"), [this] {
+            frmXferOptions settingsWindow(CompPath(), window());
+            dialogs().showModal(&settingsWindow);
+        });
+    });
     connect(mnuToolsDump, &QAction::triggered, this, &frmCompany::mnuToolsDump_Click);
     connect(mnuToolsReports, &QAction::triggered, this, &frmCompany::mnuToolsReports_Click);
     connect(mnuToolsStats, &QAction::triggered, this, &frmCompany::mnuToolsStats_Click);
