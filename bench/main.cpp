@@ -41,6 +41,9 @@ void benchSaveItem(const QString& workFolder);
 // bench/salebench.cpp
 void benchSale(const QString& workFolder);
 void benchServe(const QString& workFolder);
+// bench/interchangebench.cpp
+void benchImportItems(const QString& workFolder);
+void benchExportInventory(const QString& workFolder);
 
 namespace {
 
@@ -55,6 +58,8 @@ QList<BenchCase> benchCases() {
         {QStringLiteral("save_item"), benchSaveItem},
         {QStringLiteral("sale"), benchSale},
         {QStringLiteral("serve"), benchServe},
+        {QStringLiteral("import_items"), benchImportItems},
+        {QStringLiteral("export_inventory"), benchExportInventory},
     };
 }
 
