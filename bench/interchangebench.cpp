@@ -11,11 +11,6 @@
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
-}
 
 // A company holding n SKUs in profit center "Main", and an empty profit center "New".
 QString makeCompany(const QString& workFolder, int n) {

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonDocument>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -19,6 +20,12 @@ void reportCase(const QString& name, qint64 n, double ms, const QJsonObject& ext
     std::fputs(QJsonDocument(object).toJson(QJsonDocument::Compact).constData(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
 }
 
 double timeMs(const std::function<void()>& body) {
