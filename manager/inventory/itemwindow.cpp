@@ -1,5 +1,7 @@
 #include "manager/inventory/itemwindow.h"
 
+#include "manager/inventory/importcommand.h"
+
 #include "manager/sales/salecommands.h"
 #include "manager/sales/scanwindow.h"
 
@@ -128,7 +130,7 @@ void frmMain::buildControls() {
     lstTitles->horizontalHeader()->setHighlightSections(false);
 
     // Built by its own task; present but not yet available.
-    cmdImportItems->setEnabled(false);
+    connect(cmdImportItems, &QPushButton::clicked, this, [this] { cmdImportItems_Click(this); });
 
     // Selecting a name lists it, also the name already selected. A new choice emits
     // currentIndexChanged and then activated at once; the second must not list again.
@@ -171,7 +173,8 @@ void frmMain::buildMenu() {
     entry(mnuActionRemoveItem, "mnuActionRemoveItem", QStringLiteral("Remove I&tem"));
     entry(mnuActionImportItems, "mnuActionImportItems", QStringLiteral("&Import Items"));
     entry(mnuActionScanItems, "mnuActionScanItems", QStringLiteral("&Scan Items"));
-    mnuActionImportItems->setEnabled(false); // built by its own task
+    connect(mnuActionImportItems, &QAction::triggered, this,
+            [this] { cmdImportItems_Click(this); });
     connect(mnuActionApplyFilter, &QAction::triggered, this, &frmMain::cmdFilter_Click);
     connect(mnuActionScanItems, &QAction::triggered, this, &frmMain::mnuActionScanItems_Click);
     connect(mnuActionNewItem, &QAction::triggered, this, &frmMain::cmdNewItem_Click);
