@@ -131,13 +131,42 @@ private slots:
         w.cmdRename_Click();
         QCOMPARE(dialogs.messages(), QStringList{kChooseMessage});
         QCOMPARE(dialogs.shown.last().title, QString("Error"));
-        // Built by a later task: present, not yet available.
-        QVERIFY(!w.cmdImportItems->isEnabled());
-        for (QPushButton* ready : {w.cmdFilter, w.cmdSearch})
+        w.cmdImportItems->click(); // no profit center: refused before any file is read
+        QCOMPARE(dialogs.messages().last(), kChooseMessage);
+        for (QPushButton* ready : {w.cmdFilter, w.cmdSearch, w.cmdImportItems})
             QVERIFY(ready->isEnabled());
         QCOMPARE(w.cmdFilter->text(), QString("Apply &Filter"));
         QVERIFY(w.mnuActionScanItems->isEnabled());
         QVERIFY(w.mnuActionNewItem->isEnabled());
+    }
+
+    // "Yes to All" answers every later "Overwrite" question, also for a title an earlier line of
+    // the same file wrote; the list shows the result and the window is usable again.
+    void importOverwritesWithYesToAllAndRelists() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        const QString folder = env.makeCompany("Shop");
+        fixture::writeItem(folder, "A1", "2.00", "1.00", "False", "3");
+        fixture::writeTitle(folder, "Kitchen", "Mug", "A1");
+        const QString csv = env.root() + "items.csv";
+        TestEnvironment::writeBytes(csv, "Mug,1.50,4.00,True,A2,7\n"
+                                         "\"Plate, large\",,,False,P1,\n"
+                                         "Mug,1.75,4.50,True,A3,9\n");
+        frmMain w(folder, "Shop");
+        dialogs.messageAnswers << Dialogs::Ok << Dialogs::Yes; // instructions, confirmation
+        dialogs.fileAnswers << csv;
+        dialogs.modalActions << [](QDialog* box) {
+            for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
+                if (b->text() == "Yes to &All")
+                    b->click();
+            return 0;
+        };
+        w.cmdImportItems->click();
+        QCOMPARE(dialogs.unanswered, 0);
+        QCOMPARE(dialogs.shown.count() - dialogs.messages().count(), 2); // overwrite box, results
+        QVERIFY(dialogs.messages().contains("The import process is complete."));
+        QVERIFY(w.isEnabled());
+        QCOMPARE(rows(w), (QStringList{"Mug|A3|1.75|4.50|9", "Plate, large|P1|0.00|0.00|0"}));
     }
 
     void addingProfitCentersSortsAndSelectsThem() {
