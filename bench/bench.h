@@ -16,5 +16,8 @@ struct BenchCase {
     std::function<void(const QString& workFolder)> run;
 };
 
+// Writes a set-up file whole (no checks: a failed set-up shows in the case's result).
+void writeFile(const QString& path, const QByteArray& bytes);
+
 // Milliseconds taken by body, measured with a monotonic clock.
 double timeMs(const std::function<void()>& body);

@@ -14,11 +14,6 @@
 #include <vector>
 
 namespace {
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
-}
 
 // A company with n items in profit center "Main", each with its own SKU, written in shuffled
 // title order so that the sort has work to do.

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonDocument>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -19,6 +20,12 @@ void reportCase(const QString& name, qint64 n, double ms, const QJsonObject& ext
     std::fputs(QJsonDocument(object).toJson(QJsonDocument::Compact).constData(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
 }
 
 double timeMs(const std::function<void()>& body) {
@@ -41,6 +48,9 @@ void benchSaveItem(const QString& workFolder);
 // bench/salebench.cpp
 void benchSale(const QString& workFolder);
 void benchServe(const QString& workFolder);
+// bench/interchangebench.cpp
+void benchImportItems(const QString& workFolder);
+void benchExportInventory(const QString& workFolder);
 
 namespace {
 
@@ -55,6 +65,8 @@ QList<BenchCase> benchCases() {
         {QStringLiteral("save_item"), benchSaveItem},
         {QStringLiteral("sale"), benchSale},
         {QStringLiteral("serve"), benchServe},
+        {QStringLiteral("import_items"), benchImportItems},
+        {QStringLiteral("export_inventory"), benchExportInventory},
     };
 }
 

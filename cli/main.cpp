@@ -28,12 +28,18 @@ CliCommand batchCommand();
 // cli/servercommands.cpp
 CliCommand serveCommand();
 CliCommand sendCommand();
+// cli/interchangecommands.cpp
+CliCommand importCommand();
+CliCommand exportInventoryCommand();
+CliCommand exportCompanyCommand();
+CliCommand importCompanyCommand();
 
 const QList<CliCommand>& cliCommands() {
     // Each command lives in its own source file; add it here.
     static const QList<CliCommand> commands = {
         saleCommand(),  statsCommand(), reportCommand(),
         batchCommand(), serveCommand(), sendCommand(),
+        importCommand(), exportInventoryCommand(), exportCompanyCommand(), importCompanyCommand(),
     };
     return commands;
 }

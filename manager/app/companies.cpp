@@ -39,7 +39,7 @@ void renameCompany(const QString& root, const QString& oldName, const QString& n
     checkStoreName(newName);
     copyFolderTree(AddBackslash(root) + oldName, AddBackslash(root) + newName);
     if (!DeleteFolder(AddBackslash(root) + oldName))
-        throw RuntimeError(70, QStringLiteral("Permission denied"));
+        throw RuntimeError::permissionDenied();
 }
 
 void writeCompanyInfo(const QString& companyFolder, const QString& company, const QDate& today) {

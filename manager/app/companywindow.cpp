@@ -3,11 +3,13 @@
 #include "manager/app/companies.h"
 #include "manager/app/framewindow.h"
 #include "manager/internet/serverwindow.h"
+#include "manager/internet/storefrontwindows.h"
 #include "manager/inventory/itemwindow.h"
 #include "manager/sales/batchwindow.h"
 #include "manager/sales/reportchooser.h"
 #include "manager/sales/salecommands.h"
 #include "manager/shell/dialogs.h"
+#include "manager/shell/windowhost.h"
 #include "manager/shell/gradientbackground.h"
 #include "manager/shell/optionswindow.h"
 #include "manager/store/companystore.h"
@@ -22,6 +24,8 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+
+#include <optional>
 
 namespace {
 
@@ -101,8 +105,19 @@ frmCompany::frmCompany(QWidget* parent)
     // Tools whose windows are not part of this release yet stay visible but unavailable.
     for (QAction* action : mnuTools->actions())
         action->setEnabled(false);
-    for (QAction* action : {mnuToolsDump, mnuToolsReports, mnuToolsStats, mnuToolsOptions})
+    for (QAction* action : {mnuToolsDump, mnuToolsReports, mnuToolsStats, mnuToolsOptions,
+                            mnuToolsTransferAll, mnuToolsSTransferSettings})
         action->setEnabled(true);
+    connect(mnuToolsTransferAll, &QAction::triggered, this, [this] {
+        guarded(QStringLiteral("mnuToolsTransferAll_Click"),
+                [this] { showToolWindow(new frmTransferAll(CompPath())); });
+    });
+    connect(mnuToolsSTransferSettings, &QAction::triggered, this, [this] {
+        guarded(QStringLiteral("mnuToolsSTransferSettings_Click"), [this] {
+            frmXferOptions settingsWindow(CompPath(), window());
+            dialogs().showModal(&settingsWindow);
+        });
+    });
     connect(mnuToolsDump, &QAction::triggered, this, &frmCompany::mnuToolsDump_Click);
     connect(mnuToolsReports, &QAction::triggered, this, &frmCompany::mnuToolsReports_Click);
     connect(mnuToolsStats, &QAction::triggered, this, &frmCompany::mnuToolsStats_Click);
@@ -142,11 +157,25 @@ void frmCompany::LoadComps() {
             listCompanies(root); // a missing root leaves the box as it was
         const QDate today = QDate::currentDate();
         cboCompanies->clear();
+        // A folder whose period files cannot be written (a copied folder without "Reports",
+        // lost+found) is still listed, and every company after it too; one message names them.
+        QStringList unwritable;
+        std::optional<RuntimeError> firstError;
         for (const QString& company : companies) {
             cboCompanies->addItem(company);
             cboCompanies->setCurrentIndex(cboCompanies->count() - 1);
-            writeCompanyInfo(companyFolder(root, company), company, today);
+            try {
+                writeCompanyInfo(companyFolder(root, company), company, today);
+            } catch (const RuntimeError& error) {
+                unwritable << company;
+                if (!firstError)
+                    firstError = error;
+            }
         }
+        if (firstError)
+            throw RuntimeError(firstError->number(),
+                               firstError->description() + QStringLiteral(": ") +
+                                   unwritable.join(QStringLiteral(", ")));
     });
 }
 
@@ -159,6 +188,7 @@ bool frmCompany::companyChosen(const QString& message) {
 
 void frmCompany::openCompanyWindow(QWidget* window) {
     window->setAttribute(Qt::WA_DeleteOnClose);
+    m_companyWindowOpen = true;
     frmFrame::hideChild(this);
     frmFrame::showWindow(window);
 }
@@ -185,6 +215,7 @@ void frmCompany::cmdInternet_Click() {
 }
 
 void frmCompany::showAgain() {
+    m_companyWindowOpen = false;
     frmFrame* frame = frmFrame::instance();
     if (frame && frame->isClosing())
         return;

@@ -20,6 +20,8 @@ public:
 
     // Refills the company box from the company folder root; the last listed company is selected.
     void LoadComps();
+    // Whether the chooser is hidden because a company window it opened is still open.
+    bool companyWindowOpen() const { return m_companyWindowOpen; }
 
     QComboBox* cboCompanies = nullptr;
     QPushButton* cmdOpen = nullptr;
@@ -63,6 +65,8 @@ private:
     bool companyChosen(const QString& message);
     // Hides the chooser while a company window is open and shows it again when that closes.
     void openCompanyWindow(QWidget* window);
+
+    bool m_companyWindowOpen = false;
 };
 
 // The selected company's folder: the company folder root + the chooser's company name + separator.

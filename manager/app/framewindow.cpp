@@ -205,7 +205,13 @@ frmCompany* frmFrame::chooser() {
 }
 
 void frmFrame::mnuShow_Click() {
-    guarded(QStringLiteral("mnuShow_Click"), [this] { chooser(); });
+    guarded(QStringLiteral("mnuShow_Click"), [this] {
+        // The chooser is already loaded while a company window it opened is open: showing it
+        // then would let the same company be opened twice, or deleted under its open window.
+        if (m_chooser && m_chooser->companyWindowOpen())
+            return;
+        chooser();
+    });
 }
 
 void frmFrame::mnuFileExit_Click() {
@@ -218,14 +224,14 @@ void frmFrame::mnuHelpHelp_Click() {
         if (!QFileInfo(program).isExecutable())
             throw RuntimeError::fileNotFound();
         if (!QProcess::startDetached(program, {}))
-            throw RuntimeError(5, QStringLiteral("Invalid procedure call or argument"));
+            throw RuntimeError::invalidCall();
     });
 }
 
 void frmFrame::mnuHelpSupport_Click() {
     guarded(QStringLiteral("mnuHelpSupport_Click"), [] {
         if (!QDesktopServices::openUrl(QUrl(QString::fromLatin1(kContactPage))))
-            throw RuntimeError(5, QStringLiteral("Invalid procedure call or argument"));
+            throw RuntimeError::invalidCall();
     });
 }
 

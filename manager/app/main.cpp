@@ -3,6 +3,7 @@
 #include "manager/app/framewindow.h"
 #include "manager/shell/appicon.h"
 #include "manager/shell/dialogs.h"
+#include "manager/shell/singleline.h"
 #include "manager/shell/splashwindow.h"
 #include "manager/store/companystore.h"
 #include "manager/store/settings.h"
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
                                             .arg(TALLYVANE_VERSION_REVISION));
     QApplication::setWindowIcon(tallyvaneIcon());
     installStandardErrorReporter();
+    keepTextBoxesSingleLine(&app);
 
     // A first run has no company folder root yet: make the default one. A root chosen in the
     // options is left alone (it may be a drive that is not attached right now).

@@ -1,5 +1,6 @@
 #include "manager/inventory/itemeditor.h"
 
+#include "manager/internet/storefrontwindows.h"
 #include "manager/shell/dialogs.h"
 #include "manager/shell/gradientbackground.h"
 #include "manager/store/companystore.h"
@@ -82,9 +83,8 @@ void frmAddEdit::buildControls() {
     for (QLineEdit* limited : {txtTitle, txtCost, txtPrice})
         limited->setMaxLength(kTypedLimit);
     cmdSave->setDefault(true);
-    // The barcode and storefront trips are built by their own tasks.
-    for (QPushButton* later : {cmdCopySKU, cmdAdd, cmdDelete})
-        later->setEnabled(false);
+    // The barcode trip is built by its own task.
+    cmdCopySKU->setEnabled(false);
 
     auto* grid = new QGridLayout(this);
     const QList<QPair<QLabel*, QWidget*>> rows = {
@@ -111,6 +111,22 @@ void frmAddEdit::buildControls() {
         cleaned->installEventFilter(this);
     connect(cmdSave, &QPushButton::clicked, this, &frmAddEdit::cmdSave_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmAddEdit::cmdCancel_Click);
+    // The storefront gets the boxes as they stand, not the stored item.
+    connect(cmdAdd, &QPushButton::clicked, this, [this] {
+        guarded(QStringLiteral("cmdAdd_Click"), [this] {
+            const QString sku = txtSKU->text();
+            openStorefrontAdd(this, m_companyFolder,
+                              {txtTitle->text(), sku, txtPrice->text(),
+                               storefront::imagePath(
+                                   sku, storefront::readSettings(m_companyFolder).leaveBlank),
+                               cboProfs->currentText()});
+        });
+    });
+    connect(cmdDelete, &QPushButton::clicked, this, [this] {
+        guarded(QStringLiteral("cmdDelete_Click"), [this] {
+            openStorefrontDelete(this, m_companyFolder, txtSKU->text(), cboProfs->currentText());
+        });
+    });
 }
 
 void frmAddEdit::Form_Load() {
@@ -198,6 +214,9 @@ void frmAddEdit::cmdSave_Click() {
         switch (outcome) {
         case SaveOutcome::NeedTitle:
             dialogs().message(this, QStringLiteral("Please enter a title."), error);
+            return;
+        case SaveOutcome::TitleHasEquals:
+            dialogs().message(this, QStringLiteral("A title cannot contain \"=\"."), error);
             return;
         case SaveOutcome::NeedInventory:
             dialogs().message(this, QStringLiteral("Please enter Inventory."), error);

@@ -1,5 +1,7 @@
 #include "manager/inventory/itemwindow.h"
 
+#include "manager/inventory/importcommand.h"
+
 #include "manager/sales/salecommands.h"
 #include "manager/sales/scanwindow.h"
 
@@ -20,15 +22,19 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -106,6 +112,13 @@ void frmMain::buildControls() {
     lstTitles->setObjectName(QStringLiteral("lstTitles"));
     lstTitles->setModel(m_model);
     lstTitles->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // The current column is always "Title" between operations, whatever cell a click or a key
+    // made current, so the current cell's text is the current item's title.
+    connect(lstTitles->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid() && current.column() != 0)
+                    lstTitles->setCurrentIndex(m_model->index(current.row(), 0));
+            });
     lstTitles->setSelectionMode(QAbstractItemView::SingleSelection);
     lstTitles->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstTitles->setWordWrap(false);
@@ -117,9 +130,20 @@ void frmMain::buildControls() {
     lstTitles->horizontalHeader()->setHighlightSections(false);
 
     // Built by its own task; present but not yet available.
-    cmdImportItems->setEnabled(false);
+    connect(cmdImportItems, &QPushButton::clicked, this, [this] { cmdImportItems_Click(this); });
 
-    connect(cboProfs, &QComboBox::currentIndexChanged, this, [this] { ListTitles(); });
+    // Selecting a name lists it, also the name already selected. A new choice emits
+    // currentIndexChanged and then activated at once; the second must not list again.
+    connect(cboProfs, &QComboBox::currentIndexChanged, this, [this] {
+        ListTitles();
+        m_profListedByChange = true;
+        QTimer::singleShot(0, this, [this] { m_profListedByChange = false; });
+    });
+    connect(cboProfs, &QComboBox::activated, this, [this] {
+        if (!m_profListedByChange)
+            ListTitles();
+        m_profListedByChange = false;
+    });
     cboProfs->installEventFilter(this);
     connect(cboSort, &QComboBox::currentIndexChanged, this, [this] { cboSort_Click(); });
     connect(cmdAddC, &QPushButton::clicked, this, &frmMain::cmdAddC_Click);
@@ -149,7 +173,8 @@ void frmMain::buildMenu() {
     entry(mnuActionRemoveItem, "mnuActionRemoveItem", QStringLiteral("Remove I&tem"));
     entry(mnuActionImportItems, "mnuActionImportItems", QStringLiteral("&Import Items"));
     entry(mnuActionScanItems, "mnuActionScanItems", QStringLiteral("&Scan Items"));
-    mnuActionImportItems->setEnabled(false); // built by its own task
+    connect(mnuActionImportItems, &QAction::triggered, this,
+            [this] { cmdImportItems_Click(this); });
     connect(mnuActionApplyFilter, &QAction::triggered, this, &frmMain::cmdFilter_Click);
     connect(mnuActionScanItems, &QAction::triggered, this, &frmMain::mnuActionScanItems_Click);
     connect(mnuActionNewItem, &QAction::triggered, this, &frmMain::cmdNewItem_Click);
@@ -196,18 +221,12 @@ void frmMain::ListTitles() {
 
 void frmMain::FilterItem(const QString& FTitle, const QString& FSKU, double FCost, double FPrice,
                          double FInStock) {
-    if (filterTest) {
-        if (!filterTest(*this, FTitle, FSKU, FCost, FPrice, FInStock))
-            return;
-    } else {
-        const FilterSettings filter{Filter, CaseSen, Num1, Num2, Exclude, TextString};
-        bool passes = false;
-        if (!guarded(
-                QStringLiteral("FilterItem"),
-                [&] { passes = passesFilter(filter, FTitle, FSKU, FCost, FPrice, FInStock); }) ||
-            !passes)
-            return;
-    }
+    const FilterSettings filter{Filter, CaseSen, Num1, Num2, Exclude, TextString};
+    bool passes = false;
+    if (!guarded(QStringLiteral("FilterItem"),
+                 [&] { passes = passesFilter(filter, FTitle, FSKU, FCost, FPrice, FInStock); }) ||
+        !passes)
+        return;
     m_model->appendRow({FTitle, FSKU, generalNumber(FCost), generalNumber(FPrice),
                         generalNumber(FInStock), QString()});
 }
@@ -217,9 +236,6 @@ void frmMain::cboSort_Click() {
     if (column < 0)
         return;
     m_model->sortByColumn(column);
-    const QModelIndex current = lstTitles->currentIndex();
-    if (current.isValid() && current.column() != 0)
-        lstTitles->setCurrentIndex(m_model->index(current.row(), 0));
 }
 
 void frmMain::LoadProfs(const QString& LibraryPath) {
@@ -355,10 +371,8 @@ void frmMain::cmdMakeSale_Click() {
         if (cellText.isEmpty())
             return;
         const QString sku = m_model->cellText(current.row(), 1);
-        if (MakeSaleDialog(this, m_companyFolder, sku, cellText)) {
-            lstTitles->setCurrentIndex(m_model->index(current.row(), 0));
+        if (MakeSaleDialog(this, m_companyFolder, sku, cellText))
             ListTitles();
-        }
     });
 }
 
@@ -388,28 +402,38 @@ void frmMain::cmdSearch_Click() {
             return dialogs().message(this, foundItemText(title, profitCenter),
                                      QStringLiteral("Found One"), Dialogs::YesNo) == Dialogs::Yes;
         };
+        // A long search shows its progress, one step a profit center, and may be cancelled.
+        QProgressDialog progress(QStringLiteral("Searching..."), QStringLiteral("Cancel"), 0,
+                                 cboProfs->count(), this);
+        progress.setWindowTitle(QStringLiteral("Search"));
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(500);
         for (int index = 0; index < cboProfs->count(); ++index) {
+            progress.setValue(index);
             cboProfs->blockSignals(true);
             cboProfs->setCurrentIndex(index);
             cboProfs->blockSignals(false);
             ListTitles(); // through the filter, when one is on
             const QString profitCenter = cboProfs->currentText();
-            const QString file = profitCenterPath(m_companyFolder, profitCenter);
             for (int row = 0; row < m_model->rowCount(); ++row) {
-                try {
-                    lstTitles->setCurrentIndex(m_model->index(row, 0));
-                    const QString title = m_model->cellText(row, 0);
-                    if (searchMatches(title, key) && !keepGoing(title, profitCenter))
+                if (row % 2048 == 2047) {
+                    QCoreApplication::processEvents();
+                    if (progress.wasCanceled())
                         return;
-                    const QString sku =
-                        GetINIString(QStringLiteral("Titles"), title, QStringLiteral("None"), file);
-                    if (searchMatches(sku, key) && !keepGoing(title, profitCenter))
-                        return;
-                } catch (const RuntimeError& error) {
-                    dialogs().message(this, searchErrorText(error.description()), QString());
                 }
+                lstTitles->setCurrentIndex(m_model->index(row, 0));
+                const QString title = m_model->cellText(row, 0);
+                if (searchMatches(title, key) && !keepGoing(title, profitCenter))
+                    return;
+                // The row holds the SKU its title's record gives.
+                if (searchMatches(m_model->cellText(row, 1), key) &&
+                    !keepGoing(title, profitCenter))
+                    return;
             }
+            if (progress.wasCanceled())
+                return;
         }
+        progress.reset();
         dialogs().message(this, QStringLiteral("Finished searching through the database."),
                           QStringLiteral("Finished"));
     });

@@ -1,14 +1,12 @@
 #pragma once
 
-#include <memory>
-
 #include "manager/store/items.h"
 
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
 
-#include <functional>
+#include <memory>
 
 class ItemModel;
 class QAction;
@@ -39,8 +37,7 @@ public:
     void LoadProfs(const QString& LibraryPath);
     // Sorts the grid by the entry shown in "Sort By".
     void cboSort_Click();
-    // Adds the row when the item passes the filter (filterTest, when set, replaces the test of
-    // the filter state); the numbers are shown in general form. A bound that is not a number is
+    // Adds the row when the item passes the filter; the numbers are shown in general form. A bound that is not a number is
     // reported for each item, which is then left out.
     void FilterItem(const QString& FTitle, const QString& FSKU, double FCost, double FPrice,
                     double FInStock);
@@ -57,9 +54,6 @@ public:
     QString Num2;
     bool Exclude = false;
     QString TextString;
-    std::function<bool(const frmMain& window, const QString& title, const QString& sku, double cost,
-                       double price, double stock)>
-        filterTest;
 
     // The grid row the user last clicked (-1: none) and its title.
     int currentRow() const;
@@ -131,6 +125,7 @@ private:
 
     QString m_companyFolder;
     ItemModel* m_model = nullptr;
+    bool m_profListedByChange = false;
     QPointer<frmScan> m_scan;
     bool m_placed = false;
     std::unique_ptr<TwipsPlacement> m_placement;

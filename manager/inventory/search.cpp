@@ -70,8 +70,3 @@ QString foundItemText(const QString& title, const QString& profitCenter) {
     return QStringLiteral("Found item ") + title + QStringLiteral(" in profit center ") +
            profitCenter + QStringLiteral(". Would you like to skip this item and keep going?");
 }
-
-QString searchErrorText(const QString& description) {
-    return QStringLiteral("Encountered an error:\n") + description +
-           QStringLiteral("\n\nWill attempt to continue searching through database.");
-}

@@ -45,5 +45,3 @@ bool searchMatches(const QString& value, const QString& key);
 // "Found item " + title + " in profit center " + profitCenter + ". Would you like to skip this
 // item and keep going?"
 QString foundItemText(const QString& title, const QString& profitCenter);
-// The message for an error during the search, which then goes on.
-QString searchErrorText(const QString& description);

@@ -17,6 +17,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <list>
 
 QString defaultCompanyRoot() {
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -100,52 +101,79 @@ QByteArray recordBytes(const QString& path) {
     return bytes;
 }
 
-// The first value of each of a SKU's four records, as views into the file bytes; a null view
-// is a missing record.
-struct SkuValues {
-    QByteArrayView cost, price, tax, stock;
+// A value as stored in a line: its bytes, and whether the line is Windows-1252 (a line that is
+// not valid UTF-8 is read whole that way, as GetINIString reads it).
+struct StoredValue {
+    QByteArrayView bytes;
+    bool legacy = false;
 };
+
+// The first value of each of a SKU's four records; a null value is a missing record.
+struct SkuValues {
+    StoredValue cost, price, tax, stock;
+};
+// Keyed by the SKU's UTF-8 bytes, whichever way the line spells it.
 using SkuTable = QHash<QByteArrayView, SkuValues>;
 struct SectionSlot {
     QByteArrayView prefix;
-    QByteArrayView SkuValues::*slot;
+    StoredValue SkuValues::*slot;
 };
+
+// The text of a line holding non-ASCII bytes, as a read decodes it: UTF-8, or Windows-1252 when
+// the line is not valid UTF-8.
+bool isLegacyLine(QByteArrayView line) {
+    return !isUtf8(line);
+}
 
 // Takes the "Section\\key=value" lines of the given sections and keeps the first value of each
 // key, as a read finds it. Keys are split at the first "="; keys holding "=" themselves are
-// found only when listed in keysWithEquals, by trying every "=" of the line.
+// found only when listed in keysWithEquals, by trying every "=" of the line. The UTF-8 spellings
+// of Windows-1252 keys are kept in spelled, which must outlive the table.
 void collectValues(const QByteArray& bytes, const QList<SectionSlot>& sections, SkuTable* table,
-                   const QSet<QByteArrayView>& keysWithEquals = {}) {
-    auto keep = [table](QByteArrayView key, QByteArrayView value, QByteArrayView SkuValues::*slot) {
-        QByteArrayView& kept = (*table)[key].*slot;
-        if (kept.isNull())
-            kept = value;
+                   std::list<QByteArray>* spelled, const QSet<QByteArrayView>& keysWithEquals = {}) {
+    auto keep = [&](QByteArrayView key, QByteArrayView value, bool legacy,
+                    StoredValue SkuValues::*slot) {
+        if (legacy) {
+            spelled->push_back(decodeWindows1252(key).toUtf8());
+            key = spelled->back();
+        }
+        StoredValue& kept = (*table)[key].*slot;
+        if (kept.bytes.isNull())
+            kept = {value, legacy};
     };
     forEachRecordLine(bytes, [&](QByteArrayView line) {
         for (const SectionSlot& section : sections) {
             if (!line.startsWith(section.prefix))
                 continue;
+            const bool legacy = isLegacyLine(line);
             const QByteArrayView rest = line.sliced(section.prefix.size());
             qsizetype eq = rest.indexOf('=');
             if (eq >= 0)
-                keep(rest.first(eq), rest.sliced(eq + 1), section.slot);
+                keep(rest.first(eq), rest.sliced(eq + 1), legacy, section.slot);
             if (!keysWithEquals.isEmpty()) {
-                while ((eq = rest.indexOf('=', eq + 1)) >= 0)
-                    if (keysWithEquals.contains(rest.first(eq)))
-                        keep(rest.first(eq), rest.sliced(eq + 1), section.slot);
+                while ((eq = rest.indexOf('=', eq + 1)) >= 0) {
+                    const QByteArray key = legacy ? decodeWindows1252(rest.first(eq)).toUtf8()
+                                                  : rest.first(eq).toByteArray();
+                    if (keysWithEquals.contains(key))
+                        keep(rest.first(eq), rest.sliced(eq + 1), legacy, section.slot);
+                }
             }
             return;
         }
     });
 }
 
+QString decodeValue(const StoredValue& stored) {
+    return stored.legacy ? decodeWindows1252(stored.bytes) : decodeStoreText(stored.bytes);
+}
+
 // A record's text, or the default when it is missing.
-QString recordText(QByteArrayView stored, const QString& defaultValue) {
-    if (stored.isNull())
+QString recordText(const StoredValue& stored, const QString& defaultValue) {
+    if (stored.bytes.isNull())
         return defaultValue;
     // Only a value holding ">" can hold a stored line break.
-    return stored.contains('>') ? unescapeRecordValue(decodeStoreText(stored))
-                                : decodeStoreText(stored);
+    return stored.bytes.contains('>') ? unescapeRecordValue(decodeValue(stored))
+                                      : decodeValue(stored);
 }
 
 } // namespace
@@ -156,8 +184,8 @@ QVector<StoreItem> readItems(const QString& companyFolder, const QString& profit
     const QString zeroMoney = QStringLiteral("0.00");
 
     // Every "Titles" line is an item; its SKU is the value of the first line of its title.
-    QList<QByteArrayView> titles;
-    QHash<QByteArrayView, QByteArrayView> skuOf;
+    QStringList titles;
+    QHash<QString, StoredValue> skuOf;
     forEachRecordLine(titleBytes, [&](QByteArrayView line) {
         if (!line.startsWith(titlesPrefix))
             return;
@@ -165,21 +193,22 @@ QVector<StoreItem> readItems(const QString& companyFolder, const QString& profit
         const qsizetype eq = rest.indexOf('=');
         if (eq < 0)
             return;
-        titles << rest.first(eq);
-        QByteArrayView& sku = skuOf[titles.last()];
-        if (sku.isNull())
-            sku = rest.sliced(eq + 1);
+        const bool legacy = isLegacyLine(line);
+        titles << decodeValue({rest.first(eq), legacy});
+        StoredValue& sku = skuOf[titles.last()];
+        if (sku.bytes.isNull())
+            sku = {rest.sliced(eq + 1), legacy};
     });
     if (titles.isEmpty())
         return {};
 
-    // Records are found by the SKU's text as a read encodes it.
+    // Records are found by the SKU's text, whichever way a line spells it.
     QStringList skus;
     QVector<QByteArray> keys;
     skus.reserve(titles.size());
     keys.reserve(titles.size());
     QSet<QByteArrayView> keysWithEquals;
-    for (const QByteArrayView title : titles) {
+    for (const QString& title : titles) {
         skus << recordText(skuOf.value(title), QString());
         keys << encodeStoreText(skus.last());
         if (keys.last().contains('='))
@@ -188,21 +217,22 @@ QVector<StoreItem> readItems(const QString& companyFolder, const QString& profit
 
     const QByteArray priceBytes = recordBytes(priceLogPath(companyFolder));
     const QByteArray stockBytes = recordBytes(invCountPath(companyFolder));
+    std::list<QByteArray> spelled;
     SkuTable table;
     table.reserve(titles.size());
     collectValues(priceBytes,
                   {{QByteArrayView("Cost\\"), &SkuValues::cost},
                    {QByteArrayView("Prices\\"), &SkuValues::price},
                    {QByteArrayView("Tax\\"), &SkuValues::tax}},
-                  &table, keysWithEquals);
+                  &table, &spelled, keysWithEquals);
     collectValues(stockBytes, {{QByteArrayView("Inventory\\"), &SkuValues::stock}}, &table,
-                  keysWithEquals);
+                  &spelled, keysWithEquals);
 
     QVector<StoreItem> items;
     items.reserve(titles.size());
     for (qsizetype i = 0; i < titles.size(); ++i) {
         StoreItem item;
-        item.title = decodeStoreText(titles[i]);
+        item.title = titles[i];
         item.sku = skus[i];
         const SkuValues values = table.value(keys[i]);
         item.cost = recordText(values.cost, zeroMoney);

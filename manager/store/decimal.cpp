@@ -376,7 +376,7 @@ Decimal Decimal::rounded(int places, Halves halves) const {
 
 Decimal Decimal::divided(const Decimal& a, const Decimal& b, int places) {
     if (b.isZero())
-        throw RuntimeError(11, QStringLiteral("Division by zero"));
+        throw RuntimeError::divisionByZero();
     if (a.isZero())
         return Decimal();
     // a ÷ b × 10^places = |ma| × 10^e ÷ |mb|

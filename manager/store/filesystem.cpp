@@ -85,7 +85,7 @@ bool DeleteFile(const QString& path) {
             throw RuntimeError::fileNotFound();
         makeWritable(path);
         if (!QFile::remove(path))
-            throw RuntimeError(70, QStringLiteral("Permission denied"));
+            throw RuntimeError::permissionDenied();
     });
 }
 
@@ -103,7 +103,7 @@ bool DeleteFolder(const QString& path) {
         while (it.hasNext())
             makeWritable(it.next());
         if (!QDir(folder).removeRecursively())
-            throw RuntimeError(70, QStringLiteral("Permission denied"));
+            throw RuntimeError::permissionDenied();
     });
 }
 

@@ -142,6 +142,8 @@ SaveOutcome saveItem(const QString& companyFolder, ItemRecord item,
         item.cost = kZeroMoney;
     if (item.title.isEmpty())
         return SaveOutcome::NeedTitle;
+    if (item.title.contains(QLatin1Char('=')))
+        return SaveOutcome::TitleHasEquals;
     if (item.inStock.isEmpty())
         return SaveOutcome::NeedInventory;
     if (item.sku.isEmpty())

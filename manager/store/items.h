@@ -52,7 +52,8 @@ bool titleExists(const QString& companyFolder, const QString& profitCenter, cons
 bool skuExists(const QString& companyFolder, const QString& sku);
 
 enum class ItemQuestion { Overwrite, MultipleSku };
-enum class SaveOutcome { Saved, NeedTitle, NeedInventory, NeedSku, Declined };
+// TitleHasEquals: a title holding "=" would be read back cut at its "=", under a wrong SKU.
+enum class SaveOutcome { Saved, NeedTitle, TitleHasEquals, NeedInventory, NeedSku, Declined };
 
 // Saves an item as the editor does: empty cost or price become "0.00"; title, stock and SKU must
 // be given (checked in that order); the duplicate questions go to confirm (false = stop, nothing

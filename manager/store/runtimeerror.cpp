@@ -15,6 +15,18 @@ RuntimeError RuntimeError::invalidCall() {
 RuntimeError RuntimeError::overflow() {
     return {6, QStringLiteral("Overflow")};
 }
+RuntimeError RuntimeError::outOfMemory() {
+    return {7, QStringLiteral("Out of memory")};
+}
+RuntimeError RuntimeError::divisionByZero() {
+    return {11, QStringLiteral("Division by zero")};
+}
+RuntimeError RuntimeError::internal(const QString& what) {
+    return {51, QStringLiteral("Internal error: %1").arg(what)};
+}
+RuntimeError RuntimeError::permissionDenied() {
+    return {70, QStringLiteral("Permission denied")};
+}
 RuntimeError RuntimeError::subscript() {
     return {9, QStringLiteral("Subscript out of range")};
 }
@@ -72,12 +84,9 @@ bool guarded(const QString& procedure, const std::function<void()>& body) {
     } catch (const RuntimeError& error) {
         reportError(procedure, error);
     } catch (const std::bad_alloc&) {
-        reportError(procedure, RuntimeError(7, QStringLiteral("Out of memory")));
+        reportError(procedure, RuntimeError::outOfMemory());
     } catch (const std::exception& other) {
-        reportError(
-            procedure,
-            RuntimeError(
-                51, QStringLiteral("Internal error: %1").arg(QString::fromUtf8(other.what()))));
+        reportError(procedure, RuntimeError::internal(QString::fromUtf8(other.what())));
     }
     return false;
 }

@@ -17,11 +17,15 @@ public:
 
     static RuntimeError invalidCall();  // 5
     static RuntimeError overflow();     // 6
+    static RuntimeError outOfMemory();  // 7
     static RuntimeError subscript();    // 9
+    static RuntimeError divisionByZero(); // 11
     static RuntimeError typeMismatch(); // 13
+    static RuntimeError internal(const QString& what); // 51
     static RuntimeError badFileName();  // 52
     static RuntimeError fileNotFound(); // 53
     static RuntimeError fileExists();   // 58
+    static RuntimeError permissionDenied(); // 70
     static RuntimeError accessError();  // 75
     static RuntimeError pathNotFound(); // 76
 

@@ -113,6 +113,20 @@ private slots:
             QStringList{"Unexpected error in procedure: LoadComps\nError #76: Path not found"});
     }
 
+    void aFolderWithoutReportsIsListedAndNamedOnce() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        env.makeCompany("Alpha");
+        QVERIFY(QDir().mkpath(env.root() + "lost+found"));
+        const QString zed = env.makeCompany("Zed");
+        frmCompany chooser;
+        QCOMPARE(boxItems(chooser), (QStringList{"Alpha", "lost+found", "Zed"}));
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY2(dialogs.messages().first().endsWith(": lost+found"),
+                 qPrintable(dialogs.messages().first()));
+        QVERIFY(QFileInfo::exists(dailyPeriodFile(zed, QDate::currentDate())));
+    }
+
     void newMakesAnEmptyCompanyAndSelectsIt() {
         TestEnvironment env;
         ScriptedDialogs dialogs;

@@ -146,6 +146,23 @@ private slots:
         QCOMPARE(dialogs.shown.first().icon, int(Dialogs::Critical));
     }
 
+    void openHelpStartsTheViewerFromTheProgramFolder() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        // A stand-in viewer beside this program notes that it was started, and with what.
+        const QString viewer =
+            QDir(QCoreApplication::applicationDirPath()).filePath("tallyvane-help");
+        const QString marker = env.base() + "/started";
+        TestEnvironment::writeBytes(viewer, "#!/bin/sh\necho \"$#\" > '" + marker.toUtf8() + "'\n");
+        QFile::setPermissions(viewer, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        frmFrame frame;
+        frame.mnuHelpHelp_Click();
+        QTRY_VERIFY(QFileInfo::exists(marker));
+        QFile::remove(viewer);
+        QCOMPARE(dialogs.messages(), QStringList());
+        QTRY_COMPARE(TestEnvironment::readBytes(marker), QByteArray("0\n"));
+    }
+
     void theChooserComesBackAfterItWasClosed() {
         TestEnvironment env;
         ScriptedDialogs dialogs;
@@ -170,6 +187,9 @@ private slots:
         QPointer<frmMain> items = frame.findChild<frmMain*>();
         QVERIFY(items);
         QVERIFY(items->isVisible());
+        QVERIFY(!chooserWindow->isVisible());
+        // Showing the chooser while its company is open does nothing.
+        frame.mnuShow_Click();
         QVERIFY(!chooserWindow->isVisible());
 
         items->close();

@@ -1,11 +1,13 @@
 #include "manager/inventory/itemeditor.h"
 #include "manager/inventory/itemmodel.h"
 #include "manager/inventory/itemwindow.h"
+#include "manager/inventory/search.h"
 #include "manager/shell/twips.h"
 #include "manager/store/companystore.h"
 #include "manager/store/recordfile.h"
 #include "manager/store/settings.h"
 #include "tests/inventory/itemgrid.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"
 
@@ -44,10 +46,15 @@ QStringList profitCenters(const QComboBox* box) {
     return names;
 }
 
+// Clicks the row's Cost cell: the current column goes back to "Title" all the same.
 void clickRow(frmMain& w, const QString& title) {
     for (int r = 0; r < w.model()->rowCount(); ++r)
-        if (w.model()->cellText(r, 0) == title)
-            w.lstTitles->setCurrentIndex(w.model()->index(r, 2));
+        if (w.model()->cellText(r, 0) == title) {
+            QTableView* grid = w.lstTitles;
+            const QRect cell = grid->visualRect(w.model()->index(r, 2));
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+            QCOMPARE(grid->currentIndex().column(), 0);
+        }
 }
 
 // Kitchen: Blue mug -> A100 and Plate -> P1; Gifts: Mug, blue -> A100.
@@ -92,7 +99,7 @@ private slots:
         dialogs.inputAnswers << "3";
         w.cmdMakeSale_Click();
         QCOMPARE(dialogs.shown.size(), 1);
-        QCOMPARE(dialogs.shown.at(0).text, QString("How many of 5 to subtract:"));
+        QCOMPARE(dialogs.shown.at(0).text, QString("How many of Plate to subtract:"));
         QCOMPARE(dialogs.shown.at(0).defaultText, QString("1"));
         QVERIFY(rows(w).contains("Plate|P1|5|3.00|1"));
 
@@ -124,13 +131,42 @@ private slots:
         w.cmdRename_Click();
         QCOMPARE(dialogs.messages(), QStringList{kChooseMessage});
         QCOMPARE(dialogs.shown.last().title, QString("Error"));
-        // Built by a later task: present, not yet available.
-        QVERIFY(!w.cmdImportItems->isEnabled());
-        for (QPushButton* ready : {w.cmdFilter, w.cmdSearch})
+        w.cmdImportItems->click(); // no profit center: refused before any file is read
+        QCOMPARE(dialogs.messages().last(), kChooseMessage);
+        for (QPushButton* ready : {w.cmdFilter, w.cmdSearch, w.cmdImportItems})
             QVERIFY(ready->isEnabled());
         QCOMPARE(w.cmdFilter->text(), QString("Apply &Filter"));
         QVERIFY(w.mnuActionScanItems->isEnabled());
         QVERIFY(w.mnuActionNewItem->isEnabled());
+    }
+
+    // "Yes to All" answers every later "Overwrite" question, also for a title an earlier line of
+    // the same file wrote; the list shows the result and the window is usable again.
+    void importOverwritesWithYesToAllAndRelists() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        const QString folder = env.makeCompany("Shop");
+        fixture::writeItem(folder, "A1", "2.00", "1.00", "False", "3");
+        fixture::writeTitle(folder, "Kitchen", "Mug", "A1");
+        const QString csv = env.root() + "items.csv";
+        TestEnvironment::writeBytes(csv, "Mug,1.50,4.00,True,A2,7\n"
+                                         "\"Plate, large\",,,False,P1,\n"
+                                         "Mug,1.75,4.50,True,A3,9\n");
+        frmMain w(folder, "Shop");
+        dialogs.messageAnswers << Dialogs::Ok << Dialogs::Yes; // instructions, confirmation
+        dialogs.fileAnswers << csv;
+        dialogs.modalActions << [](QDialog* box) {
+            for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
+                if (b->text() == "Yes to &All")
+                    b->click();
+            return 0;
+        };
+        w.cmdImportItems->click();
+        QCOMPARE(dialogs.unanswered, 0);
+        QCOMPARE(dialogs.shown.count() - dialogs.messages().count(), 2); // overwrite box, results
+        QVERIFY(dialogs.messages().contains("The import process is complete."));
+        QVERIFY(w.isEnabled());
+        QCOMPARE(rows(w), (QStringList{"Mug|A3|1.75|4.50|9", "Plate, large|P1|0.00|0.00|0"}));
     }
 
     void addingProfitCentersSortsAndSelectsThem() {
@@ -525,6 +561,30 @@ private slots:
         QCOMPARE(settings::read("Settings", "Top", ""), QString("1"));
     }
 
+    void choosingAProfitCenterListsItOnceEvenWhenAlreadySelected() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        const QString folder = sharedStore(env);
+        frmMain w(folder, "Shop");
+        QSignalSpy resets(w.model(), &QAbstractItemModel::modelReset);
+        w.ListTitles();
+        const int perListing = resets.count();
+        QVERIFY(perListing > 0);
+
+        // A user's choice of another name: changed, then activated, one listing.
+        resets.clear();
+        const int kitchen = w.cboProfs->findText("Kitchen");
+        w.cboProfs->setCurrentIndex(kitchen);
+        emit w.cboProfs->activated(kitchen);
+        QCOMPARE(resets.count(), perListing);
+        QCoreApplication::processEvents();
+
+        // Choosing it again lists it again, showing what changed on disk meanwhile.
+        fixture::writeTitle(folder, "Kitchen", "Cup", "C9");
+        emit w.cboProfs->activated(kitchen);
+        QVERIFY(rows(w).join(",").contains("Cup|C9"));
+    }
+
     void filterSeamShowsGeneralNumbersAndStopsOnText() {
         TestEnvironment env;
         ScriptedDialogs dialogs;
@@ -535,8 +595,9 @@ private slots:
         TestEnvironment::writeBytes(priceLogPath(folder),
                                     "Cost\\B=4.50\r\nPrices\\A=1.00\r\nCost\\X=n/a\r\n");
         frmMain w(folder, "Shop");
-        w.filterTest = [](const frmMain&, const QString&, const QString& sku, double, double,
-                          double) { return sku != "C"; };
+        w.Filter = FilterSku;
+        w.Exclude = true;
+        w.TextString = "C";
         w.FilterOn = true;
         w.ListTitles();
         // C is filtered out; X's cost is not a number: the listing stops there, unsorted.

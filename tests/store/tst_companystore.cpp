@@ -129,6 +129,45 @@ private slots:
         check(items[0], {u"Café au lait"_qs, "C100", "0.00", "0.00", "7", "1"});
         check(items[2], {u"Crème brûlée"_qs, "C200", "0.00", "0.00", "0", "1"});
     }
+
+    // The fast listing finds a record by the same rules as GetINIString, whichever encoding
+    // each line of the three files is written in.
+    void itemsFoundAsARecordReadFindsThem_data() {
+        QTest::addColumn<QByteArray>("titleLine");
+        QTest::addColumn<QByteArray>("sku");
+        QTest::addColumn<QByteArray>("recordSku");
+        const QByteArray utf8Sku = "SK\xC3\xA9", legacySku = "SK\xE9";
+        QTest::newRow("utf8 everywhere") << QByteArray("Titles\\Caf\xC3\xA9=") << utf8Sku << utf8Sku;
+        QTest::newRow("legacy everywhere") << QByteArray("Titles\\Caf\xE9=") << legacySku << legacySku;
+        QTest::newRow("utf8 title, legacy records") << QByteArray("Titles\\Caf\xC3\xA9=") << utf8Sku << legacySku;
+        QTest::newRow("legacy title, utf8 records") << QByteArray("Titles\\Caf\xE9=") << legacySku << utf8Sku;
+        QTest::newRow("mixed title line") << QByteArray("Titles\\Caf\xC3\xA9=") << legacySku << legacySku;
+    }
+    void itemsFoundAsARecordReadFindsThem() {
+        QFETCH(QByteArray, titleLine);
+        QFETCH(QByteArray, sku);
+        QFETCH(QByteArray, recordSku);
+        TestEnvironment env;
+        const QString folder = env.makeCompany("Acme");
+        TestEnvironment::writeBytes(folder + "Bakery", titleLine + sku + "\r\n");
+        TestEnvironment::writeBytes(priceLogPath(folder), "Cost\\" + recordSku + "=2.00\r\nPrices\\" +
+                                                              recordSku + "=3.50\r\nTax\\" + recordSku +
+                                                              "=0\r\n");
+        TestEnvironment::writeBytes(invCountPath(folder), "Inventory\\" + recordSku + "=5\r\n");
+
+        const QVector<StoreItem> items = readItems(folder, "Bakery");
+        QCOMPARE(items.size(), 1);
+        const StoreItem& item = items[0];
+        QCOMPARE(GetINIString("Titles", item.title, "?", folder + "Bakery"), item.sku);
+        QCOMPARE(QStringList({item.cost, item.price, item.tax, item.stock}),
+                 QStringList({GetINIString("Cost", item.sku, "0.00", priceLogPath(folder)),
+                              GetINIString("Prices", item.sku, "0.00", priceLogPath(folder)),
+                              GetINIString("Tax", item.sku, "1", priceLogPath(folder)),
+                              GetINIString("Inventory", item.sku, "0", invCountPath(folder))}));
+        QCOMPARE(item.sku, u"SK\u00e9"_qs);
+        QCOMPARE(QStringList({item.cost, item.price, item.tax, item.stock}),
+                 QStringList({"2.00", "3.50", "0", "5"}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCompanyStore)

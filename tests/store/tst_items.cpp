@@ -198,6 +198,9 @@ private slots:
                  SaveOutcome::NeedInventory);
         QCOMPARE(saveItem(folder, item("K", "T", "", "", "", "1"), std::nullopt, never),
                  SaveOutcome::NeedSku);
+        // A title holding "=" would be listed cut at its "=", under a wrong SKU.
+        QCOMPARE(saveItem(folder, item("K", "2=1 deal", "S1", "", "", "1"), std::nullopt, never),
+                 SaveOutcome::TitleHasEquals);
         QVERIFY(!QFileInfo::exists(folder + "K"));
         QVERIFY(!QFileInfo::exists(priceLogPath(folder)));
     }

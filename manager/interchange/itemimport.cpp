@@ -1,0 +1,211 @@
+#include "manager/interchange/itemimport.h"
+
+#include "manager/interchange/csvtext.h"
+#include "manager/store/companystore.h"
+#include "manager/store/filesystem.h"
+#include "manager/store/items.h"
+#include "manager/store/recordfile.h"
+#include "manager/store/runtimeerror.h"
+#include "manager/store/textcodec.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cmath>
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// Files beyond this size are refused rather than read into memory.
+constexpr qint64 kMaxFileBytes = qint64(512) * 1024 * 1024;
+
+QByteArray readImportFile(const QString& path) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile())
+        throw RuntimeError(53, QStringLiteral("File not found"));
+    if (file.size() > kMaxFileBytes)
+        throw RuntimeError(7, QStringLiteral("Out of memory"));
+    if (!file.open(QIODevice::ReadOnly))
+        throw RuntimeError(75, QStringLiteral("Path/File access error"));
+    return file.readAll();
+}
+
+// The fourth column as a whole number: a decimal rounds to the nearest integer, halves to the
+// even one. False for an empty or non-numeric text.
+bool taxFlag(const QString& text, int* flag) {
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value) || std::fabs(value) > 2147483647.0)
+        return false;
+    *flag = int(std::nearbyint(value)); // the default rounding mode rounds halves to even
+    return true;
+}
+
+bool hasBreak(const QString& text) {
+    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
+} // namespace
+
+QString importInstructionsText() {
+    return QStringList{
+        QStringLiteral(
+            "The import feature uses .CSV files (comma separated values). In order for "
+            "this feature to work, your .CSV file must be properly setup. Before you "
+            "continue, be ABSOLUTELY SURE that your .CSV file follows this exact format:"),
+        QStringLiteral("   The first column of values contains each product's title."),
+        QStringLiteral("   The second column of values contains each product's cost (format: "
+                       "####.##)."),
+        QStringLiteral("   The third column of values contains each product's price (format: "
+                       "####.##)."),
+        QStringLiteral("   The fourth column of values determines whether to apply tax to the "
+                       "item or not (0=no, 1=yes)."),
+        QStringLiteral("   The fifth column of values contains each product's SKU or item "
+                       "number."),
+        QStringLiteral("   Finally, the sixth column of values contains the amount of each "
+                       "product in stock."),
+        QStringLiteral("There should be no extra data, just what is mentioned above. Once you are "
+                       "sure that the file is in this proper format, you may continue."),
+    }
+        .join(kCrLf);
+}
+
+QString importMissingText() {
+    return QStringLiteral("Required information for one of the items is missing. This may be due "
+                          "to an empty line. This item will be skipped.");
+}
+
+QString importContinueText() {
+    return QStringLiteral("There was an error during the import process. Attempting to "
+                          "continue...");
+}
+
+QString importCannotContinueText() {
+    return QStringLiteral("There was an error during the import process. Cannot continue.");
+}
+
+QString importOverwriteText(const QString& title) {
+    return QStringLiteral("An item named ") + title +
+           QStringLiteral(" already exists. Do you want to overwrite the item?");
+}
+
+QString ImportSummary::text() const {
+    QStringList lines{
+        QStringLiteral("Imported as new items: %1").arg(added),
+        QStringLiteral("Overwrote an existing item: %1").arg(overwritten),
+        QStringLiteral("Skipped: %1").arg(skipped),
+    };
+    lines += skippedLines;
+    return lines.join(kCrLf) + kCrLf;
+}
+
+ImportSummary importItemFile(const QString& companyFolder, const QString& profitCenter,
+                             const QString& path, const ImportHandlers& handlers, bool dryRun) {
+    checkStoreName(profitCenter);
+    const CsvReadResult csv = readCsv(readImportFile(path), 6);
+    if (!csv.error.isEmpty())
+        throw RuntimeError(62, csv.error);
+
+    const QString centerPath = profitCenterPath(companyFolder, profitCenter);
+    RecordFile center = RecordFile::loadForWrite(centerPath);
+    RecordFile prices = RecordFile::loadForWrite(priceLogPath(companyFolder));
+    RecordFile stock = RecordFile::loadForWrite(invCountPath(companyFolder));
+
+    ImportSummary summary;
+    bool overwriteAll = false;
+    bool keepAll = false;
+    int tax = 1;
+    const int total = int(csv.records.size());
+    auto skip = [&summary](int line, const QString& reason) {
+        ++summary.skipped;
+        summary.skippedLines.append(QStringLiteral("Line %1: %2").arg(line).arg(reason));
+    };
+    for (int n = 0; n < total; ++n) {
+        if (handlers.progress && n % 256 == 0 && !handlers.progress(n, total)) {
+            summary.cancelled = true;
+            return summary;
+        }
+        const CsvRecord& record = csv.records[size_t(n)];
+        auto field = [&record](int i) {
+            return i < record.fields.size() ? record.fields[i] : QString();
+        };
+        const QString title = field(0);
+        QString cost = field(1);
+        QString price = field(2);
+        const QString sku = field(4);
+        QString count = field(5);
+        if (!taxFlag(field(3), &tax) && handlers.taxError)
+            handlers.taxError(record.line);
+        if (title.isEmpty() || sku.isEmpty()) {
+            if (handlers.missing)
+                handlers.missing(record.line);
+            skip(record.line, QStringLiteral("the title or the SKU is missing"));
+            continue;
+        }
+        if (hasBreak(title) || hasBreak(sku)) {
+            skip(record.line, QStringLiteral("a title or SKU cannot hold a line break"));
+            continue;
+        }
+        if (cost.isEmpty())
+            cost = QStringLiteral("0.00");
+        if (price.isEmpty())
+            price = QStringLiteral("0.00");
+        if (count.isEmpty())
+            count = QStringLiteral("0");
+        const bool exists = center.contains(QStringLiteral("Titles"), title);
+        if (exists) {
+            OverwriteAnswer answer = overwriteAll         ? OverwriteAnswer::Yes
+                                     : keepAll            ? OverwriteAnswer::No
+                                     : handlers.overwrite ? handlers.overwrite(title)
+                                                          : OverwriteAnswer::No;
+            if (answer == OverwriteAnswer::YesToAll)
+                overwriteAll = true;
+            if (answer == OverwriteAnswer::NoToAll)
+                keepAll = true;
+            if (answer == OverwriteAnswer::No || answer == OverwriteAnswer::NoToAll) {
+                skip(record.line, QStringLiteral("an item named %1 already exists").arg(title));
+                continue;
+            }
+        }
+        center.write(QStringLiteral("Titles"), title, sku);
+        prices.write(QStringLiteral("Cost"), sku, cost);
+        prices.write(QStringLiteral("Prices"), sku, price);
+        prices.write(QStringLiteral("Tax"), sku, QString::number(tax));
+        stock.write(QStringLiteral("Inventory"), sku, count);
+        ++(exists ? summary.overwritten : summary.added);
+    }
+    if (handlers.progress && !handlers.progress(total, total)) {
+        summary.cancelled = true;
+        return summary;
+    }
+    if (dryRun || summary.added + summary.overwritten == 0)
+        return summary;
+    // SKU records first: an interrupted import never leaves a title without its records.
+    prices.save(priceLogPath(companyFolder));
+    stock.save(invCountPath(companyFolder));
+    center.save(centerPath);
+    summary.filesWritten = 3;
+    return summary;
+}
+
+void saveImportSummary(const QString& companyFolder, const ImportSummary& summary) {
+    saveFileAtomically(logsFolder(companyFolder) + QStringLiteral("LastImport.txt"),
+                       encodeStoreText(summary.text()));
+}
+
+QByteArray inventoryCsv(const QString& companyFolder) {
+    QByteArray bytes;
+    for (const QString& center : listProfitCenters(companyFolder)) {
+        for (const StoreItem& item : readItems(companyFolder, center)) {
+            bytes += encodeStoreText(
+                csvLine({item.title, item.cost, item.price, item.tax, item.sku, item.stock}));
+            bytes += "\r\n";
+        }
+    }
+    return bytes;
+}
+
+void exportInventory(const QString& companyFolder, const QString& path) {
+    saveFileAtomically(path, inventoryCsv(companyFolder));
+}

@@ -1,0 +1,167 @@
+#include "help/helpwindows.h"
+
+#include "help/bookwriter.h"
+#include "help/pageserver.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QWebEngineHistory>
+#include <QWebEngineView>
+#include <QtTest>
+
+namespace {
+
+// A book file made from the real book folder with some settings changed.
+QString writeBook(const QTemporaryDir& dir, const QList<QPair<QString, QString>>& changes) {
+    PropertyBag real = bookFromFolder(QFINDTESTDATA("../../help/book"));
+    PropertyBag bag;
+    for (const auto& change : changes)
+        if (!change.second.isNull())
+            bag.add(change.first, change.second);
+    for (const auto& entry : real.entries()) {
+        bool changed = false;
+        for (const auto& change : changes)
+            changed = changed || change.first == entry.first;
+        if (!changed)
+            bag.add(entry.first, entry.second);
+    }
+    const QString path = dir.filePath(QStringLiteral("book"));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bookTail(bag, 0));
+    return path;
+}
+
+} // namespace
+
+class tst_HelpViewer : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() {
+        setHelpMessageHook({});
+        setHelpModalHook({});
+    }
+
+    void bookSettingsShapeTheWindow_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("search");
+        QTest::addColumn<bool>("maximised");
+        QTest::addColumn<bool>("gate");
+        QTest::newRow("shipped") << "search"
+                                 << "True" << true << false << false;
+        QTest::newRow("no search entry") << "search" << QString() << true << false << false;
+        QTest::newRow("search off") << "search"
+                                    << "False" << false << false << false;
+        QTest::newRow("maximised") << "state"
+                                   << "Maximized" << true << true << false;
+        QTest::newRow("unprotected ignores password") << "password"
+                                                      << "x" << true << false << false;
+        QTest::newRow("protected") << "protected"
+                                   << "True" << true << false << true;
+    }
+    void bookSettingsShapeTheWindow() {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(bool, search);
+        QFETCH(bool, maximised);
+        QFETCH(bool, gate);
+        QTemporaryDir dir;
+        bool gateShown = false;
+        setHelpModalHook([&](QDialog* login) {
+            gateShown = true;
+            static_cast<frmLogin*>(login)->cmdOK_Click(); // the stored password is empty
+            return 0;
+        });
+        QStringList messages;
+        setHelpMessageHook([&](const QString& text, const QString&) { messages << text; });
+        frmMain window;
+        QVERIFY(window.Form_Load(writeBook(dir, {{key, value}}), 0));
+        QCOMPARE(messages, QStringList());
+        QCOMPARE(gateShown, gate);
+        QCOMPARE(!window.cmdSearch->isHidden(), search);
+        QCOMPARE(bool(window.windowState() & Qt::WindowMaximized), maximised);
+        if (!maximised)
+            QCOMPARE(window.size(), QSize(800, 600));
+    }
+
+    void thePasswordGate() {
+        frmLogin login(Crypt(QStringLiteral("Secret")).toLower() == QString()
+                           ? QString()
+                           : QStringLiteral("secret"));
+        QStringList messages;
+        setHelpMessageHook(
+            [&](const QString& text, const QString& title) { messages << title + ":" + text; });
+        for (int i = 0; i < 3; ++i) {
+            login.txtPassword->setText(QStringLiteral("wrong"));
+            login.cmdOK_Click();
+        }
+        QCOMPARE(messages.size(), 3);
+        QCOMPARE(messages.first(), QStringLiteral("Failed:Invalid Password, try again!"));
+        QCOMPARE(login.txtPassword->selectedText(), QStringLiteral("wrong"));
+        QVERIFY(!login.LoginSucceeded);
+        login.txtPassword->setText(QStringLiteral("SeCrEt"));
+        login.cmdOK_Click();
+        QVERIFY(login.LoginSucceeded);
+        QCOMPARE(login.txtPassword->echoMode(), QLineEdit::Password);
+    }
+
+    void aBrokenBookGivesErrorsAndAnEmptyViewer() {
+        QTemporaryDir dir;
+        QFile file(dir.filePath("bad"));
+        file.open(QIODevice::WriteOnly);
+        file.write("not a book at all");
+        file.close();
+        QStringList messages;
+        setHelpMessageHook([&](const QString& text, const QString& title) {
+            QCOMPARE(title, QStringLiteral("Error"));
+            messages << text;
+        });
+        frmMain window;
+        QVERIFY(window.Form_Load(file.fileName(), 0));
+        QVERIFY(messages.size() >= 3);
+        QVERIFY(messages.first().startsWith("Error: 6"));
+        QVERIFY(messages.contains("Error: 327 - Data value named 'HomePage' not found"));
+    }
+
+    void theRealBookBrowsesWithLinksBackAndForward() {
+        QTemporaryDir dir;
+        frmMain window;
+        QVERIFY(window.Form_Load(QDir(qEnvironmentVariable("TALLYVANE_BINARY_DIR"))
+                                     .filePath(QStringLiteral("tallyvane-help")),
+                                 0));
+        window.show();
+        QTRY_COMPARE_WITH_TIMEOUT(window.windowTitle(), QStringLiteral("Tallyvane Help"), 20000);
+        // The first link of the contents leads to the main window's page.
+        QWebEngineView* view = window.MainForm;
+        bool done = false;
+        QPoint link;
+        view->page()->runJavaScript(
+            "var r = document.querySelector('a').getBoundingClientRect(); [r.left + 5, r.top + 5]",
+            [&](const QVariant& v) {
+                const QVariantList xy = v.toList();
+                link = QPoint(xy.value(0).toInt(), xy.value(1).toInt());
+                done = true;
+            });
+        QTRY_VERIFY(done);
+        QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {}, link);
+        QTRY_COMPARE_WITH_TIMEOUT(window.windowTitle(), QStringLiteral("The main window"), 20000);
+        window.cmdBack->click();
+        QTRY_COMPARE_WITH_TIMEOUT(window.windowTitle(), QStringLiteral("Tallyvane Help"), 20000);
+        window.cmdForward->click();
+        QTRY_COMPARE_WITH_TIMEOUT(window.windowTitle(), QStringLiteral("The main window"), 20000);
+    }
+
+    void buttonsShareANarrowWindow() {
+        frmMain window;
+        window.resize(300, 200);
+        window.show();
+        QCOMPARE(window.cmdSearch->geometry().left(), 5 * (300 / 6));
+        window.resize(800, 200);
+        QCOMPARE(window.cmdSearch->width(), qRound(855 / (1440.0 / window.logicalDpiX())));
+    }
+};
+
+QTEST_MAIN(tst_HelpViewer)
+#include "tst_helpviewer.moc"

@@ -1,0 +1,105 @@
+#include "help/pageserver.h"
+
+#include <QHostAddress>
+
+#include <QTcpSocket>
+#include <QtTest>
+
+namespace {
+
+PropertyBag book(const QString& encrypt) {
+    PropertyBag bag;
+    if (!encrypt.isNull())
+        bag.add(QStringLiteral("encrypt"), encrypt);
+    const bool scrambled = encrypt.isNull() || encrypt == QLatin1String("True");
+    const QString index = QStringLiteral("<title>Index</title>welcome");
+    const QString upc = QStringLiteral("<title>UPC</title>barcode check digit");
+    bag.add(QStringLiteral("/index.html"), scrambled ? Crypt(index) : index);
+    bag.add(QStringLiteral("/upc.html"), scrambled ? Crypt(upc) : upc);
+    bag.add(QStringLiteral("/logo.gif"), QString::fromLatin1("GIF\x89\xff", 5));
+    return bag;
+}
+
+QByteArray bodyOf(const QByteArray& response) {
+    return response.mid(response.indexOf("\r\n\r\n") + 4);
+}
+
+} // namespace
+
+class tst_PageServer : public QObject {
+    Q_OBJECT
+private slots:
+    void requestsGetTheirPages_data() {
+        QTest::addColumn<QString>("encrypt");
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("status");
+        QTest::addColumn<QByteArray>("body");
+        const QByteArray index = "<title>Index</title>welcome";
+        const QByteArray missing = "Page or file not found.";
+        QTest::newRow("root is the index")
+            << "False" << QByteArray("GET / HTTP/1.1\r\n\r\n") << QByteArray("200 OK") << index;
+        QTest::newRow("plain page as stored")
+            << "False" << QByteArray("GET /upc.html HTTP/1.1") << QByteArray("200 OK")
+            << QByteArray("<title>UPC</title>barcode check digit");
+        QTest::newRow("scrambled page unscrambled")
+            << "True" << QByteArray("GET / HTTP/1.0") << QByteArray("200 OK") << index;
+        QTest::newRow("no encrypt entry means scrambled")
+            << QString() << QByteArray("GET /INDEX.HTML HTTP/1.1") << QByteArray("200 OK") << index;
+        QTest::newRow("gif as stored") << "True" << QByteArray("GET /logo.gif HTTP/1.1")
+                                       << QByteArray("200 OK") << QByteArray("GIF\x89\xff", 5);
+        QTest::newRow("query kept") << "False" << QByteArray("GET /upc.html?x=1 HTTP/1.1")
+                                    << QByteArray("404 Not Found") << missing;
+        QTest::newRow("no path") << "False" << QByteArray("GET") << QByteArray("404 Not Found")
+                                 << missing;
+    }
+    void requestsGetTheirPages() {
+        QFETCH(QString, encrypt);
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, status);
+        QFETCH(QByteArray, body);
+        const QByteArray response = respond(book(encrypt), request);
+        QVERIFY(response.startsWith("HTTP/1.0 " + status + "\r\n"));
+        QVERIFY(response.contains("\r\nContent-Type: "));
+        QCOMPARE(bodyOf(response), body);
+    }
+
+    void searchListsThePagesHoldingEveryWord() {
+        const QByteArray page =
+            bodyOf(respond(book("True"), "GET /search?q=CHECK+barcode HTTP/1.1"));
+        QVERIFY(page.contains("<a href=\"upc.html\">UPC</a>"));
+        QVERIFY(!page.contains("<a href=\"index.html\">Index</a>"));
+    }
+
+    void aConnectionIsAnsweredOnceThenClosed() {
+        const PropertyBag bag = book("False");
+        PageServer server(bag);
+        server.listen(0);
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, server.port());
+        QVERIFY(client.waitForConnected(5000));
+        client.write("GET /upc.html HTT");
+        client.flush();
+        QTRY_VERIFY(client.state() == QAbstractSocket::UnconnectedState || client.bytesAvailable());
+        client.write("P/1.1\r\n\r\n");
+        QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
+        const QByteArray answer = client.readAll();
+        QCOMPARE(answer.count("HTTP/1.0"), 1);
+        QVERIFY(answer.contains("barcode"));
+    }
+
+    void aForeignAddressIsNeverAnswered() {
+        const PropertyBag bag = book("False");
+        PageServer server(bag);
+        server.listen(0);
+        QTcpSocket client;
+        QVERIFY(client.bind(QHostAddress(QStringLiteral("127.0.0.2"))));
+        client.connectToHost(QHostAddress::LocalHost, server.port());
+        QVERIFY(client.waitForConnected(5000));
+        client.write("GET / HTTP/1.1\r\n\r\n");
+        QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(client.readAll(), QByteArray());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_PageServer)
+#include "tst_pageserver.moc"
