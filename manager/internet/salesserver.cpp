@@ -76,6 +76,8 @@ void SalesServer::listen(quint16 port) {
 }
 
 void SalesServer::listen(const QHostAddress& address, quint16 port) {
+    // A burst of clients waits in the system's queue instead of being turned away.
+    m_server->setListenBacklogSize(kMaxConnections);
     if (!m_server->listen(address, port)) {
         const bool inUse = m_server->serverError() == QAbstractSocket::AddressInUseError;
         throw RuntimeError(inUse ? 10048 : 5,
