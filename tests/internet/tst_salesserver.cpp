@@ -148,6 +148,11 @@ private slots:
         row("not a number", "abc", "S", "0", "abc", "Error occured while receiving data.");
         row("return onto a bad count", "1.5.2", "!!S", "0", "1.5.2",
             "Error occured while receiving data.");
+        // Counts read by the rules of every stored number, as the sale and statistics read them.
+        row("exponent count", "1D1", "S", "1", "9", "Received sale of SKU: S.");
+        row("grouped digits", "1,000", "S", "0", "1,000", "Error occured while receiving data.");
+        row("return beyond 32 bits", "2147483647", "!!S", "0", "2147483647",
+            "Error occured while receiving data.");
     }
 
     void repliesFollowTheStockRules() {
