@@ -138,7 +138,7 @@ public:
     QString nextLine();
     void processLine(const QString& line);
     // LogSale / LogReturn of one unit on the files in memory.
-    void record(Movement movement, const QString& sku);
+    bool record(Movement movement, const QString& sku);
     void recordUnchecked(Movement movement, const QString& sku);
     RecordFile& periodFile(const QString& path);
     void readSettings();
@@ -210,9 +210,10 @@ void BatchRun::Private::recordUnchecked(Movement movement, const QString& sku) {
     }
 }
 
-void BatchRun::Private::record(Movement movement, const QString& sku) {
+bool BatchRun::Private::record(Movement movement, const QString& sku) {
     try {
         recordUnchecked(movement, sku);
+        return true;
     } catch (const RuntimeError& error) {
         // The report may wait for the user while other windows work: what is done so far goes
         // to disk first, and the files are brought up to date afterwards.
@@ -221,6 +222,7 @@ void BatchRun::Private::record(Movement movement, const QString& sku) {
                                                : QStringLiteral("LogReturn"),
                     error);
         refresh();
+        return false;
     }
 }
 
@@ -238,15 +240,14 @@ void BatchRun::Private::processLine(const QString& line) {
         return;
     }
     const QString changed = changedCount(count, isReturn ? 1 : -1);
+    // The stock changes only with its recording: a line whose recording fails changes nothing.
+    if (!record(isReturn ? Movement::Return : Movement::Sale, sku))
+        return;
     inventory->forWrite().write(kInventory, sku, changed);
     inventory->markChanged();
-    if (isReturn) {
-        record(Movement::Return, sku);
-        log << QStringLiteral("Received return for SKU: ") + sku + QStringLiteral(".");
-    } else {
-        record(Movement::Sale, sku);
-        log << QStringLiteral("Received sale of SKU: ") + sku + QStringLiteral(".");
-    }
+    log << (isReturn ? QStringLiteral("Received return for SKU: ")
+                     : QStringLiteral("Received sale of SKU: ")) +
+               sku + QStringLiteral(".");
 }
 
 void BatchRun::Private::save() {
@@ -255,7 +256,7 @@ void BatchRun::Private::save() {
     inventory->collect(files);
     for (auto& entry : periodFiles)
         entry.second.collect(files);
-    saveFilesTogether(files);
+    saveFilesTogether(files, companyJournalPath(folder));
     inventory->saved();
     for (auto& entry : periodFiles)
         entry.second.saved();

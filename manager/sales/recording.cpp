@@ -43,11 +43,11 @@ QVector<PendingFile> preparePeriodFiles(const QString& companyFolder, Movement m
     return pending;
 }
 
-int savePending(const QVector<PendingFile>& pending) {
+int savePending(const QString& companyFolder, const QVector<PendingFile>& pending) {
     QVector<QPair<QString, QByteArray>> files;
     for (const PendingFile& entry : pending)
         files.push_back({entry.path, entry.file.bytes()});
-    saveFilesTogether(files);
+    saveFilesTogether(files, companyJournalPath(companyFolder));
     return static_cast<int>(pending.size());
 }
 
@@ -125,7 +125,7 @@ int recordMovement(const QString& companyFolder, Movement movement, const QStrin
                    const Decimal& quantity, int& taxAnswer, const QDate& date) {
     if (taxAnswer == TaxNotAsked)
         taxAnswer = TaxYes;
-    return savePending(preparePeriodFiles(companyFolder, movement, sku, quantity, taxAnswer, date));
+    return savePending(companyFolder, preparePeriodFiles(companyFolder, movement, sku, quantity, taxAnswer, date));
 }
 
 bool LogSale(const QString& companyFolder, const QString& sku, const Decimal& quantity,
@@ -215,7 +215,7 @@ SaleOutcome makeSale(const QString& companyFolder, const QString& sku, const Dec
                            outcome.quantity, outcome.taxAnswer, date);
     inventory.write(kInventory, sku, outcome.stock.toString());
     pending.push_front(PendingFile{inventoryPath, std::move(inventory)});
-    savePending(pending);
+    savePending(companyFolder, pending);
     outcome.status = SaleStatus::Recorded;
     return outcome;
 }

@@ -1,6 +1,13 @@
 #include "manager/store/companylock.h"
 
 #include "manager/store/companystore.h"
+#include "manager/store/filesystem.h"
+#include "manager/store/periodfiles.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QMutex>
+#include <QSet>
 
 #include <QFile>
 
@@ -19,6 +26,18 @@ CompanyLock::CompanyLock(const QString& companyFolder) {
         return; // a read-only or missing folder: the writes that follow fail on their own
     while (::flock(m_descriptor, LOCK_EX) != 0 && errno == EINTR) {
     }
+    completeInterruptedSave(companyJournalPath(companyFolder));
+    static QMutex cleanedMutex;
+    static QSet<QString> cleaned;
+    const QMutexLocker locker(&cleanedMutex);
+    if (!cleaned.contains(companyFolder)) {
+        cleaned.insert(companyFolder);
+        const QDate today = QDate::currentDate();
+        for (const QString& folder :
+             {logsFolder(companyFolder), QFileInfo(dailyPeriodFile(companyFolder, today)).path(),
+              QFileInfo(monthlyPeriodFile(companyFolder, today)).path()})
+            removeStaleTemporaryFiles(folder);
+    }
 #else
     Q_UNUSED(companyFolder);
 #endif
@@ -29,4 +48,8 @@ CompanyLock::~CompanyLock() {
     if (m_descriptor >= 0)
         ::close(m_descriptor); // closing releases the lock
 #endif
+}
+
+QString companyJournalPath(const QString& companyFolder) {
+    return logsFolder(companyFolder) + QStringLiteral(".~tallyvane-journal");
 }
