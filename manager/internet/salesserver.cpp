@@ -1,5 +1,6 @@
 #include "manager/internet/salesserver.h"
 
+#include "manager/sales/batch.h"
 #include "manager/sales/recording.h"
 #include "manager/store/companystore.h"
 #include "manager/store/numbertext.h"
@@ -14,9 +15,11 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <limits>
+
 namespace {
 
-const QString kInventory = QStringLiteral("Inventory");
+const int kMaxConnections = 256;
 const QString kReturnMarker = QStringLiteral("!!");
 
 QString addressText(const QHostAddress& address) {
@@ -26,36 +29,20 @@ QString addressText(const QHostAddress& address) {
     return isV4 ? QHostAddress(v4).toString() : address.toString();
 }
 
-// The stock changes first, then the period files. The item's prices are checked before the
-// stock is written, so a bad price record leaves the stock as it was.
-void record(const QString& folder, const QString& sku, Movement movement,
-            const std::function<void()>& writeStock) {
-    int taxAnswer = TaxNotAsked;
-    saleAmounts(folder, sku, Decimal(1), TaxYes);
-    writeStock();
-    recordMovement(folder, movement, sku, Decimal(1), taxAnswer);
-}
-
-SalesReply recordReturn(const QString& folder, const QString& sku) {
-    const QString stockFile = invCountPath(folder);
-    if (GetINIString(kInventory, sku, QStringLiteral("None"), stockFile) == QLatin1String("None"))
-        return {'2', sku + QStringLiteral(" doesn't exist.")};
-    const qint32 count = CInt(GetINIString(kInventory, sku, QString(), stockFile));
-    record(folder, sku, Movement::Return,
-           [&] { WriteINIString(kInventory, sku, QString::number(qint64(count) + 1), stockFile); });
-    return {'1', QStringLiteral("Received return for SKU: ") + sku + QLatin1Char('.')};
-}
-
-SalesReply recordSale(const QString& folder, const QString& sku) {
-    const QString stockFile = invCountPath(folder);
-    // Only the exact text "0" is refused: a negative count still sells.
-    if (GetINIString(kInventory, sku, QStringLiteral("0"), stockFile) == QLatin1String("0"))
-        return {'2', QStringLiteral("Not enough of SKU %1 to process a sale, or %1 doesn't exist.")
-                         .arg(sku)};
-    const qint32 count = CInt(GetINIString(kInventory, sku, QString(), stockFile));
-    record(folder, sku, Movement::Sale,
-           [&] { WriteINIString(kInventory, sku, QString::number(qint64(count) - 1), stockFile); });
-    return {'1', QStringLiteral("Received sale of SKU: ") + sku + QLatin1Char('.')};
+// One unit through the core's recording, with the rule of the server and the batch.
+SalesReply recordUnit(const QString& folder, const QString& sku, bool isReturn) {
+    const SaleOutcome outcome =
+        makeSale(folder, sku, Decimal(isReturn ? -1 : 1), TaxNotAsked, MissingStock::WholeUnits);
+    switch (outcome.status) {
+    case SaleStatus::Recorded:
+        return {'1', (isReturn ? QStringLiteral("Received return for SKU: ")
+                               : QStringLiteral("Received sale of SKU: ")) +
+                         sku + QLatin1Char('.')};
+    case SaleStatus::UnknownSku:
+        return {'2', doesNotExistText(sku)};
+    default:
+        return {'2', scanNotEnoughText(sku)};
+    }
 }
 
 } // namespace
@@ -63,8 +50,8 @@ SalesReply recordSale(const QString& folder, const QString& sku) {
 SalesReply processSalesMessage(const QString& companyFolder, const QString& message) {
     try {
         if (message.startsWith(kReturnMarker))
-            return recordReturn(companyFolder, message.mid(2));
-        return recordSale(companyFolder, message);
+            return recordUnit(companyFolder, message.mid(2), true);
+        return recordUnit(companyFolder, message, false);
     } catch (const std::exception&) {
         return {'0', QStringLiteral("Error occured while receiving data.")};
     }
@@ -85,7 +72,13 @@ SalesServer::SalesServer(const QString& companyFolder, QObject* parent)
 SalesServer::~SalesServer() = default;
 
 void SalesServer::listen(quint16 port) {
-    if (!m_server->listen(QHostAddress::Any, port)) {
+    listen(QHostAddress::Any, port);
+}
+
+void SalesServer::listen(const QHostAddress& address, quint16 port) {
+    // A burst of clients waits in the system's queue instead of being turned away.
+    m_server->setListenBacklogSize(kMaxConnections);
+    if (!m_server->listen(address, port)) {
         const bool inUse = m_server->serverError() == QAbstractSocket::AddressInUseError;
         throw RuntimeError(inUse ? 10048 : 5,
                            inUse ? QStringLiteral("Address in use") : m_server->errorString());
@@ -106,11 +99,15 @@ QString SalesServer::localAddress() {
 void SalesServer::acceptConnections() {
     while (QTcpSocket* socket = m_server->nextPendingConnection()) {
         emit logLine(QStringLiteral("Connection request received."));
+        if (m_connections.size() >= kMaxConnections)
+            dropOldestIdle();
         ++m_accepted;
         auto* idle = new QTimer(socket);
         idle->setSingleShot(true);
         m_connections.insert(socket, idle);
         connect(idle, &QTimer::timeout, socket, [this, socket] {
+            emit logLine(QStringLiteral("Dropped idle connection with ") +
+                         addressText(socket->peerAddress()) + QLatin1Char('.'));
             socket->abort();
             release(socket);
         });
@@ -140,6 +137,28 @@ void SalesServer::receive(QTcpSocket* socket) {
     const SalesReply result = processSalesMessage(m_companyFolder, decodeStoreText(bytes));
     emit logLine(result.logLine);
     socket->write(QByteArray(1, result.reply));
+    // Handed to the system at once: a client that has shut down its sending side makes the
+    // socket close as soon as that is noticed, which would drop a reply still in the buffer.
+    socket->flush();
+}
+
+void SalesServer::dropOldestIdle() {
+    // Beyond the cap the connection that has waited longest for its message goes, so idle
+    // clients never keep real sales out.
+    QTcpSocket* oldest = nullptr;
+    int least = std::numeric_limits<int>::max();
+    for (auto it = m_connections.cbegin(); it != m_connections.cend(); ++it) {
+        if (it.value()->isActive() && it.value()->remainingTime() < least) {
+            least = it.value()->remainingTime();
+            oldest = it.key();
+        }
+    }
+    if (!oldest)
+        return;
+    emit logLine(QStringLiteral("Dropped idle connection with ") +
+                 addressText(oldest->peerAddress()) + QLatin1Char('.'));
+    oldest->abort();
+    release(oldest);
 }
 
 void SalesServer::release(QTcpSocket* socket) {

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QHostAddress;
 class QTcpServer;
 class QTcpSocket;
 class QTimer;
@@ -33,6 +34,7 @@ public:
 
     // Listens on every local interface. Throws RuntimeError when the port cannot be taken.
     void listen(quint16 port);
+    void listen(const QHostAddress& address, quint16 port);
     quint16 port() const;
     // The machine's address as other machines see it (the first non-loopback IPv4 address).
     static QString localAddress();
@@ -49,6 +51,7 @@ private:
     void acceptConnections();
     void receive(QTcpSocket* socket);
     void release(QTcpSocket* socket);
+    void dropOldestIdle();
 
     QString m_companyFolder;
     QTcpServer* m_server = nullptr;

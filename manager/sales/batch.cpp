@@ -2,6 +2,7 @@
 
 #include "manager/sales/recording.h"
 #include "manager/sales/reports.h"
+#include "manager/store/companylock.h"
 #include "manager/store/companystore.h"
 #include "manager/store/filesystem.h"
 #include "manager/store/numbertext.h"
@@ -87,12 +88,18 @@ public:
         return m_file;
     }
     void markChanged() { m_changed = true; }
-    void save() {
+    // Adds the new bytes of a changed copy to files; saved() then marks them as on disk.
+    void collect(QVector<QPair<QString, QByteArray>>& files) {
         if (!m_changed)
             return;
-        const QByteArray bytes = m_file.bytes();
-        saveFileAtomically(m_path, bytes);
-        m_known = bytes;
+        m_pending = m_file.bytes();
+        files.push_back({m_path, m_pending});
+    }
+    void saved() {
+        if (!m_changed)
+            return;
+        m_known = m_pending;
+        m_pending.clear();
         m_changed = false;
     }
 
@@ -100,6 +107,7 @@ private:
     QString m_path;
     RecordFile m_file;
     QByteArray m_known;
+    QByteArray m_pending;
     bool m_loaded = false;
     bool m_unwritable = false;
     bool m_changed = false;
@@ -130,7 +138,7 @@ public:
     QString nextLine();
     void processLine(const QString& line);
     // LogSale / LogReturn of one unit on the files in memory.
-    void record(Movement movement, const QString& sku);
+    bool record(Movement movement, const QString& sku);
     void recordUnchecked(Movement movement, const QString& sku);
     RecordFile& periodFile(const QString& path);
     void readSettings();
@@ -202,9 +210,10 @@ void BatchRun::Private::recordUnchecked(Movement movement, const QString& sku) {
     }
 }
 
-void BatchRun::Private::record(Movement movement, const QString& sku) {
+bool BatchRun::Private::record(Movement movement, const QString& sku) {
     try {
         recordUnchecked(movement, sku);
+        return true;
     } catch (const RuntimeError& error) {
         // The report may wait for the user while other windows work: what is done so far goes
         // to disk first, and the files are brought up to date afterwards.
@@ -213,6 +222,7 @@ void BatchRun::Private::record(Movement movement, const QString& sku) {
                                                : QStringLiteral("LogReturn"),
                     error);
         refresh();
+        return false;
     }
 }
 
@@ -230,21 +240,26 @@ void BatchRun::Private::processLine(const QString& line) {
         return;
     }
     const QString changed = changedCount(count, isReturn ? 1 : -1);
+    // The stock changes only with its recording: a line whose recording fails changes nothing.
+    if (!record(isReturn ? Movement::Return : Movement::Sale, sku))
+        return;
     inventory->forWrite().write(kInventory, sku, changed);
     inventory->markChanged();
-    if (isReturn) {
-        record(Movement::Return, sku);
-        log << QStringLiteral("Received return for SKU: ") + sku + QStringLiteral(".");
-    } else {
-        record(Movement::Sale, sku);
-        log << QStringLiteral("Received sale of SKU: ") + sku + QStringLiteral(".");
-    }
+    log << (isReturn ? QStringLiteral("Received return for SKU: ")
+                     : QStringLiteral("Received sale of SKU: ")) +
+               sku + QStringLiteral(".");
 }
 
 void BatchRun::Private::save() {
-    inventory->save();
+    // The slice's files are written together: all of them or none.
+    QVector<QPair<QString, QByteArray>> files;
+    inventory->collect(files);
     for (auto& entry : periodFiles)
-        entry.second.save();
+        entry.second.collect(files);
+    saveFilesTogether(files, companyJournalPath(folder));
+    inventory->saved();
+    for (auto& entry : periodFiles)
+        entry.second.saved();
 }
 
 void BatchRun::Private::refresh() {
@@ -280,6 +295,9 @@ bool BatchRun::processSome(int budgetMs) {
     QElapsedTimer timer;
     timer.start();
     d->readSettings();
+    // Each slice holds the company's lock and starts from the files on disk, so sales that other
+    // programs record between slices are kept.
+    const CompanyLock lock(d->folder);
     try {
         d->refresh();
         while (!atEnd()) {
@@ -342,6 +360,7 @@ ScanStatus processScan(const QString& companyFolder, ScanMode mode, const QStrin
     if (sku.isEmpty())
         return ScanStatus::NoSku;
     const Decimal number = Decimal::fromStored(numberText).rounded(0);
+    const CompanyLock lock(companyFolder);
     const QString path = invCountPath(companyFolder);
     RecordFile inventory = RecordFile::loadForWrite(path);
     // A SKU without a stock record does not exist, for a sale too: selling nothing or a negative
@@ -354,9 +373,14 @@ ScanStatus processScan(const QString& companyFolder, ScanMode mode, const QStrin
     const Decimal changed = mode == ScanMode::Sale ? count - number : count + number;
     inventory.write(kInventory, sku, changed.toString());
     inventory.save(path);
+    // Under the lock already held: the recording itself, with the standard error report.
     if (mode == ScanMode::Sale)
-        LogSale(companyFolder, sku, number, taxAnswer, date);
+        guarded(QStringLiteral("LogSale"), [&] {
+            recordMovement(companyFolder, Movement::Sale, sku, number, taxAnswer, date);
+        });
     else if (mode == ScanMode::Return)
-        LogReturn(companyFolder, sku, number, taxAnswer, date);
+        guarded(QStringLiteral("LogReturn"), [&] {
+            recordMovement(companyFolder, Movement::Return, sku, number, taxAnswer, date);
+        });
     return ScanStatus::Done;
 }

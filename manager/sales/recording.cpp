@@ -1,10 +1,15 @@
 #include "manager/sales/recording.h"
 
+#include "manager/store/companylock.h"
 #include "manager/store/companystore.h"
+#include "manager/store/filesystem.h"
+#include "manager/store/numbertext.h"
 #include "manager/store/periodfiles.h"
 #include "manager/store/recordfile.h"
 #include "manager/store/runtimeerror.h"
 #include "manager/store/settings.h"
+
+#include <limits>
 
 namespace {
 
@@ -38,10 +43,20 @@ QVector<PendingFile> preparePeriodFiles(const QString& companyFolder, Movement m
     return pending;
 }
 
-int savePending(const QVector<PendingFile>& pending) {
+int savePending(const QString& companyFolder, const QVector<PendingFile>& pending) {
+    QVector<QPair<QString, QByteArray>> files;
     for (const PendingFile& entry : pending)
-        entry.file.save(entry.path);
+        files.push_back({entry.path, entry.file.bytes()});
+    saveFilesTogether(files, companyJournalPath(companyFolder));
     return static_cast<int>(pending.size());
+}
+
+// The server's and the batch's reading of a stored count, changed by delta within 32 bits.
+Decimal changedWholeCount(const QString& stored, int delta) {
+    const qint64 count = qint64(CInt(stored)) + delta;
+    if (count < std::numeric_limits<qint32>::min() || count > std::numeric_limits<qint32>::max())
+        throw RuntimeError::overflow();
+    return Decimal(int(count));
 }
 
 } // namespace
@@ -71,7 +86,10 @@ SaleAmounts saleAmounts(const QString& companyFolder, const QString& sku, const 
     const Decimal cost = Decimal::fromStored(prices.value(QStringLiteral("Cost"), sku, zero));
     const Decimal flag =
         Decimal::fromStored(prices.value(QStringLiteral("Tax"), sku, QStringLiteral("1")));
-    const Decimal percent = Decimal::fromStored(settings::taxPercent(zero));
+    // The rate counts only for a taxable item, so a bad rate fails only taxable recordings.
+    const Decimal percent = flag.rounded(0).isZero()
+                                ? Decimal()
+                                : Decimal::fromStored(settings::taxPercent(zero));
     return saleAmounts(price, cost, flag, percent, quantity, taxAnswer);
 }
 
@@ -107,12 +125,13 @@ int recordMovement(const QString& companyFolder, Movement movement, const QStrin
                    const Decimal& quantity, int& taxAnswer, const QDate& date) {
     if (taxAnswer == TaxNotAsked)
         taxAnswer = TaxYes;
-    return savePending(preparePeriodFiles(companyFolder, movement, sku, quantity, taxAnswer, date));
+    return savePending(companyFolder, preparePeriodFiles(companyFolder, movement, sku, quantity, taxAnswer, date));
 }
 
 bool LogSale(const QString& companyFolder, const QString& sku, const Decimal& quantity,
              int& taxAnswer, const QDate& date) {
     return guarded(QStringLiteral("LogSale"), [&] {
+        const CompanyLock lock(companyFolder);
         recordMovement(companyFolder, Movement::Sale, sku, quantity, taxAnswer, date);
     });
 }
@@ -120,6 +139,7 @@ bool LogSale(const QString& companyFolder, const QString& sku, const Decimal& qu
 bool LogReturn(const QString& companyFolder, const QString& sku, const Decimal& quantity,
                int& taxAnswer, const QDate& date) {
     return guarded(QStringLiteral("LogReturn"), [&] {
+        const CompanyLock lock(companyFolder);
         recordMovement(companyFolder, Movement::Return, sku, quantity, taxAnswer, date);
     });
 }
@@ -160,31 +180,42 @@ SaleOutcome makeSale(const QString& companyFolder, const QString& sku, const Dec
     SaleOutcome outcome;
     if (quantity.isZero())
         return outcome;
+    const CompanyLock lock(companyFolder);
     const QString inventoryPath = invCountPath(companyFolder);
     RecordFile inventory = RecordFile::loadForWrite(inventoryPath);
-    if (missing == MissingStock::Refused && !inventory.contains(kInventory, sku)) {
+    const bool known = inventory.contains(kInventory, sku);
+    if (missing == MissingStock::Refused && !known) {
         outcome.status = SaleStatus::UnknownSku;
         return outcome;
     }
-    const Decimal stock =
-        Decimal::fromStored(inventory.value(kInventory, sku, QStringLiteral("0")));
-    if (stock < quantity) { // a return always passes
-        outcome.status = SaleStatus::NotEnough;
-        return outcome;
+    if (missing == MissingStock::WholeUnits) {
+        const QString stored = inventory.value(kInventory, sku, QStringLiteral("0"));
+        if (quantity.isNegative() ? !known : stored == QLatin1String("0")) {
+            outcome.status = quantity.isNegative() ? SaleStatus::UnknownSku : SaleStatus::NotEnough;
+            return outcome;
+        }
+        outcome.stock = changedWholeCount(stored, quantity.isNegative() ? 1 : -1);
+    } else {
+        const Decimal stock =
+            Decimal::fromStored(inventory.value(kInventory, sku, QStringLiteral("0")));
+        if (stock < quantity) { // a return always passes
+            outcome.status = SaleStatus::NotEnough;
+            return outcome;
+        }
+        outcome.stock = stock - quantity;
     }
     outcome.isReturn = quantity.isNegative();
     outcome.quantity = quantity.abs();
-    outcome.stock = stock - quantity;
     outcome.taxAnswer = asksTaxQuestion(companyFolder, sku) ? taxAnswer : int(TaxNotAsked);
     if (outcome.taxAnswer == TaxNotAsked)
         outcome.taxAnswer = TaxYes;
 
-    const QVector<PendingFile> pending =
+    QVector<PendingFile> pending =
         preparePeriodFiles(companyFolder, outcome.isReturn ? Movement::Return : Movement::Sale, sku,
                            outcome.quantity, outcome.taxAnswer, date);
     inventory.write(kInventory, sku, outcome.stock.toString());
-    inventory.save(inventoryPath);
-    savePending(pending);
+    pending.push_front(PendingFile{inventoryPath, std::move(inventory)});
+    savePending(companyFolder, pending);
     outcome.status = SaleStatus::Recorded;
     return outcome;
 }

@@ -79,6 +79,10 @@ enum class SaleStatus {
 enum class MissingStock {
     CountsAsZero, // as the item list shows it
     Refused,      // a SKU without a stock record does not exist
+    // The sales server's and the batch's rule: one unit at a time, the stored count read as a
+    // 32-bit whole number; a sale is refused only on the exact text "0" or a missing record (a
+    // negative count still sells), a return needs a stock record; beyond the range is error 6.
+    WholeUnits,
 };
 
 struct SaleOutcome {
@@ -101,7 +105,8 @@ bool asksTaxQuestion(const QString& companyFolder, const QString& sku);
 // A positive quantity sells, a negative one returns its absolute value (the stock rises), 0
 // does nothing. A sale needs stock >= quantity. taxAnswer counts only for a flag of 1; other
 // items record with 0, which becomes 6. Everything is read and checked first; then the stock
-// count is written to "Logs/InvCount" and the period files are updated. Throws RuntimeError.
+// count in "Logs/InvCount" and the period files are written together, all or none, under the
+// company's lock, so no other process's recording is lost in between. Throws RuntimeError.
 SaleOutcome makeSale(const QString& companyFolder, const QString& sku, const Decimal& quantity,
                      int taxAnswer, MissingStock missing = MissingStock::CountsAsZero,
                      const QDate& date = QDate::currentDate());

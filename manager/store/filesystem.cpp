@@ -1,7 +1,11 @@
 #include "manager/store/filesystem.h"
 
+#include <memory>
+#include <vector>
+
 #include "manager/store/runtimeerror.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -13,6 +17,7 @@
 #include <windows.h>
 #else
 #include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -159,6 +164,131 @@ bool replaceFile(const QString& from, const QString& to) {
 
 bool isTemporaryStoreFile(const QString& name) {
     return name.startsWith(kTemporaryPrefix);
+}
+
+namespace {
+
+// The new bytes of one file, written and synced to a temporary file beside it.
+std::unique_ptr<QTemporaryFile> prepareReplacement(const QString& path, const QByteArray& bytes) {
+    const QFileInfo target(path);
+    const QString folder = target.absolutePath();
+    if (!QFileInfo(folder).isDir())
+        throw RuntimeError::pathNotFound();
+    if (target.isDir())
+        throw RuntimeError::accessError();
+    auto temporary = std::make_unique<QTemporaryFile>(folder + QLatin1Char('/') +
+                                                      kTemporaryPrefix + QStringLiteral("XXXXXX"));
+    if (!temporary->open())
+        throw RuntimeError::accessError();
+    temporary->setPermissions(target.exists() ? QFile::permissions(path)
+                                              : QFile::ReadOwner | QFile::WriteOwner |
+                                                    QFile::ReadGroup | QFile::ReadOther);
+    if (temporary->write(bytes) != bytes.size() || !syncToDisk(*temporary))
+        throw RuntimeError::accessError();
+    temporary->close();
+    return temporary;
+}
+
+} // namespace
+
+namespace {
+
+const QByteArray kJournalEnd = QByteArrayLiteral("end");
+
+// Makes a rename inside the folder durable, so an acknowledged change survives a power cut.
+void syncFolder(const QString& folder) {
+#ifndef Q_OS_WIN
+    const int descriptor = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor >= 0) {
+        ::fsync(descriptor);
+        ::close(descriptor);
+    }
+#else
+    Q_UNUSED(folder);
+#endif
+}
+
+void writeJournal(const QString& path, const QVector<QPair<QString, QString>>& renames) {
+    QByteArray text;
+    for (const auto& rename : renames)
+        text += QFile::encodeName(rename.first) + '\n' + QFile::encodeName(rename.second) + '\n';
+    text += kJournalEnd + '\n';
+    QFile journal(path);
+    if (!journal.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        journal.write(text) != text.size() || !syncToDisk(journal))
+        throw RuntimeError::accessError();
+    journal.close();
+    syncFolder(QFileInfo(path).absolutePath());
+}
+
+void finishRenames(const QVector<QPair<QString, QString>>& renames) {
+    QStringList folders;
+    for (const auto& rename : renames) {
+        if (QFileInfo::exists(rename.first) && !replaceFile(rename.first, rename.second))
+            throw RuntimeError::accessError();
+        const QString folder = QFileInfo(rename.second).absolutePath();
+        if (!folders.contains(folder))
+            folders << folder;
+    }
+    for (const QString& folder : folders)
+        syncFolder(folder);
+}
+
+} // namespace
+
+void saveFilesTogether(const QVector<QPair<QString, QByteArray>>& files,
+                       const QString& journalPath) {
+    // Every new file is complete on disk before the first one replaces its old file, so a full
+    // disk or a file that cannot be written changes nothing.
+    std::vector<std::unique_ptr<QTemporaryFile>> prepared;
+    QVector<QPair<QString, QString>> renames;
+    for (const auto& file : files) {
+        prepared.push_back(prepareReplacement(file.first, file.second));
+        renames.push_back({prepared.back()->fileName(), file.first});
+    }
+    if (renames.isEmpty())
+        return;
+    if (!journalPath.isEmpty())
+        writeJournal(journalPath, renames);
+    for (auto& temporary : prepared)
+        temporary->setAutoRemove(false); // from here on the journal owns them
+    finishRenames(renames); // on failure the journal stays: the next writer finishes it
+    if (!journalPath.isEmpty())
+        QFile::remove(journalPath);
+}
+
+void completeInterruptedSave(const QString& journalPath) {
+    QFile journal(journalPath);
+    if (!journal.open(QIODevice::ReadOnly))
+        return;
+    QList<QByteArray> lines = journal.readAll().split('\n');
+    journal.close();
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    QVector<QPair<QString, QString>> renames;
+    for (int i = 0; i + 1 < lines.size(); i += 2)
+        renames.push_back({QFile::decodeName(lines[i]), QFile::decodeName(lines[i + 1])});
+    const bool complete = !lines.isEmpty() && lines.last() == kJournalEnd && lines.size() % 2 == 1;
+    if (complete) {
+        finishRenames(renames);
+    } else {
+        // Torn while it was written: no replacement had started, the old files stand.
+        for (const auto& rename : renames)
+            if (isTemporaryStoreFile(QFileInfo(rename.first).fileName()))
+                QFile::remove(rename.first);
+    }
+    QFile::remove(journalPath);
+    syncFolder(QFileInfo(journalPath).absolutePath());
+}
+
+void removeStaleTemporaryFiles(const QString& folder) {
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-60);
+    const QFileInfoList entries =
+        QDir(folder).entryInfoList({kTemporaryPrefix + QLatin1Char('*')},
+                                   QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo& entry : entries)
+        if (entry.lastModified().toUTC() < before)
+            QFile::remove(entry.filePath());
 }
 
 void saveFileAtomically(const QString& path, const QByteArray& bytes) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QPair>
 #include <QString>
+#include <QVector>
 
 // Thin file-system routines. Each reports a failure through the standard error handler under its
 // own procedure name ("CreateFile", "CreateFolder", "DeleteFile", "DeleteFolder") and returns
@@ -26,6 +28,19 @@ void copyFileNoOverwrite(const QString& source, const QString& destination);
 // any moment leaves the old file or the new one. Throws RuntimeError 76 when the folder is
 // missing, 75 when the file cannot be written.
 void saveFileAtomically(const QString& path, const QByteArray& bytes);
+// Writes several files all or none: each is written and synced to its temporary file first; then
+// a journal naming the replacements is written and synced, the files replace their old ones, the
+// folders are synced and the journal is deleted. A process killed after the journal is complete
+// leaves it behind, and completeInterruptedSave finishes the replacements; killed before, the old
+// files stay. Without a journal path only a failure before the replacements changes nothing.
+void saveFilesTogether(const QVector<QPair<QString, QByteArray>>& files,
+                       const QString& journalPath = QString());
+// Finishes the replacements a complete journal names, or drops those of a torn one, and deletes
+// the journal. Call it holding the lock that guards the files. Throws RuntimeError 75 when a
+// replacement cannot be finished (the journal then stays for the next try).
+void completeInterruptedSave(const QString& journalPath);
+// Deletes temporary files older than a minute in folder: what a killed writer left behind.
+void removeStaleTemporaryFiles(const QString& folder);
 // Whether a folder entry is such a temporary file (left behind only by a crash); listings of
 // companies, profit centers and period files skip them.
 bool isTemporaryStoreFile(const QString& name);

@@ -1,10 +1,12 @@
 #include "manager/store/numbertext.h"
 
+#include "manager/store/decimal.h"
 #include "manager/store/runtimeerror.h"
 
 #include <QLocale>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 bool isBlank(QChar c) {
@@ -80,20 +82,11 @@ QString generalNumber(double value) {
 }
 
 qint32 CInt(const QString& text) {
-    const QString number = text.trimmed();
-    double value = 0;
-    bool ok = false;
-    if (number.startsWith(QLatin1String("&H"), Qt::CaseInsensitive)) {
-        value = double(number.mid(2).toLongLong(&ok, 16));
-    } else if (number.startsWith(QLatin1String("&O"), Qt::CaseInsensitive)) {
-        value = double(number.mid(2).toLongLong(&ok, 8));
-    } else {
-        value = QLocale::c().toDouble(number, &ok);
-    }
-    if (!ok || std::isnan(value))
-        throw RuntimeError::typeMismatch();
-    const double whole = std::nearbyint(value); // the default rounding mode: halves to even
-    if (whole < -2147483648.0 || whole > 2147483647.0)
+    // The same number rules as every other stored value, so a count such as "1,000" or "1D1"
+    // reads alike on every road: not a number is a type mismatch everywhere.
+    const Decimal whole = Decimal::fromStored(text).rounded(0);
+    if (whole < Decimal(std::numeric_limits<qint32>::min()) ||
+        whole > Decimal(std::numeric_limits<qint32>::max()))
         throw RuntimeError::overflow();
-    return qint32(whole);
+    return qint32(whole.toDouble());
 }

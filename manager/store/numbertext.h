@@ -11,8 +11,8 @@ double Val(const QString& text);
 // no thousands separator, "-" for negatives (for example 12.5, 0.79, -3, 1E+20).
 QString generalNumber(double value);
 
-// A stored count read as a whole number: the whole text must be a number (blanks around it are
-// allowed); a fraction is rounded to the nearest whole number, halves to the even one.
+// A stored count read as a whole number: the whole text must be a stored number as
+// Decimal::fromStored reads it (blanks around it are allowed); a fraction is rounded to the nearest whole number, halves to the even one.
 // Throws RuntimeError 13 (type mismatch) for text that is not a number and 6 (overflow) for a
 // number outside the 32-bit range.
 qint32 CInt(const QString& text);

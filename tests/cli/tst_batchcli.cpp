@@ -70,14 +70,15 @@ private slots:
         QCOMPARE(stockOf(folder, "A100"), QString("4"));
         QVERIFY(!QFile::exists(lastBatchProcessPath(folder)));
 
-        // A recording that fails is reported and the run goes on.
+        // A recording that fails is reported, changes nothing, and the run goes on.
         writeItem(folder, "X1", "ten", "1", "1", "3");
         TestEnvironment::writeBytes(batchPath, "X1\r\n");
         result = run({batchPath});
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(result.errText(),
                  QString("Unexpected error in procedure: LogSale\nError #13: Type mismatch\n"));
-        QVERIFY(result.outText().contains("Received sale of SKU: X1."));
+        QVERIFY(!result.outText().contains("Received sale of SKU: X1."));
+        QCOMPARE(stockOf(folder, "X1"), QString("3"));
 
         for (const QStringList& args :
              {QStringList{}, QStringList{batchPath, batchPath},

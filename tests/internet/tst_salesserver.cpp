@@ -11,6 +11,17 @@
 #include <QTcpServer>
 #include <QTest>
 
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
 namespace {
 QString stock(const QString& folder, const QString& sku) {
     return GetINIString(QStringLiteral("Inventory"), sku, QStringLiteral("(none)"),
@@ -19,6 +30,36 @@ QString stock(const QString& folder, const QString& sku) {
 
 void setStock(const QString& folder, const QString& sku, const QString& count) {
     WriteINIString(QStringLiteral("Inventory"), sku, count, invCountPath(folder));
+}
+
+// A client that sends its message and shuts down its sending side at once, read with plain
+// socket calls while the server in this thread runs.
+QByteArray askHalfClosed(quint16 port, const QByteArray& message) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QByteArray reply;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::send(fd, message.constData(), size_t(message.size()), 0) == message.size() &&
+        ::shutdown(fd, SHUT_WR) == 0) {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        const QDeadlineTimer deadline(5000);
+        while (!deadline.hasExpired() && reply.isEmpty()) {
+            QCoreApplication::processEvents();
+            char byte = 0;
+            const ssize_t got = ::recv(fd, &byte, 1, 0);
+            if (got == 0)
+                break;
+            if (got == 1)
+                reply += byte;
+            else
+                QThread::msleep(1);
+        }
+    }
+    ::close(fd);
+    return reply;
 }
 } // namespace
 
@@ -29,7 +70,7 @@ private slots:
         m_env = std::make_unique<TestEnvironment>();
         m_folder = m_env->makeCompany(QStringLiteral("Shop"));
         m_server = std::make_unique<SalesServer>(m_folder);
-        m_server->listen(0);
+        m_server->listen(QHostAddress::LocalHost, 0);
         m_log = std::make_unique<QSignalSpy>(m_server.get(), &SalesServer::logLine);
     }
 
@@ -37,6 +78,33 @@ private slots:
         m_log.reset();
         m_server.reset();
         m_env.reset();
+    }
+
+    // A client that shuts down its sending side after its message still gets its reply, and
+    // idle connections beyond the cap give way to a real sale.
+    void everyRealClientIsAnswered_data() {
+        QTest::addColumn<bool>("halfClose");
+        QTest::addColumn<int>("idle");
+        QTest::newRow("half-closing client") << true << 0;
+        QTest::newRow("300 idle connections") << false << 300;
+    }
+    void everyRealClientIsAnswered() {
+        QFETCH(bool, halfClose);
+        QFETCH(int, idle);
+        setStock(m_folder, "A1", "5");
+        std::vector<std::unique_ptr<QTcpSocket>> idlers;
+        for (int i = 0; i < idle; ++i) {
+            idlers.push_back(std::make_unique<QTcpSocket>());
+            idlers.back()->connectToHost(QHostAddress::LocalHost, m_server->port());
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(int(m_server->connectionsAccepted()), idle, 15000);
+        QVERIFY(m_server->openConnections() <= 256);
+        if (halfClose) {
+            QCOMPARE(askHalfClosed(m_server->port(), "A1"), QByteArray("1"));
+        } else {
+            QCOMPARE(ask(m_server->port(), "A1"), QByteArray("1"));
+        }
+        QCOMPARE(stock(m_folder, "A1"), QStringLiteral("4"));
     }
 
     void aSaleIsToldStepByStepAndRecorded() {
@@ -79,6 +147,11 @@ private slots:
             "Not enough of SKU S\r\n to process a sale, or S\r\n doesn't exist.");
         row("not a number", "abc", "S", "0", "abc", "Error occured while receiving data.");
         row("return onto a bad count", "1.5.2", "!!S", "0", "1.5.2",
+            "Error occured while receiving data.");
+        // Counts read by the rules of every stored number, as the sale and statistics read them.
+        row("exponent count", "1D1", "S", "1", "9", "Received sale of SKU: S.");
+        row("grouped digits", "1,000", "S", "0", "1,000", "Error occured while receiving data.");
+        row("return beyond 32 bits", "2147483647", "!!S", "0", "2147483647",
             "Error occured while receiving data.");
     }
 

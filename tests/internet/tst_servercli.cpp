@@ -1,12 +1,16 @@
 #include "manager/store/companystore.h"
 #include "manager/store/recordfile.h"
 #include "tests/cli/clirunner.h"
+#include "tests/internet/salesclient.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/testenvironment.h"
 
 #include <QProcess>
 #include <QTcpServer>
 #include <QTest>
+
+#include <memory>
+#include <vector>
 
 using fixture::freePort;
 
@@ -47,6 +51,45 @@ private slots:
         QVERIFY(server.waitForFinished(10000));
         QCOMPARE(server.exitStatus(), QProcess::NormalExit);
         QCOMPARE(server.exitCode(), 0);
+    }
+
+    // Two servers and a loop of CLI sales on one company: every acknowledged sale is in the
+    // stock, none is lost between the processes.
+    void salesFromSeveralProcessesAreAllKept() {
+        TestEnvironment env;
+        const QString folder = env.makeCompany("Shop");
+        const int start = 100000;
+        WriteINIString("Inventory", "A1", QString::number(start), invCountPath(folder));
+        std::vector<std::unique_ptr<QProcess>> servers;
+        QList<quint16> ports;
+        for (int i = 0; i < 2; ++i) {
+            ports << freePort();
+            auto server = std::make_unique<QProcess>();
+            server->start(cliPath(), {"serve", "--company", "Shop", "--root", env.root(),
+                                      "--port", QString::number(ports.last())});
+            QByteArray output;
+            QTRY_VERIFY_WITH_TIMEOUT((output += server->readAllStandardOutput())
+                                         .contains("Done. Ready for transactions."),
+                                     10000);
+            servers.push_back(std::move(server));
+        }
+        QProcess loop;
+        loop.start("sh", {"-c", QStringLiteral("n=0; for i in $(seq 40); do \"%1\" sale "
+                                               "--company Shop --root \"%2\" A1 >/dev/null && "
+                                               "n=$((n+1)); done; echo $n")
+                                    .arg(cliPath(), env.root())});
+        int acknowledged = 0;
+        for (int i = 0; i < 400 || loop.state() != QProcess::NotRunning; ++i)
+            acknowledged += ask(ports[i % 2], "A1") == "1";
+        QCOMPARE(loop.exitStatus(), QProcess::NormalExit);
+        acknowledged += loop.readAllStandardOutput().trimmed().toInt();
+        for (auto& server : servers) {
+            server->terminate();
+            QVERIFY(server->waitForFinished(10000));
+        }
+        QVERIFY(acknowledged > 400);
+        QCOMPARE(GetINIString("Inventory", "A1", "", invCountPath(folder)),
+                 QString::number(start - acknowledged));
     }
 
     void failuresGiveTheirExitStatus() {

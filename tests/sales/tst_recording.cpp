@@ -3,6 +3,7 @@
 #include "tests/support/fixtures.h"
 #include "tests/support/testenvironment.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -333,6 +334,48 @@ private slots:
                      "Unexpected error in procedure: LogSale\nError #13: Type mismatch")});
         QVERIFY(!QFile::exists(daily(folder)));
         QCOMPARE(TestEnvironment::readBytes(monthly(folder)), QByteArray("Totals\\Sales=lots\r\n"));
+    }
+
+    // A recording that fails changes no file; one that passes changes the stock.
+    void aRecordingIsAllOrNothing_data() {
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<QString>("flag");
+        QTest::addColumn<QString>("stock");
+        QTest::addColumn<int>("quantity");
+        QTest::addColumn<bool>("monthlyIsFolder");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("bad rate, untaxed item") << "abc" << "0" << "5" << 1 << false << 0 << "4";
+        QTest::newRow("bad rate, taxable item") << "7,5" << "1" << "5" << 1 << false << 13 << "5";
+        QTest::newRow("return onto the top count")
+            << "0" << "0" << "2147483647" << -1 << false << 6 << "2147483647";
+        QTest::newRow("sale under the lowest count")
+            << "0" << "0" << "-2147483648" << 1 << false << 6 << "-2147483648";
+        QTest::newRow("monthly file cannot be replaced") << "0" << "0" << "5" << 1 << true << 75
+                                                         << "5";
+    }
+    void aRecordingIsAllOrNothing() {
+        QFETCH(QString, rate);
+        QFETCH(QString, flag);
+        QFETCH(QString, stock);
+        QFETCH(int, quantity);
+        QFETCH(bool, monthlyIsFolder);
+        QFETCH(int, error);
+        QFETCH(QString, after);
+        TestEnvironment env;
+        const QString folder = env.makeCompany(QStringLiteral("Shop"));
+        setRate(rate);
+        writeItem(folder, QStringLiteral("A"), QStringLiteral("10"), QStringLiteral("1"), flag,
+                  stock);
+        if (monthlyIsFolder)
+            QVERIFY(QDir().mkpath(monthlyPeriodFile(folder, QDate::currentDate())));
+        QCOMPARE(errorOf([&] {
+                     makeSale(folder, QStringLiteral("A"), Decimal(quantity), TaxYes,
+                              MissingStock::WholeUnits);
+                 }),
+                 error);
+        QCOMPARE(stockOf(folder, QStringLiteral("A")), after);
+        QCOMPARE(QFile::exists(dailyPeriodFile(folder, QDate::currentDate())), error == 0);
     }
 
     void manySalesAddUpExactly() {

@@ -167,6 +167,54 @@ private slots:
         QCOMPARE(errorOf([&] { copyFileNoOverwrite(base + "/None", base + "/X"); }), 53);
         QVERIFY(!QFileInfo::exists(base + "/X"));
     }
+
+    // What a writer killed during a recording leaves: its synced temporary files and a journal,
+    // complete or torn. The next writer finishes a complete journal and drops a torn one; an
+    // old stray temporary file goes, a fresh one (a writer at work) stays.
+    void interruptedSaveIsFinishedOrDropped_data() {
+        QTest::addColumn<bool>("complete");
+        QTest::newRow("complete journal") << true;
+        QTest::newRow("torn journal") << false;
+    }
+    void interruptedSaveIsFinishedOrDropped() {
+        QFETCH(bool, complete);
+        TestEnvironment env;
+        const QString folder = env.base() + "/w/";
+        QVERIFY(QDir().mkpath(folder));
+        QStringList renames;
+        for (const char* name : {"InvCount", "12-7-2026"}) {
+            TestEnvironment::writeBytes(folder + name, "old");
+            TestEnvironment::writeBytes(folder + ".~tallyvane-" + name, "new");
+            renames << folder + ".~tallyvane-" + name << folder + name;
+        }
+        const QString journal = folder + ".~tallyvane-journal";
+        TestEnvironment::writeBytes(journal, (renames.join('\n') + (complete ? "\nend\n" : "\n"))
+                                                 .toUtf8());
+        TestEnvironment::writeBytes(folder + ".~tallyvane-old", "x");
+        TestEnvironment::writeBytes(folder + ".~tallyvane-fresh", "x");
+        QFile stale(folder + ".~tallyvane-old");
+        QVERIFY(stale.open(QIODevice::ReadWrite));
+        QVERIFY(stale.setFileTime(QDateTime::currentDateTime().addSecs(-120),
+                                  QFileDevice::FileModificationTime));
+        stale.close();
+
+        completeInterruptedSave(journal);
+        removeStaleTemporaryFiles(folder);
+        const QByteArray expected = complete ? "new" : "old";
+        QCOMPARE(treeOf(folder), (QMap<QString, QByteArray>{{"InvCount", expected},
+                                                            {"12-7-2026", expected},
+                                                            {".~tallyvane-fresh", "x"}}));
+    }
+
+    // A save with a journal leaves neither the journal nor temporary files behind.
+    void journalledSaveLeavesNothingBehind() {
+        TestEnvironment env;
+        const QString folder = env.base() + "/w/";
+        QVERIFY(QDir().mkpath(folder));
+        TestEnvironment::writeBytes(folder + "a", "old");
+        saveFilesTogether({{folder + "a", "A"}, {folder + "b", "B"}}, folder + ".~tallyvane-journal");
+        QCOMPARE(treeOf(folder), (QMap<QString, QByteArray>{{"a", "A"}, {"b", "B"}}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFileSystem)
