@@ -34,9 +34,8 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure --timeout 600 --parallel 2
 
-# The Debian package tallyvane_VERSION_ARCH.deb in $(BUILD), for /usr, then checked unpacked.
+# The Debian package tallyvane_VERSION_ARCH.deb in $(BUILD), then checked unpacked.
 package: configure
-	cmake -DCMAKE_INSTALL_PREFIX=/usr $(BUILD) >/dev/null
 	cmake --build $(BUILD) --target package
 	cmake -DDEB="$$(ls -t $(BUILD)/tallyvane_*.deb | head -n 1)" -DROOT=$(BUILD)/package-check \
 	      -P tests/dist/checkinstall.cmake

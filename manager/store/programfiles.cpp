@@ -11,17 +11,11 @@ QString programFolder() {
 }
 
 // The installed data folder as seen from the installed program folder ("../share/tallyvane"),
-// so a package installed under any prefix finds its files; then the folder chosen at build time.
-QStringList dataFolders() {
-    QStringList folders;
-#ifdef TALLYVANE_DATA_FROM_BIN
-    folders << QDir::cleanPath(programFolder() + QLatin1Char('/') +
-                               QStringLiteral(TALLYVANE_DATA_FROM_BIN));
-#endif
-#ifdef TALLYVANE_DATA_DIR
-    folders << QStringLiteral(TALLYVANE_DATA_DIR);
-#endif
-    return folders;
+// so a package installed under any prefix finds its files, and a build folder never picks up
+// the files of an installed package.
+QString dataFolder() {
+    return QDir::cleanPath(programFolder() + QLatin1Char('/') +
+                           QStringLiteral(TALLYVANE_DATA_FROM_BIN));
 }
 
 } // namespace
@@ -30,12 +24,8 @@ QString programFile(const QString& name) {
     const QString beside = QDir(programFolder()).filePath(name);
     if (QFileInfo::exists(beside))
         return beside;
-    for (const QString& folder : dataFolders()) {
-        const QString path = QDir(folder).filePath(name);
-        if (QFileInfo::exists(path))
-            return path;
-    }
-    return beside;
+    const QString installed = QDir(dataFolder()).filePath(name);
+    return QFileInfo::exists(installed) ? installed : beside;
 }
 
 QString programExecutable(const QString& name) {
@@ -43,13 +33,7 @@ QString programExecutable(const QString& name) {
 #ifdef Q_OS_WIN
     file += QStringLiteral(".exe");
 #endif
-    const QString beside = QDir(programFolder()).filePath(file);
-    if (QFileInfo(beside).isExecutable())
-        return beside;
-#ifdef TALLYVANE_BIN_DIR
-    const QString installed = QDir(QStringLiteral(TALLYVANE_BIN_DIR)).filePath(file);
-    if (QFileInfo(installed).isExecutable())
-        return installed;
-#endif
-    return beside;
+    // The programs are installed together into one folder. The program folder is the one of the
+    // program file itself, links resolved, so a link to tallyvane elsewhere still finds it.
+    return QDir(programFolder()).filePath(file);
 }

@@ -8,7 +8,6 @@
 // message names where the file was looked for. Nothing is ever written to either folder.
 QString programFile(const QString& name);
 
-// Another Tallyvane program ("tallyvane-help"): beside this one first, then in the installed
-// program folder (a copy of the program started from elsewhere). When neither is there, the
-// path beside this program.
+// Another Tallyvane program ("tallyvane-help", ".exe" added on Windows): the one beside this
+// program, in the build folder as in /usr/bin.
 QString programExecutable(const QString& name);
