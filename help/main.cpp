@@ -46,9 +46,8 @@ int main(int argc, char** argv) {
     if (geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 #endif
-    std::unique_ptr<QCoreApplication> app(printsOnly(argc, argv)
-                                              ? new QCoreApplication(argc, argv)
-                                              : new QApplication(argc, argv));
+    std::unique_ptr<QCoreApplication> app(printsOnly(argc, argv) ? new QCoreApplication(argc, argv)
+                                                                 : new QApplication(argc, argv));
     QCoreApplication::setApplicationName(QStringLiteral("Tallyvane Help"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TALLYVANE_VERSION_TEXT));
     QCommandLineParser parser;
