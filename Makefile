@@ -2,11 +2,12 @@
 # Both install the Debian packages that are missing, configure and build first.
 
 PACKAGES := cmake g++ make ninja-build pkg-config qt6-base-dev qt6-webengine-dev libgl-dev \
-            fonts-dejavu-core libzbar-dev zbar-tools poppler-utils
+            fonts-dejavu-core libzbar-dev zbar-tools poppler-utils dpkg-dev file \
+            desktop-file-utils appstream
 BUILD    ?= build
 SUDO     := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test format clean
+.PHONY: all deps configure build run test package format clean
 
 all: build
 
@@ -32,6 +33,12 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure --timeout 600 --parallel 2
+
+# The Debian package tallyvane_VERSION_ARCH.deb in $(BUILD), then checked unpacked.
+package: configure
+	cmake --build $(BUILD) --target package
+	cmake -DDEB="$$(ls -t $(BUILD)/tallyvane_*.deb | head -n 1)" -DROOT=$(BUILD)/package-check \
+	      -P tests/dist/checkinstall.cmake
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

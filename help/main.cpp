@@ -1,11 +1,44 @@
+#include "help/book.h"
 #include "help/helpwindows.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
+
+namespace {
+
+// --help, --version and --list print and end: they need no display.
+bool printsOnly(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        for (const char* option : {"--help", "-h", "--help-all", "--version", "-v", "--list"}) {
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+// The names of the book's entries, one a line: proof that the book is there and readable.
+int listBook(const QString& file) {
+    try {
+        const BookFile book = readBookFile(file);
+        for (const auto& entry : book.bag.entries())
+            std::printf("%s\n", qPrintable(entry.first));
+        return 0;
+    } catch (const HelpError& error) {
+        std::fprintf(stderr, "%s\n", qPrintable(error.text()));
+        return 1;
+    }
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
 #ifdef Q_OS_UNIX
@@ -13,24 +46,32 @@ int main(int argc, char** argv) {
     if (geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 #endif
-    QApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> app(printsOnly(argc, argv) ? new QCoreApplication(argc, argv)
+                                                                 : new QApplication(argc, argv));
     QCoreApplication::setApplicationName(QStringLiteral("Tallyvane Help"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TALLYVANE_VERSION_TEXT));
     QCommandLineParser parser;
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("Listen on this port instead of a free one."),
                                   QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption book(
         QStringLiteral("book"), QStringLiteral("Read the book from FILE instead of this program."),
         QStringLiteral("FILE"));
+    const QCommandLineOption list(QStringLiteral("list"),
+                                  QStringLiteral("Print the names of the book's entries and end."));
     parser.addOption(port);
     parser.addOption(book);
-    parser.process(app);
-    frmMain window;
+    parser.addOption(list);
+    parser.process(*app);
     const QString file =
         parser.isSet(book) ? parser.value(book) : QCoreApplication::applicationFilePath();
+    if (parser.isSet(list))
+        return listBook(file);
+    frmMain window;
     if (!window.Form_Load(file, parser.value(port).toUShort()))
         return 0;
     window.show();
-    return app.exec();
+    return app->exec();
 }

@@ -6,6 +6,7 @@
 #include "manager/shell/twips.h"
 #include "manager/shell/windowhost.h"
 #include "manager/store/numbertext.h"
+#include "manager/store/programfiles.h"
 #include "manager/store/runtimeerror.h"
 #include "manager/store/settings.h"
 
@@ -28,14 +29,6 @@ frmFrame* g_frame = nullptr;
 
 // The maker's contact page.
 const char* const kContactPage = "https://www.brannocks.com/contactus.html";
-
-QString helpProgramPath() {
-    QString name = QStringLiteral("tallyvane-help");
-#ifdef Q_OS_WIN
-    name += QStringLiteral(".exe");
-#endif
-    return QDir(QCoreApplication::applicationDirPath()).filePath(name);
-}
 
 } // namespace
 
@@ -220,7 +213,7 @@ void frmFrame::mnuFileExit_Click() {
 
 void frmFrame::mnuHelpHelp_Click() {
     guarded(QStringLiteral("mnuHelpHelp_Click"), [] {
-        const QString program = helpProgramPath();
+        const QString program = programExecutable(QStringLiteral("tallyvane-help"));
         if (!QFileInfo(program).isExecutable())
             throw RuntimeError::fileNotFound();
         if (!QProcess::startDetached(program, {}))

@@ -12,8 +12,22 @@
 #include <QDir>
 
 #include <cstdio>
+#include <cstring>
 
 int main(int argc, char** argv) {
+    // The two options answer on the terminal, without a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("tallyvane %d.%d.%d\n", TALLYVANE_VERSION_MAJOR, TALLYVANE_VERSION_MINOR,
+                        TALLYVANE_VERSION_REVISION);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("Usage: tallyvane [--help | --version]\n"
+                        "Starts the Tallyvane desktop program; see tallyvane(1).\n");
+            return 0;
+        }
+    }
 #if defined(Q_OS_LINUX)
     // Without a display Qt would abort with a long message; one clear line is kinder.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&

@@ -6,18 +6,17 @@
 #include <QPixmap>
 #include <QRadialGradient>
 
-namespace {
-QPixmap badge(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+QImage tallyvaneBadge(int size, const QColor& centre, const QColor& rim) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF circle(0.5, 0.5, size - 1.0, size - 1.0);
     QRadialGradient fill(circle.center(), size / 2.0);
-    fill.setColorAt(0, gradientFirstColor());
-    fill.setColorAt(1, gradientSecondColor());
+    fill.setColorAt(0, centre);
+    fill.setColorAt(1, rim);
     painter.setBrush(fill);
-    painter.setPen(QPen(gradientFirstColor().darker(140), qMax(1.0, size / 32.0)));
+    painter.setPen(QPen(centre.darker(140), qMax(1.0, size / 32.0)));
     painter.drawEllipse(circle);
     QFont font = painter.font();
     font.setBold(true);
@@ -25,13 +24,13 @@ QPixmap badge(int size) {
     painter.setFont(font);
     painter.setPen(Qt::white);
     painter.drawText(circle, Qt::AlignCenter, QStringLiteral("T"));
-    return pixmap;
+    return image;
 }
-} // namespace
 
 QIcon tallyvaneIcon() {
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(badge(size));
+        icon.addPixmap(
+            QPixmap::fromImage(tallyvaneBadge(size, gradientFirstColor(), gradientSecondColor())));
     return icon;
 }
