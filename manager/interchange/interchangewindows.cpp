@@ -6,8 +6,12 @@
 #include "manager/store/runtimeerror.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
+#include <QProgressDialog>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -48,6 +52,29 @@ private:
     QWidget* m_window;
 };
 
+// A progress window with Cancel for a copy; it shows itself only when the copy takes a while.
+class CopyProgress {
+public:
+    CopyProgress(QWidget* parent, const QString& label)
+        : m_dialog(label, QStringLiteral("&Cancel"), 0, 1, parent ? parent->window() : nullptr) {
+        m_dialog.setWindowTitle(QStringLiteral("Tallyvane"));
+        m_dialog.setWindowModality(Qt::WindowModal);
+        m_dialog.setMinimumDuration(500);
+        m_dialog.setAutoReset(false);
+    }
+    TransferProgress callback() {
+        return [this](int done, int total) {
+            m_dialog.setMaximum(std::max(total, 1));
+            m_dialog.setValue(done);
+            QCoreApplication::processEvents();
+            return !m_dialog.wasCanceled();
+        };
+    }
+
+private:
+    QProgressDialog m_dialog;
+};
+
 } // namespace
 
 void ExportCurrentInventory(QWidget* parent, const QString& company, const QString& folder) {
@@ -81,8 +108,11 @@ void ExportCompanyFolder(QWidget* parent, const QString& root, const QString& co
         TransferResult result;
         {
             BusyWindow busy(parent);
-            result = exportCompany(root, company, folder);
+            CopyProgress progress(parent, QStringLiteral("Exporting %1...").arg(company));
+            result = exportCompany(root, company, folder, progress.callback());
         }
+        if (result.cancelled)
+            return; // nothing was changed
         if (!result.error.isEmpty()) {
             dialogs().message(parent, result.error, QStringLiteral("Error"), Dialogs::OkOnly,
                               Dialogs::Critical);
@@ -104,8 +134,11 @@ bool ImportCompanyFolder(QWidget* parent, const QString& root, QString* imported
         TransferResult result;
         {
             BusyWindow busy(parent);
-            result = importCompany(root, folder);
+            CopyProgress progress(parent, QStringLiteral("Importing a company..."));
+            result = importCompany(root, folder, progress.callback());
         }
+        if (result.cancelled)
+            return;
         if (!result.error.isEmpty()) {
             dialogs().message(parent, result.error, QStringLiteral("Error"));
             return;

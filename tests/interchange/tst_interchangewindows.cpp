@@ -1,4 +1,5 @@
 #include "manager/app/companywindow.h"
+#include "manager/interchange/companytransfer.h"
 #include "manager/interchange/csveditor.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripteddialogs.h"
@@ -233,6 +234,29 @@ private slots:
         QCOMPARE(dialogs.messages().last(), QStringLiteral("Export Complete."));
         QCOMPARE(TestEnvironment::readBytes(env.base() + "/inventory.csv"),
                  QByteArray("\"Mug, large\",0.00,0.00,1,77,0\r\n"));
+    }
+
+    void aCancelledTransferChangesNothing() {
+        TestEnvironment env;
+        const QString shop = env.makeCompany("Shop");
+        fixture::writeItem(shop, "77", "5", "2", "1", "3");
+        fixture::writeTitle(shop, "Cups", "Mug", "77");
+        const QString out = env.base() + "/out";
+        QVERIFY(QDir().mkpath(out + "/Shop/Logs"));
+        TestEnvironment::writeBytes(out + "/Shop/Logs/PriceLog", "old");
+        const auto cancelAfterOne = [](int done, int) { return done < 1; };
+        QVERIFY(exportCompany(env.root(), "Shop", out, cancelAfterOne).cancelled);
+        QCOMPARE(TestEnvironment::readBytes(out + "/Shop/Logs/PriceLog"), QByteArray("old"));
+        QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{"Shop"});
+
+        QVERIFY(exportCompany(env.root(), "Shop", out).error.isEmpty());
+        QDir(shop).removeRecursively();
+        QVERIFY(importCompany(env.root(), out + "/Shop", cancelAfterOne).cancelled);
+        QVERIFY(QDir(env.root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                           QDir::Hidden).isEmpty());
+        QVERIFY(importCompany(env.root(), out + "/Shop").error.isEmpty());
+        QCOMPARE(fixture::stockOf(shop, "77"), QStringLiteral("3"));
     }
 };
 
