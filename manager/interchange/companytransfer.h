@@ -10,7 +10,7 @@
 // What a refused or failed transfer says; empty when it went through.
 struct TransferResult {
     QString error;
-    QStringList copied; // the files copied, relative to the target, in copy order
+    QStringList copied;     // the files copied, relative to the target, in copy order
     bool cancelled = false; // the user cancelled: nothing was changed
 };
 

@@ -30,8 +30,7 @@ namespace {
 
 QPointer<frmCSV> g_editor;
 
-const QString kFilter =
-    QStringLiteral("Comma Separated Values(*.csv)|*.csv|All Files (*.*)|*.*");
+const QString kFilter = QStringLiteral("Comma Separated Values(*.csv)|*.csv|All Files (*.*)|*.*");
 const QString kCaption = QStringLiteral("CSV Edit Utility");
 
 // Larger files are refused: a grid of them would take the memory of the whole machine.
@@ -53,27 +52,42 @@ CsvTable::CsvTable(QObject* parent)
     : QAbstractTableModel(parent)
     , m_cells(1, QStringList(QString())) {}
 
+// Rows and columns come and go with insert and remove notices, not a reset, so the grid keeps
+// its current cell and what is typed next still lands in it.
 void CsvTable::setRows(int rows) {
-    rows = std::max(rows, 1);
-    beginResetModel();
-    m_cells.resize(rows - 1, QStringList());
-    for (QStringList& row : m_cells)
-        while (row.size() < m_cols - 1)
-            row.append(QString());
-    endResetModel();
+    const int have = int(m_cells.size());
+    const int want = std::max(rows, 1) - 1;
+    if (want > have) {
+        beginInsertRows(QModelIndex(), have, want - 1);
+        m_cells.resize(want, QStringList());
+        for (int r = have; r < want; ++r)
+            while (m_cells[r].size() < m_cols - 1)
+                m_cells[r].append(QString());
+        endInsertRows();
+    } else if (want < have) {
+        beginRemoveRows(QModelIndex(), want, have - 1);
+        m_cells.resize(want);
+        endRemoveRows();
+    }
 }
 
 void CsvTable::setCols(int cols) {
     cols = std::max(cols, 1);
-    beginResetModel();
-    m_cols = cols;
-    for (QStringList& row : m_cells) {
-        while (row.size() < m_cols - 1)
-            row.append(QString());
-        while (row.size() > m_cols - 1)
-            row.removeLast();
+    if (cols > m_cols) {
+        beginInsertColumns(QModelIndex(), m_cols - 1, cols - 2);
+        m_cols = cols;
+        for (QStringList& row : m_cells)
+            while (row.size() < m_cols - 1)
+                row.append(QString());
+        endInsertColumns();
+    } else if (cols < m_cols) {
+        beginRemoveColumns(QModelIndex(), cols - 1, m_cols - 2);
+        m_cols = cols;
+        for (QStringList& row : m_cells)
+            while (row.size() > m_cols - 1)
+                row.removeLast();
+        endRemoveColumns();
     }
-    endResetModel();
 }
 
 QString CsvTable::cell(int row, int col) const {
@@ -252,6 +266,7 @@ void frmCSV::OpenCSV(const QString& path) {
             rows.append(record.fields);
         }
         m_table->replaceRows(rows, cols);
+        txtValue->clear();
         m_modified = false;
         setColumnWidths();
     });
@@ -284,8 +299,10 @@ void frmCSV::changed() {
 
 void frmCSV::MSFlexGrid_RowColChange() {
     const QModelIndex current = MSFlexGrid->currentIndex();
-    if (!current.isValid())
+    if (!current.isValid()) {
+        txtValue->clear(); // no cell: nothing typed could be kept
         return;
+    }
     txtValue->setText(m_table->cell(current.row() + 1, current.column() + 1));
     txtValue->setFocus();
     txtValue->selectAll();
@@ -312,9 +329,9 @@ bool frmCSV::eventFilter(QObject* watched, QEvent* event) {
             step = 1;
         if (step != 0) {
             const QModelIndex current = MSFlexGrid->currentIndex();
-            const QModelIndex next =
-                current.isValid() ? m_table->index(current.row() + step, current.column())
-                                  : m_table->index(0, 0);
+            const QModelIndex next = current.isValid()
+                                         ? m_table->index(current.row() + step, current.column())
+                                         : m_table->index(0, 0);
             if (next.isValid())
                 MSFlexGrid->setCurrentIndex(next);
             return true;
@@ -434,9 +451,9 @@ bool frmCSV::maySwitch() {
         return true;
     const QString name =
         m_path.isEmpty() ? QStringLiteral("the table") : QFileInfo(m_path).fileName();
-    const int answer = dialogs().message(
-        this, QStringLiteral("Do you want to save the changes to %1?").arg(name), kCaption,
-        Dialogs::YesNoCancel, Dialogs::Exclamation);
+    const int answer =
+        dialogs().message(this, QStringLiteral("Do you want to save the changes to %1?").arg(name),
+                          kCaption, Dialogs::YesNoCancel, Dialogs::Exclamation);
     if (answer == Dialogs::No)
         return true;
     if (answer != Dialogs::Yes)

@@ -51,8 +51,8 @@ private slots:
             << QByteArray("\"say \"\"hi\"\"\",\"two\nlines\"\n")
             << QByteArray("\"say \"\"hi\"\"\",\"two\nlines\"\r\n") << "say \"hi\"";
         QTest::newRow("empty file saves one line end") << QByteArray() << QByteArray("\r\n") << "";
-        QTest::newRow("Latin-1 text") << QByteArray("caf\xe9,1\r\n")
-                                      << QByteArray("caf\xc3\xa9,1\r\n") << "café";
+        QTest::newRow("Latin-1 text")
+            << QByteArray("caf\xe9,1\r\n") << QByteArray("caf\xc3\xa9,1\r\n") << "café";
     }
     void savingGivesBackWhatWasOpened() {
         QFETCH(QByteArray, file);
@@ -99,7 +99,9 @@ private slots:
 
         openInEditor(dialogs, narrow);
         editor->MSFlexGrid->setCurrentIndex(editor->table()->index(1, 1));
+        editor->mnuTableAddRow_Click(); // the current cell stays where it was
         QTest::keyClicks(editor->txtValue, "Tea, \"green\"");
+        editor->mnuTableRemRow_Click();
         editor->mnuTableSave_Click();
         QCOMPARE(TestEnvironment::readBytes(narrow),
                  QByteArray("x,,\r\ny,\"Tea, \"\"green\"\"\",\r\n"));
@@ -222,8 +224,9 @@ private slots:
                  (QStringList{"That folder is a restricted program folder. Any changes to "
                               "anything in that folder can cause serious errors.",
                               "Company export is complete.",
-                              "The folder " + out + "/Plain is not an exported company and "
-                                                    "will not be imported.",
+                              "The folder " + out +
+                                  "/Plain is not an exported company and "
+                                  "will not be imported.",
                               "The company Shop already exists and will not be imported.",
                               "Company import is complete."}));
         QCOMPARE(chooser.cboCompanies->currentText(), QStringLiteral("Shop"));
@@ -253,8 +256,9 @@ private slots:
         QVERIFY(exportCompany(env.root(), "Shop", out).error.isEmpty());
         QDir(shop).removeRecursively();
         QVERIFY(importCompany(env.root(), out + "/Shop", cancelAfterOne).cancelled);
-        QVERIFY(QDir(env.root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
-                                           QDir::Hidden).isEmpty());
+        QVERIFY(QDir(env.root())
+                    .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+                    .isEmpty());
         QVERIFY(importCompany(env.root(), out + "/Shop").error.isEmpty());
         QCOMPARE(fixture::stockOf(shop, "77"), QStringLiteral("3"));
     }
