@@ -112,9 +112,8 @@ frmCompany::frmCompany(QWidget* parent)
         action->setEnabled(true);
     for (QAction* action : {mnuToolsInventory, mnuToolsImport, mnuToolsExport, mnuToolsCSV})
         action->setEnabled(true);
-    connect(mnuToolsInventory, &QAction::triggered, this, [this] {
-        ExportCurrentInventory(this, cboCompanies->currentText(), CompPath());
-    });
+    connect(mnuToolsInventory, &QAction::triggered, this,
+            [this] { ExportCurrentInventory(this, cboCompanies->currentText(), CompPath()); });
     connect(mnuToolsExport, &QAction::triggered, this,
             [this] { ExportCompanyFolder(this, companyRoot(), cboCompanies->currentText()); });
     connect(mnuToolsImport, &QAction::triggered, this, [this] {
