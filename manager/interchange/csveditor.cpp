@@ -388,8 +388,14 @@ void frmCSV::mnuTableSaveAs_Click() {
     }
     if (path.isEmpty())
         return;
+    // A save that fails keeps the file the table came from, so the next Save does not go to
+    // the name that failed.
+    const QString previous = m_path;
     m_path = path;
+    m_modified = true;
     mnuTableSave_Click();
+    if (m_modified)
+        m_path = previous;
 }
 
 void frmCSV::printTable(QPrinter& printer) {

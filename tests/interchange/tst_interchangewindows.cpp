@@ -151,6 +151,12 @@ private slots:
         ShowCsvEditor(nullptr); // another file would replace the table: Cancel keeps it
         QCOMPARE(dialogs.shown.last().kind, QStringLiteral("message"));
         QCOMPARE(TestEnvironment::readBytes(path), QByteArray("a\r\n"));
+        dialogs.fileAnswers << env.base() + "/gone/a.csv"; // a failed save keeps a.csv
+        editor->mnuTableSaveAs_Click();
+        QCOMPARE(dialogs.messages().last(),
+                 QStringLiteral("Unexpected error in procedure: mnuTableSave_Click\nError #76: "
+                                "Path not found"));
+        QCOMPARE(editor->fileName(), path);
         dialogs.messageAnswers << Dialogs::Yes;
         QVERIFY(editor->close());
         QCOMPARE(dialogs.messages().last(), QStringLiteral("Do you want to save the changes to "
