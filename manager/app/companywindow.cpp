@@ -2,6 +2,8 @@
 
 #include "manager/app/companies.h"
 #include "manager/app/framewindow.h"
+#include "manager/interchange/csveditor.h"
+#include "manager/interchange/interchangewindows.h"
 #include "manager/internet/serverwindow.h"
 #include "manager/internet/storefrontwindows.h"
 #include "manager/inventory/itemwindow.h"
@@ -108,6 +110,24 @@ frmCompany::frmCompany(QWidget* parent)
     for (QAction* action : {mnuToolsDump, mnuToolsReports, mnuToolsStats, mnuToolsOptions,
                             mnuToolsTransferAll, mnuToolsSTransferSettings})
         action->setEnabled(true);
+    for (QAction* action : {mnuToolsInventory, mnuToolsImport, mnuToolsExport, mnuToolsCSV})
+        action->setEnabled(true);
+    connect(mnuToolsInventory, &QAction::triggered, this,
+            [this] { ExportCurrentInventory(this, cboCompanies->currentText(), CompPath()); });
+    connect(mnuToolsExport, &QAction::triggered, this,
+            [this] { ExportCompanyFolder(this, companyRoot(), cboCompanies->currentText()); });
+    connect(mnuToolsImport, &QAction::triggered, this, [this] {
+        QString imported;
+        if (!ImportCompanyFolder(this, companyRoot(), &imported))
+            return;
+        // The list is read again after every import, refused or not.
+        LoadComps();
+        const int at =
+            cboCompanies->findText(imported, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+        if (!imported.isEmpty() && at >= 0)
+            cboCompanies->setCurrentIndex(at);
+    });
+    connect(mnuToolsCSV, &QAction::triggered, this, [this] { ShowCsvEditor(this); });
     connect(mnuToolsTransferAll, &QAction::triggered, this, [this] {
         guarded(QStringLiteral("mnuToolsTransferAll_Click"),
                 [this] { showToolWindow(new frmTransferAll(CompPath())); });

@@ -2,41 +2,85 @@
 
 #include "manager/store/companystore.h"
 #include "manager/store/filesystem.h"
-#include "manager/store/runtimeerror.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
+#include <QVector>
 
 namespace {
 
-// Copies every file under source to the same relative path under target, replacing files.
-// Symbolic links are not followed, so nothing outside the company is copied.
-bool copyOverwriting(const QString& source, const QString& target, TransferResult& result) {
-    if (!QDir().mkpath(target))
-        return false;
+const QString kStaging = QStringLiteral(".~tallyvane-transfer-XXXXXX");
+
+struct Entry {
+    QString relative;
+    bool folder = false;
+};
+
+// Every folder and file under source, folders before what they hold. Symbolic links are not
+// followed, so nothing outside the company is copied; temporary files left by a crash are not
+// company data.
+QVector<Entry> entriesOf(const QString& source, int* files) {
+    QVector<Entry> entries;
+    *files = 0;
     QDirIterator it(source, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
                     QDirIterator::Subdirectories);
     const QDir from(source);
     while (it.hasNext()) {
         const QString path = it.next();
         const QFileInfo info = it.fileInfo();
-        if (info.isSymLink())
+        if (info.isSymLink() || (!info.isDir() && isTemporaryStoreFile(info.fileName())))
             continue;
-        const QString relative = from.relativeFilePath(path);
-        const QString out = target + QLatin1Char('/') + relative;
-        if (info.isDir()) {
+        entries.append({from.relativeFilePath(path), info.isDir()});
+        if (!info.isDir())
+            ++*files;
+    }
+    return entries;
+}
+
+enum class Copy { Done, Failed, Cancelled };
+
+// Copies the entries from source into the new folder target.
+Copy copyEntries(const QString& source, const QString& target, const QVector<Entry>& entries,
+                 int files, const TransferProgress& progress) {
+    int done = 0;
+    if (progress && !progress(0, files))
+        return Copy::Cancelled;
+    for (const Entry& entry : entries) {
+        const QString out = target + QLatin1Char('/') + entry.relative;
+        if (entry.folder) {
+            if (!QDir().mkpath(out))
+                return Copy::Failed;
+            continue;
+        }
+        if (!QFile::copy(source + QLatin1Char('/') + entry.relative, out))
+            return Copy::Failed;
+        if (progress && !progress(++done, files))
+            return Copy::Cancelled;
+    }
+    return Copy::Done;
+}
+
+// Moves the staged files over the copy, replacing files; folders are made as needed.
+bool moveOverwriting(const QString& staged, const QString& target, const QVector<Entry>& entries,
+                     TransferResult& result) {
+    if (!QDir().mkpath(target))
+        return false;
+    for (const Entry& entry : entries) {
+        const QString out = target + QLatin1Char('/') + entry.relative;
+        if (entry.folder) {
             if (!QDir().mkpath(out))
                 return false;
             continue;
         }
-        if (isTemporaryStoreFile(info.fileName()))
-            continue;
-        QFile::remove(out);
-        if (!QFile::copy(path, out))
+        if (QFileInfo(out).isDir())
             return false;
-        result.copied.append(relative);
+        QFile::remove(out);
+        if (!QFile::rename(staged + QLatin1Char('/') + entry.relative, out))
+            return false;
+        result.copied.append(entry.relative);
     }
     return true;
 }
@@ -44,7 +88,7 @@ bool copyOverwriting(const QString& source, const QString& target, TransferResul
 } // namespace
 
 TransferResult exportCompany(const QString& root, const QString& company,
-                             const QString& destination) {
+                             const QString& destination, const TransferProgress& progress) {
     TransferResult result;
     if (!isStoreName(company) || !QFileInfo(companyFolder(root, company)).isDir()) {
         result.error = QStringLiteral("There is no company %1.").arg(company);
@@ -56,7 +100,27 @@ TransferResult exportCompany(const QString& root, const QString& company,
         return result;
     }
     const QString target = QDir(destination).filePath(company);
-    if (!copyOverwriting(companyFolder(root, company), target, result)) {
+    const QString source = companyFolder(root, company);
+    int files = 0;
+    const QVector<Entry> entries = entriesOf(source, &files);
+    QTemporaryDir staging(QDir(destination).filePath(kStaging));
+    if (!staging.isValid()) {
+        result.error = QStringLiteral("The folder %1 cannot be written.")
+                           .arg(QDir::toNativeSeparators(destination));
+        return result;
+    }
+    switch (copyEntries(source, staging.path(), entries, files, progress)) {
+    case Copy::Cancelled:
+        result.cancelled = true;
+        return result;
+    case Copy::Failed:
+        result.error = QStringLiteral("The company export failed; nothing was changed in %1.")
+                           .arg(QDir::toNativeSeparators(target));
+        return result;
+    case Copy::Done:
+        break;
+    }
+    if (!moveOverwriting(staging.path(), target, entries, result)) {
         result.error = QStringLiteral("The company export stopped part-way. Copied so far: %1")
                            .arg(result.copied.isEmpty() ? QStringLiteral("nothing")
                                                         : result.copied.join(QStringLiteral(", ")));
@@ -64,7 +128,8 @@ TransferResult exportCompany(const QString& root, const QString& company,
     return result;
 }
 
-TransferResult importCompany(const QString& root, const QString& source) {
+TransferResult importCompany(const QString& root, const QString& source,
+                             const TransferProgress& progress) {
     TransferResult result;
     if (!QFileInfo(QDir(source).filePath(QStringLiteral("Reports"))).isDir()) {
         result.error = QStringLiteral("The folder ") + source +
@@ -84,12 +149,19 @@ TransferResult importCompany(const QString& root, const QString& source) {
         result.error = QStringLiteral("The folder name %1 cannot be a company name.").arg(name);
         return result;
     }
-    try {
-        copyFolderTree(source, target);
-    } catch (const RuntimeError& error) {
-        result.error = QStringLiteral("The company import failed and nothing was kept: %1")
-                           .arg(error.description());
-    }
+    int files = 0;
+    const QVector<Entry> entries = entriesOf(source, &files);
+    QTemporaryDir staging(root + kStaging);
+    Copy copy = staging.isValid() ? copyEntries(source, staging.path(), entries, files, progress)
+                                  : Copy::Failed;
+    if (copy == Copy::Done && !QDir().rename(staging.path(), target))
+        copy = Copy::Failed;
+    if (copy == Copy::Done)
+        staging.setAutoRemove(false); // it is the company now
+    else if (copy == Copy::Cancelled)
+        result.cancelled = true;
+    else
+        result.error = QStringLiteral("The company import failed and nothing was kept.");
     return result;
 }
 

@@ -8,6 +8,8 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 
 namespace {
@@ -150,4 +152,10 @@ std::optional<QColor> QtDialogs::chooseColor(QWidget* parent, const QColor& init
 
 int QtDialogs::showModal(QDialog* dialog) {
     return dialog->exec();
+}
+
+bool QtDialogs::print(QWidget* parent, QPrinter& printer, const QString& title) {
+    QPrintDialog dialog(&printer, ownerOf(parent));
+    dialog.setWindowTitle(title);
+    return dialog.exec() == QDialog::Accepted;
 }

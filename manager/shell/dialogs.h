@@ -6,6 +6,7 @@
 #include <optional>
 
 class QDialog;
+class QPrinter;
 class QWidget;
 
 // Every prompt of the program goes through here: production shows Qt's standard dialogs, tests
@@ -43,6 +44,9 @@ public:
                                               const QString& title) = 0;
     // Shows a modal window and returns its result; tests make it non-blocking.
     virtual int showModal(QDialog* dialog) = 0;
+    // The print dialog: sets up printer (printer or PDF file, copies, orientation); false for
+    // Cancel.
+    virtual bool print(QWidget* parent, QPrinter& printer, const QString& title) = 0;
 
     static Dialogs& current();
     // Installs an implementation (not owned); nullptr restores the standard one.
@@ -74,6 +78,7 @@ public:
     std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial,
                                       const QString& title) override;
     int showModal(QDialog* dialog) override;
+    bool print(QWidget* parent, QPrinter& printer, const QString& title) override;
 
     // "Description|*.ext|All|*.*" -> "Description (*.ext);;All (*.*)"
     static QString qtFilter(const QString& filter);

@@ -91,3 +91,12 @@ int ScriptedDialogs::showModal(QDialog* dialog) {
         return QDialog::Rejected;
     return modalActions.takeFirst()(dialog);
 }
+
+bool ScriptedDialogs::print(QWidget*, QPrinter& printer, const QString& title) {
+    shown.append({QStringLiteral("print"), QString(), title, 0, 0, QString()});
+    if (printActions.isEmpty()) {
+        ++unanswered;
+        return false;
+    }
+    return printActions.takeFirst()(printer);
+}

@@ -31,6 +31,8 @@ public:
     QList<std::optional<QColor>> colorAnswers;
     // Runs with the modal window instead of exec(); its result is returned.
     QList<std::function<int(QDialog*)>> modalActions;
+    // Sets up the printer as the print dialog would (a PDF file, copies); false is Cancel.
+    QList<std::function<bool(QPrinter&)>> printActions;
 
     QList<Shown> shown;
     int unanswered = 0;
@@ -50,4 +52,5 @@ public:
     std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial,
                                       const QString& title) override;
     int showModal(QDialog* dialog) override;
+    bool print(QWidget* parent, QPrinter& printer, const QString& title) override;
 };

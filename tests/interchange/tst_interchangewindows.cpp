@@ -1,0 +1,274 @@
+#include "manager/app/companywindow.h"
+#include "manager/interchange/companytransfer.h"
+#include "manager/interchange/csveditor.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/testenvironment.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+// The text of each page of a PDF file, as pdftotext reads it.
+QStringList pdfPages(const QString& path) {
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, "-"});
+    process.waitForFinished();
+    QStringList pages = QString::fromUtf8(process.readAllStandardOutput()).split(QChar('\f'));
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+        pages.removeLast();
+    return pages;
+}
+
+void openInEditor(ScriptedDialogs& dialogs, const QString& path) {
+    dialogs.fileAnswers << path;
+    ShowCsvEditor(nullptr);
+}
+} // namespace
+
+class InterchangeWindowsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { delete frmCSV::instance(); }
+
+    void savingGivesBackWhatWasOpened_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<QString>("firstCell");
+        QTest::newRow("uneven lines get trailing fields")
+            << QByteArray("a,b,c\r\nd\r\n") << QByteArray("a,b,c\r\nd,,\r\n") << "a";
+        QTest::newRow("quoted comma is one cell")
+            << QByteArray("\"Mug, large\",4.5\r\n") << QByteArray("\"Mug, large\",4.5\r\n")
+            << "Mug, large";
+        QTest::newRow("doubled quotes and a line break")
+            << QByteArray("\"say \"\"hi\"\"\",\"two\nlines\"\n")
+            << QByteArray("\"say \"\"hi\"\"\",\"two\nlines\"\r\n") << "say \"hi\"";
+        QTest::newRow("empty file saves one line end") << QByteArray() << QByteArray("\r\n") << "";
+        QTest::newRow("Latin-1 text")
+            << QByteArray("caf\xe9,1\r\n") << QByteArray("caf\xc3\xa9,1\r\n") << "café";
+    }
+    void savingGivesBackWhatWasOpened() {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, saved);
+        QFETCH(QString, firstCell);
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        const QString path = env.base() + "/items.csv";
+        TestEnvironment::writeBytes(path, file);
+        openInEditor(dialogs, path);
+        frmCSV* editor = frmCSV::instance();
+        QVERIFY(editor);
+        QCOMPARE(editor->table()->cell(1, 1), firstCell);
+        editor->mnuTableSave_Click();
+        QCOMPARE(TestEnvironment::readBytes(path), saved);
+        QVERIFY(dialogs.messages().isEmpty());
+    }
+
+    void typedCellsAndTableChangesAreSaved() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        const QString wide = env.base() + "/wide.csv";
+        const QString narrow = env.base() + "/narrow.csv";
+        TestEnvironment::writeBytes(wide, "a,b,c\r\n");
+        TestEnvironment::writeBytes(narrow, "x\r\ny\r\n");
+        openInEditor(dialogs, wide);
+        openInEditor(dialogs, narrow); // one window; the columns stay
+        frmCSV* editor = frmCSV::instance();
+        editor->MSFlexGrid->setCurrentIndex(editor->table()->index(1, 1));
+        QCOMPARE(editor->txtValue->selectedText(), QString());
+        QTest::keyClicks(editor->txtValue, "Tea, \"green\"");
+        editor->mnuTableAddRow_Click();
+        editor->mnuTableAddCol_Click();
+        editor->mnuTableRemCol_Click();
+        for (int i = 0; i < 5; ++i)
+            editor->mnuTableRemRow_Click(); // stops at the fixed row
+        QCOMPARE(editor->table()->rows(), 1);
+        editor->mnuTableAddRow_Click();
+        editor->mnuTableAddRow_Click();
+        dialogs.fileAnswers << env.base() + "/out.csv";
+        editor->mnuTableSaveAs_Click();
+        QCOMPARE(TestEnvironment::readBytes(env.base() + "/out.csv"), QByteArray(",,\r\n,,\r\n"));
+        QCOMPARE(dialogs.shown.last().title, QStringLiteral("Save As"));
+
+        openInEditor(dialogs, narrow);
+        editor->MSFlexGrid->setCurrentIndex(editor->table()->index(1, 1));
+        editor->mnuTableAddRow_Click(); // the current cell stays where it was
+        QTest::keyClicks(editor->txtValue, "Tea, \"green\"");
+        editor->mnuTableRemRow_Click();
+        editor->mnuTableSave_Click();
+        QCOMPARE(TestEnvironment::readBytes(narrow),
+                 QByteArray("x,,\r\ny,\"Tea, \"\"green\"\"\",\r\n"));
+    }
+
+    void badFilesAreRefusedAndTheTableStays_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("binary") << QByteArray("a,b\0c", 5)
+                                << "The file bad.csv cannot be opened:\r\nThe file is not a text "
+                                   "file.";
+        QTest::newRow("open quote") << QByteArray("ok\r\n\"never,closed\r\n")
+                                    << "The file bad.csv cannot be opened:\r\nA quoted field that "
+                                       "starts on line 2 is never closed.";
+    }
+    void badFilesAreRefusedAndTheTableStays() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        const QString good = env.base() + "/good.csv";
+        TestEnvironment::writeBytes(good, "keep,me\r\n");
+        TestEnvironment::writeBytes(env.base() + "/bad.csv", bytes);
+        openInEditor(dialogs, good);
+        openInEditor(dialogs, env.base() + "/bad.csv");
+        QCOMPARE(dialogs.messages(), QStringList{message});
+        frmCSV* editor = frmCSV::instance();
+        QCOMPARE(editor->table()->cell(1, 2), QStringLiteral("me"));
+        openInEditor(dialogs, env.base() + "/missing.csv");
+        QCOMPARE(dialogs.messages().last(),
+                 QStringLiteral("Unexpected error in procedure: OpenCSV\nError #53: File not "
+                                "found"));
+    }
+
+    void unsavedChangesAreAskedAbout() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        const QString path = env.base() + "/a.csv";
+        TestEnvironment::writeBytes(path, "a\r\n");
+        openInEditor(dialogs, path);
+        frmCSV* editor = frmCSV::instance();
+        editor->show();
+        editor->mnuTableAddRow_Click();
+        dialogs.messageAnswers << Dialogs::Cancel;
+        QVERIFY(!editor->close());
+        dialogs.messageAnswers << Dialogs::Cancel;
+        ShowCsvEditor(nullptr); // another file would replace the table: Cancel keeps it
+        QCOMPARE(dialogs.shown.last().kind, QStringLiteral("message"));
+        QCOMPARE(TestEnvironment::readBytes(path), QByteArray("a\r\n"));
+        dialogs.fileAnswers << env.base() + "/gone/a.csv"; // a failed save keeps a.csv
+        editor->mnuTableSaveAs_Click();
+        QCOMPARE(dialogs.messages().last(),
+                 QStringLiteral("Unexpected error in procedure: mnuTableSave_Click\nError #76: "
+                                "Path not found"));
+        QCOMPARE(editor->fileName(), path);
+        dialogs.messageAnswers << Dialogs::Yes;
+        QVERIFY(editor->close());
+        QCOMPARE(dialogs.messages().last(), QStringLiteral("Do you want to save the changes to "
+                                                           "a.csv?"));
+        QCOMPARE(TestEnvironment::readBytes(path), QByteArray("a\r\n\r\n"));
+    }
+
+    void printingBreaksThePageEverySixtyRows_data() {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("copies");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("59 rows") << 59 << 1 << 1;
+        QTest::newRow("60 rows") << 60 << 1 << 2;
+        QTest::newRow("60 rows twice") << 60 << 2 << 4;
+    }
+    void printingBreaksThePageEverySixtyRows() {
+        QFETCH(int, rows);
+        QFETCH(int, copies);
+        QFETCH(int, pages);
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        QByteArray file;
+        for (int r = 1; r <= rows; ++r)
+            file += "Row" + QByteArray::number(r) + ",Price" + QByteArray::number(r) + "\r\n";
+        const QString path = env.base() + "/rows.csv";
+        TestEnvironment::writeBytes(path, file);
+        openInEditor(dialogs, path);
+        const QString pdf = env.base() + "/print.pdf";
+        dialogs.printActions << [&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            printer.setCopyCount(copies);
+            return true;
+        };
+        frmCSV::instance()->mnuTablePrint_Click();
+        QVERIFY(dialogs.messages().isEmpty());
+        const QStringList text = pdfPages(pdf);
+        QCOMPARE(text.size(), pages);
+        QVERIFY(text.first().contains("Row59"));
+        QVERIFY(!text.first().contains("Row60"));
+        if (rows == 60)
+            QVERIFY(text.at(1).simplified() == QStringLiteral("Row60 Price60"));
+        // Cancel prints nothing.
+        QFile::remove(pdf);
+        frmCSV::instance()->mnuTablePrint_Click();
+        QVERIFY(!QFileInfo::exists(pdf));
+    }
+
+    void companyImportRefusesAndImports() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        const QString shop = env.makeCompany("Shop");
+        fixture::writeTitle(shop, "Cups", "Mug, large", "77");
+        frmCompany chooser;
+        const QString out = env.base() + "/out";
+        QDir().mkpath(out);
+        dialogs.folderAnswers << env.root() << out;
+        chooser.mnuToolsExport->trigger(); // the root itself is refused
+        chooser.mnuToolsExport->trigger();
+        QVERIFY(QFileInfo::exists(out + "/Shop/Cups"));
+        QVERIFY(chooser.isEnabled());
+
+        QDir().mkpath(out + "/Plain");
+        dialogs.folderAnswers << out + "/Plain" << out + "/Shop";
+        chooser.mnuToolsImport->trigger();
+        chooser.mnuToolsImport->trigger();
+        QDir(shop).removeRecursively();
+        dialogs.folderAnswers << out + "/Shop";
+        chooser.mnuToolsImport->trigger();
+        QCOMPARE(dialogs.messages(),
+                 (QStringList{"That folder is a restricted program folder. Any changes to "
+                              "anything in that folder can cause serious errors.",
+                              "Company export is complete.",
+                              "The folder " + out +
+                                  "/Plain is not an exported company and "
+                                  "will not be imported.",
+                              "The company Shop already exists and will not be imported.",
+                              "Company import is complete."}));
+        QCOMPARE(chooser.cboCompanies->currentText(), QStringLiteral("Shop"));
+        QCOMPARE(GetINIString("Titles", "Mug, large", "", shop + "Cups"), QStringLiteral("77"));
+
+        dialogs.fileAnswers << env.base() + "/inventory.csv";
+        chooser.mnuToolsInventory->trigger();
+        QCOMPARE(dialogs.messages().last(), QStringLiteral("Export Complete."));
+        QCOMPARE(TestEnvironment::readBytes(env.base() + "/inventory.csv"),
+                 QByteArray("\"Mug, large\",0.00,0.00,1,77,0\r\n"));
+    }
+
+    void aCancelledTransferChangesNothing() {
+        TestEnvironment env;
+        const QString shop = env.makeCompany("Shop");
+        fixture::writeItem(shop, "77", "5", "2", "1", "3");
+        fixture::writeTitle(shop, "Cups", "Mug", "77");
+        const QString out = env.base() + "/out";
+        QVERIFY(QDir().mkpath(out + "/Shop/Logs"));
+        TestEnvironment::writeBytes(out + "/Shop/Logs/PriceLog", "old");
+        const auto cancelAfterOne = [](int done, int) { return done < 1; };
+        QVERIFY(exportCompany(env.root(), "Shop", out, cancelAfterOne).cancelled);
+        QCOMPARE(TestEnvironment::readBytes(out + "/Shop/Logs/PriceLog"), QByteArray("old"));
+        QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{"Shop"});
+
+        QVERIFY(exportCompany(env.root(), "Shop", out).error.isEmpty());
+        QDir(shop).removeRecursively();
+        QVERIFY(importCompany(env.root(), out + "/Shop", cancelAfterOne).cancelled);
+        QVERIFY(QDir(env.root())
+                    .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+                    .isEmpty());
+        QVERIFY(importCompany(env.root(), out + "/Shop").error.isEmpty());
+        QCOMPARE(fixture::stockOf(shop, "77"), QStringLiteral("3"));
+    }
+};
+
+QTEST_MAIN(InterchangeWindowsTest)
+#include "tst_interchangewindows.moc"
