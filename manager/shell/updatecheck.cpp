@@ -84,9 +84,9 @@ Title classify(const QString& title) {
 }
 
 QString titleOf(const QByteArray& page) {
-    static const QRegularExpression pattern(
-        QStringLiteral("<title[^>]*>(.*?)</title\\s*>"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression pattern(QStringLiteral("<title[^>]*>(.*?)</title\\s*>"),
+                                            QRegularExpression::CaseInsensitiveOption |
+                                                QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch match = pattern.match(QString::fromUtf8(page));
     if (!match.hasMatch())
         return {};
@@ -168,8 +168,7 @@ void UpdateFetch::start(const QUrl& address) {
             finish(update::offlineTitle());
     });
     connect(m_reply, &QNetworkReply::finished, this, [this] {
-        const int status =
-            m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (m_reply->error() != QNetworkReply::NoError || status < 200 || status > 299)
             finish(update::offlineTitle());
         else

@@ -39,8 +39,8 @@ struct UpdateServer : QTcpServer {
 };
 
 QByteArray page(const QByteArray& title, const QByteArray& status = "200 OK") {
-    return "HTTP/1.0 " + status + "\r\nContent-Type: text/html\r\n\r\n<html><head><title>" +
-           title + "</title></head><body>page</body></html>";
+    return "HTTP/1.0 " + status + "\r\nContent-Type: text/html\r\n\r\n<html><head><title>" + title +
+           "</title></head><body>page</body></html>";
 }
 
 void pointAt(quint16 port) {
@@ -55,10 +55,14 @@ private slots:
         QTest::addColumn<QString>("server");
         QTest::addColumn<QString>("address");
         const QString path = "/updates/tallyvane/1_0_0.html";
-        QTest::newRow("port") << "http://127.0.0.1:8080" << "http://127.0.0.1:8080" + path;
-        QTest::newRow("trailing slash") << "https://up.example.org/" << "https://up.example.org" + path;
-        QTest::newRow("not a web address") << "file:///etc" << "";
-        QTest::newRow("no scheme") << "up.example.org" << "";
+        QTest::newRow("port") << "http://127.0.0.1:8080"
+                              << "http://127.0.0.1:8080" + path;
+        QTest::newRow("trailing slash") << "https://up.example.org/"
+                                        << "https://up.example.org" + path;
+        QTest::newRow("not a web address") << "file:///etc"
+                                           << "";
+        QTest::newRow("no scheme") << "up.example.org"
+                                   << "";
     }
     void addressFollowsTheServerSetting() {
         QFETCH(QString, server);
@@ -80,6 +84,7 @@ private slots:
         const QString offline = update::offlineTitle();
         QTest::newRow("update") << page("  Update &amp; More ") << "Update & More";
         QTest::newRow("not found") << page("Update Available", "404 Not Found") << offline;
+        QTest::newRow("not http") << QByteArray("<title>Update Available</title>") << offline;
         QTest::newRow("no title") << page("x").replace("<title>x</title>", "") << "";
         QTest::newRow("oversized") << page("No Update") + QByteArray(3 << 20, 'x') << offline;
         QTest::newRow("slow") << QByteArray() << offline;
@@ -113,12 +118,21 @@ private slots:
         const QStringList none;
         const QString missing =
             "Unexpected error in procedure: wbUpdate_TitleChange\nError #53: File not found";
-        QTest::newRow("flag only") << "0" << QStringList{"Update Available"} << true << true << false << none;
-        QTest::newRow("cleared again") << "0" << QStringList{"Update Available", "No Update"} << true << false << false << none;
-        QTest::newRow("case differs") << "0" << QStringList{"update available", "NO UPDATE"} << true << false << false << none;
-        QTest::newRow("auto updates") << "1" << QStringList{"Update Available"} << true << true << true << none;
-        QTest::newRow("update now") << "0" << QStringList{"Update Now"} << true << false << true << none;
-        QTest::newRow("no updater") << "1" << QStringList{"Update Available"} << false << true << false << QStringList{missing};
+        QTest::newRow("flag only")
+            << "0" << QStringList{"Update Available"} << true << true << false << none;
+        QTest::newRow("cleared again") << "0" << QStringList{"Update Available", "No Update"}
+                                       << true << false << false << none;
+        QTest::newRow("lower case")
+            << "0" << QStringList{"update available"} << true << false << false << none;
+        QTest::newRow("case differs")
+            << "0" << QStringList{"Update Available", "no update", "UPDATE NOW"} << true << true
+            << false << none;
+        QTest::newRow("auto updates")
+            << "1" << QStringList{"Update Available"} << true << true << true << none;
+        QTest::newRow("update now")
+            << "0" << QStringList{"Update Now"} << true << false << true << none;
+        QTest::newRow("no updater") << "1" << QStringList{"Update Available"} << false << true
+                                    << false << QStringList{missing};
     }
     void titlesActInOrder() {
         QFETCH(QString, autoUpdate);
@@ -139,6 +153,7 @@ private slots:
         for (const QString& title : titles)
             QVERIFY(!update::actOnTitle(title));
         update::setProgramEnder({});
+        QTest::qWait(200); // the started updater reads its script first
         program.remove();
         QVERIFY(update::actOnTitle(update::offlineTitle()));
         QTEST(update::updateAvailable(), "available");
@@ -172,7 +187,8 @@ private slots:
         QCOMPARE(statuses.last(), status);
         frmUpdate* window = nullptr;
         for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* candidate = qobject_cast<frmUpdate*>(top); candidate && candidate->isVisible())
+            if (auto* candidate = qobject_cast<frmUpdate*>(top);
+                candidate && candidate->isVisible())
                 window = candidate;
         QCOMPARE(window != nullptr, status == "Update available.");
         if (window) {
@@ -202,18 +218,26 @@ private slots:
         ScriptedDialogs dialogs;
         pointAt(fixture::freePort());
         QStringList versions;
+        bool browser = false;
         dialogs.modalActions << [&](QDialog* box) {
             versions << box->findChild<QLabel*>("lblTitle")->text()
                      << box->findChild<QLabel*>("lblVersion")->text();
             return 1;
-        } << [](QDialog* box) { return box->findChild<QWebEngineView*>("wbUpdate") ? 1 : 0; };
+        } << [&](QDialog* box) {
+            browser = box->findChild<QWebEngineView*>("wbUpdate") != nullptr;
+            return 1;
+        };
         frmFrame frame;
         frame.mnuHelpAbout->trigger();
         frame.mnuHelpUpdate->trigger();
         QCOMPARE(dialogs.shown.size(), 2);
         QCOMPARE(dialogs.shown[0].title, QStringLiteral("About Tallyvane"));
         QCOMPARE(dialogs.shown[1].title, QStringLiteral("Update"));
-        QCOMPARE(versions, QStringList({"Brannock's Tallyvane", "Version 1.0"}));
+        QCOMPARE(versions, QStringList({"Brannock's Tallyvane",
+                                        frmAbout::versionText(TALLYVANE_VERSION_MAJOR,
+                                                              TALLYVANE_VERSION_MINOR,
+                                                              TALLYVANE_VERSION_REVISION)}));
+        QVERIFY(browser);
         QVERIFY(env.errors.isEmpty());
     }
 };
