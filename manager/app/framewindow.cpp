@@ -1,9 +1,12 @@
 #include "manager/app/framewindow.h"
 
 #include "manager/app/companywindow.h"
+#include "manager/shell/aboutwindow.h"
 #include "manager/shell/dialogs.h"
 #include "manager/shell/placement.h"
 #include "manager/shell/twips.h"
+#include "manager/shell/updatecheck.h"
+#include "manager/shell/updatewindow.h"
 #include "manager/shell/windowhost.h"
 #include "manager/store/numbertext.h"
 #include "manager/store/programfiles.h"
@@ -26,9 +29,6 @@
 namespace {
 
 frmFrame* g_frame = nullptr;
-
-// The maker's contact page.
-const char* const kContactPage = "https://www.brannocks.com/contactus.html";
 
 } // namespace
 
@@ -98,13 +98,12 @@ void frmFrame::buildMenus() {
     mnuHelpSupport = mnuHelp->addAction(QStringLiteral("Support by &Email"), this,
                                         &frmFrame::mnuHelpSupport_Click);
     mnuHelpSupport->setObjectName(QStringLiteral("mnuHelpSupport"));
-    mnuHelpUpdate = mnuHelp->addAction(QStringLiteral("Check for &Updates"));
+    mnuHelpUpdate = mnuHelp->addAction(QStringLiteral("Check for &Updates"), this,
+                                       &frmFrame::mnuHelpUpdate_Click);
     mnuHelpUpdate->setObjectName(QStringLiteral("mnuHelpUpdate"));
-    mnuHelpAbout = mnuHelp->addAction(QStringLiteral("&About"));
+    mnuHelpAbout =
+        mnuHelp->addAction(QStringLiteral("&About"), this, &frmFrame::mnuHelpAbout_Click);
     mnuHelpAbout->setObjectName(QStringLiteral("mnuHelpAbout"));
-    // The update check and the about box are not part of this release yet.
-    mnuHelpUpdate->setEnabled(false);
-    mnuHelpAbout->setEnabled(false);
 }
 
 void frmFrame::refreshWindowMenu() {
@@ -223,8 +222,22 @@ void frmFrame::mnuHelpHelp_Click() {
 
 void frmFrame::mnuHelpSupport_Click() {
     guarded(QStringLiteral("mnuHelpSupport_Click"), [] {
-        if (!QDesktopServices::openUrl(QUrl(QString::fromLatin1(kContactPage))))
+        if (!QDesktopServices::openUrl(update::contactPage()))
             throw RuntimeError::invalidCall();
+    });
+}
+
+void frmFrame::mnuHelpUpdate_Click() {
+    guarded(QStringLiteral("mnuHelpUpdate_Click"), [this] {
+        frmUpdate window(this);
+        dialogs().showModal(&window);
+    });
+}
+
+void frmFrame::mnuHelpAbout_Click() {
+    guarded(QStringLiteral("mnuHelpAbout_Click"), [this] {
+        frmAbout window(this);
+        dialogs().showModal(&window);
     });
 }
 

@@ -63,6 +63,8 @@ public slots:
     void mnuFileExit_Click();
     void mnuHelpHelp_Click();
     void mnuHelpSupport_Click();
+    void mnuHelpUpdate_Click();
+    void mnuHelpAbout_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -5,6 +5,7 @@
 #include "manager/shell/dialogs.h"
 #include "manager/shell/singleline.h"
 #include "manager/shell/splashwindow.h"
+#include "manager/shell/updatewindow.h"
 #include "manager/store/companystore.h"
 #include "manager/store/settings.h"
 
@@ -54,9 +55,9 @@ int main(int argc, char** argv) {
     if (settings::companyRootText(QString()).isEmpty())
         QDir().mkpath(defaultCompanyRoot());
 
-    // The splash shows for its moment, then the frame takes over; the frame's closing ends the
-    // program.
-    auto* splash = new frmSplash;
+    // The splash shows for its moment while the update check runs, then the frame takes over;
+    // the frame's closing ends the program.
+    auto* splash = new frmSplash(nullptr, [] { return new StartupUpdateCheck; });
     QObject::connect(splash, &frmSplash::finished, [] {
         auto* frame = new frmFrame;
         frame->setAttribute(Qt::WA_DeleteOnClose);

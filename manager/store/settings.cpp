@@ -80,6 +80,10 @@ QString serverPort() {
     return read(ServerPort, QStringLiteral("5723"));
 }
 
+QString updateServer() {
+    return read(UpdateServer, QStringLiteral("http://updates.example.com"));
+}
+
 QString fileName() {
     return store().fileName();
 }

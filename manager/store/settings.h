@@ -65,6 +65,7 @@ bool autoUpdateOn();                                 // "Updates"/"Auto", defaul
 QString taxPercent(const QString& defaultText);      // "0" for recordings, "0.00" in the options
 QString companyRootText(const QString& defaultRoot); // as stored, blank when blank
 QString serverPort();                                // "Server"/"Port", default 5723
+QString updateServer(); // "Updates"/"Server", default the maker's update host
 
 // The path of the settings file, for messages and the README.
 QString fileName();
