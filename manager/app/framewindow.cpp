@@ -23,6 +23,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QProcess>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -43,11 +44,30 @@ frmFrame::frmFrame(QWidget* parent)
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
     buildMenus();
+    // The active window's access keys come first: while a window is active inside the frame the
+    // menu titles give up theirs, so Alt+F reaches the item window's "Apply &Filter" instead of
+    // clashing with "&File". F10 opens the menus whatever is active.
+    connect(m_mdi, &QMdiArea::subWindowActivated, this,
+            [this](QMdiSubWindow* active) { menuAccessKeysOn(!active); });
+    auto* openMenus = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    openMenus->setContext(Qt::WindowShortcut);
+    connect(openMenus, &QShortcut::activated, this,
+            [this] { menuBar()->setActiveAction(menuBar()->actions().value(0)); });
     resize(800, 600);
     setWindowShower([](QWidget* window) { showWindow(window); });
 }
 
+void frmFrame::menuAccessKeysOn(bool on) {
+    for (QAction* title : menuBar()->actions()) {
+        if (!title->property("accessText").isValid())
+            title->setProperty("accessText", title->text());
+        const QString text = title->property("accessText").toString();
+        title->setText(on ? text : QString(text).remove(QLatin1Char('&')));
+    }
+}
+
 frmFrame::~frmFrame() {
+    disconnect(m_mdi, nullptr, this, nullptr); // the menus go before the windows inside
     if (g_frame == this) {
         g_frame = nullptr;
         setWindowShower({});

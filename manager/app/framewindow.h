@@ -70,6 +70,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The menu titles' access keys, off while a window inside the frame is active.
+    void menuAccessKeysOn(bool on);
     void buildMenus();
     void refreshWindowMenu();
     void restorePlacement();

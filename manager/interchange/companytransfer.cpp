@@ -1,5 +1,6 @@
 #include "manager/interchange/companytransfer.h"
 
+#include "manager/store/companylock.h"
 #include "manager/store/companystore.h"
 #include "manager/store/filesystem.h"
 
@@ -101,6 +102,8 @@ TransferResult exportCompany(const QString& root, const QString& company,
     }
     const QString target = QDir(destination).filePath(company);
     const QString source = companyFolder(root, company);
+    // The copy is taken under the company's lock: no recording is half-way in it.
+    const CompanyLock lock(source);
     int files = 0;
     const QVector<Entry> entries = entriesOf(source, &files);
     QTemporaryDir staging(QDir(destination).filePath(kStaging));

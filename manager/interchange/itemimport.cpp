@@ -1,6 +1,7 @@
 #include "manager/interchange/itemimport.h"
 
 #include "manager/interchange/csvtext.h"
+#include "manager/store/companylock.h"
 #include "manager/store/companystore.h"
 #include "manager/store/filesystem.h"
 #include "manager/store/items.h"
@@ -108,9 +109,13 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
         throw RuntimeError(62, csv.error);
 
     const QString centerPath = profitCenterPath(companyFolder, profitCenter);
+    // The titles as the lines leave them, for the "Overwrite" question; the items accepted are
+    // written afterwards, under the company's lock, onto the files as they are then.
     RecordFile center = RecordFile::loadForWrite(centerPath);
-    RecordFile prices = RecordFile::loadForWrite(priceLogPath(companyFolder));
-    RecordFile stock = RecordFile::loadForWrite(invCountPath(companyFolder));
+    struct Accepted {
+        QString title, sku, cost, price, tax, count;
+    };
+    QVector<Accepted> accepted;
 
     ImportSummary summary;
     bool overwriteAll = false;
@@ -169,10 +174,7 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
             }
         }
         center.write(QStringLiteral("Titles"), title, sku);
-        prices.write(QStringLiteral("Cost"), sku, cost);
-        prices.write(QStringLiteral("Prices"), sku, price);
-        prices.write(QStringLiteral("Tax"), sku, QString::number(tax));
-        stock.write(QStringLiteral("Inventory"), sku, count);
+        accepted.push_back({title, sku, cost, price, QString::number(tax), count});
         ++(exists ? summary.overwritten : summary.added);
     }
     if (handlers.progress && !handlers.progress(total, total)) {
@@ -181,10 +183,22 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
     }
     if (dryRun || summary.added + summary.overwritten == 0)
         return summary;
-    // SKU records first: an interrupted import never leaves a title without its records.
-    prices.save(priceLogPath(companyFolder));
-    stock.save(invCountPath(companyFolder));
-    center.save(centerPath);
+    const CompanyLock lock(companyFolder);
+    RecordFile titles = RecordFile::loadForWrite(centerPath);
+    RecordFile prices = RecordFile::loadForWrite(priceLogPath(companyFolder));
+    RecordFile stock = RecordFile::loadForWrite(invCountPath(companyFolder));
+    for (const Accepted& item : accepted) {
+        titles.write(QStringLiteral("Titles"), item.title, item.sku);
+        prices.write(QStringLiteral("Cost"), item.sku, item.cost);
+        prices.write(QStringLiteral("Prices"), item.sku, item.price);
+        prices.write(QStringLiteral("Tax"), item.sku, item.tax);
+        stock.write(QStringLiteral("Inventory"), item.sku, item.count);
+    }
+    // All or nothing, SKU records first: no title ever points to a SKU without records.
+    saveFilesTogether({{priceLogPath(companyFolder), prices.bytes()},
+                       {invCountPath(companyFolder), stock.bytes()},
+                       {centerPath, titles.bytes()}},
+                      companyJournalPath(companyFolder));
     summary.filesWritten = 3;
     return summary;
 }

@@ -19,6 +19,7 @@
 #include <limits>
 #include <map>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -52,6 +53,22 @@ QString scanNotEnoughText(const QString& sku) {
 }
 
 namespace {
+
+// The log kept as its stored bytes, CR LF between lines: a million lines take tens of megabytes
+// instead of a gigabyte of separate strings.
+class LogLines {
+public:
+    LogLines& operator<<(const QString& line) {
+        if (!m_bytes.isEmpty())
+            m_bytes += "\r\n";
+        m_bytes += encodeStoreText(line);
+        return *this;
+    }
+    const QByteArray& bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+};
 
 // A record file kept in memory from slice to slice. Its bytes on disk are compared at the start
 // of each slice, and it is parsed again only when another window or program changed them.
@@ -124,7 +141,10 @@ public:
     QByteArray bytes; // the batch file
     qsizetype position = 0;
     int lines = 0;
-    QStringList log;
+    LogLines log;
+    bool stopped = false;
+    // A recording that failed in this slice: its procedure and error, reported after it.
+    std::optional<std::pair<QString, RuntimeError>> failure;
 
     // The files the run reads and writes; what a slice changes is written at its end.
     std::optional<KeptFile> inventory;
@@ -215,13 +235,11 @@ bool BatchRun::Private::record(Movement movement, const QString& sku) {
         recordUnchecked(movement, sku);
         return true;
     } catch (const RuntimeError& error) {
-        // The report may wait for the user while other windows work: what is done so far goes
-        // to disk first, and the files are brought up to date afterwards.
-        save();
-        reportError(movement == Movement::Sale ? QStringLiteral("LogSale")
-                                               : QStringLiteral("LogReturn"),
-                    error);
-        refresh();
+        // Reported once the slice has ended and released the company: the message may wait for
+        // the user, and other programs' sales must not wait with it.
+        failure.emplace(movement == Movement::Sale ? QStringLiteral("LogSale")
+                                                   : QStringLiteral("LogReturn"),
+                        error);
         return false;
     }
 }
@@ -295,26 +313,33 @@ bool BatchRun::processSome(int budgetMs) {
     QElapsedTimer timer;
     timer.start();
     d->readSettings();
-    // Each slice holds the company's lock and starts from the files on disk, so sales that other
-    // programs record between slices are kept.
-    const CompanyLock lock(d->folder);
-    try {
-        d->refresh();
-        while (!atEnd()) {
-            d->processLine(d->nextLine());
-            ++d->lines;
-            if (timer.elapsed() >= budgetMs)
-                break;
-        }
-        d->save();
-    } catch (...) {
-        // The lines before the error stay recorded.
+    {
+        // Each slice holds the company's lock and starts from the files on disk, so sales that
+        // other programs record between slices are kept.
+        const CompanyLock lock(d->folder);
         try {
+            d->refresh();
+            while (!atEnd() && !d->failure) {
+                d->processLine(d->nextLine());
+                ++d->lines;
+                if (timer.elapsed() >= budgetMs)
+                    break;
+            }
             d->save();
         } catch (...) {
+            // The lines before the error stay recorded.
+            try {
+                d->save();
+            } catch (...) {
+            }
+            d->forget();
+            throw;
         }
-        d->forget();
-        throw;
+    }
+    if (d->failure) {
+        const auto failure = std::move(*d->failure);
+        d->failure.reset();
+        reportError(failure.first, failure.second);
     }
     return atEnd();
 }
@@ -336,14 +361,22 @@ int BatchRun::linesDone() const {
 }
 
 QString BatchRun::log() const {
-    return d->log.join(kCrLf);
+    return decodeStoreText(d->log.bytes());
+}
+
+void BatchRun::stop() {
+    d->stopped = true;
 }
 
 QString BatchRun::finish() {
-    d->log << QStringLiteral("Processing complete.");
-    const QString text = log();
-    saveTextFile(lastBatchProcessPath(d->folder), text + kCrLf);
-    return text;
+    if (d->stopped && !atEnd())
+        d->log << QStringLiteral("Processing stopped by the user after line %1; the lines "
+                                 "after it were not processed.")
+                      .arg(d->lines);
+    else
+        d->log << QStringLiteral("Processing complete.");
+    saveFileAtomically(lastBatchProcessPath(d->folder), d->log.bytes() + "\r\n");
+    return log();
 }
 
 QString processBatchFile(const QString& companyFolder, const QString& batchPath,

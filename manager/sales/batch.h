@@ -51,7 +51,10 @@ public:
 
     // The log so far, lines joined with CR LF.
     QString log() const;
-    // Adds "Processing complete.", writes the log followed by a line break to
+    // Ends the run after the lines processed so far (they stay recorded); finish then says where
+    // it stopped.
+    void stop();
+    // Adds "Processing complete." (or, after stop, the line it stopped after), writes the log followed by a line break to
     // "Logs/LastBatchProcess.txt" (replacing it) and returns the log. Throws RuntimeError.
     QString finish();
 

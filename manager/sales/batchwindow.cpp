@@ -15,9 +15,9 @@ namespace {
 class DialogProgress : public BatchProgress {
 public:
     explicit DialogProgress(QWidget* parent)
-        : m_dialog(QStringLiteral("Processing batch file..."), QString(), 0, 1000, parent) {
+        : m_dialog(QStringLiteral("Processing batch file..."), QStringLiteral("Cancel"), 0, 1000,
+                   parent) {
         m_dialog.setWindowTitle(QStringLiteral("Process Batch File"));
-        m_dialog.setCancelButton(nullptr);
         // Modal: while it shows, setValue lets the windows repaint but takes no other input.
         m_dialog.setWindowModality(Qt::ApplicationModal);
         m_dialog.setMinimumDuration(500);
@@ -30,6 +30,7 @@ public:
     void advance(qint64 done) override {
         m_dialog.setValue(m_total > 0 ? int(done * 1000 / m_total) : 1000);
     }
+    bool cancelled() const override { return m_dialog.wasCanceled(); }
 
 private:
     QProgressDialog m_dialog;
@@ -94,9 +95,16 @@ frmResults* ProcessBatchFile(QWidget* chooserWindow, const QString& company,
         {
             const std::unique_ptr<BatchProgress> progress = makeProgress(chooser);
             progress->start(run.size());
-            while (!run.processSome(kSliceMs))
+            // Cancel stops after the current slice: what was recorded stays, and the log says
+            // where the run stopped.
+            while (!run.processSome(kSliceMs)) {
                 progress->advance(run.position());
-            progress->advance(run.size());
+                if (progress->cancelled()) {
+                    run.stop();
+                    break;
+                }
+            }
+            progress->advance(run.position());
         }
         run.finish();
     } catch (...) {

@@ -15,6 +15,7 @@ public:
     virtual ~BatchProgress() = default;
     virtual void start(qint64 total) = 0;
     virtual void advance(qint64 done) = 0;
+    virtual bool cancelled() const { return false; }
 };
 
 using BatchProgressFactory = std::function<std::unique_ptr<BatchProgress>(QWidget* parent)>;

@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QFileInfo>
 #include <QMutex>
+#include <QHash>
 #include <QSet>
 
 #include <QFile>
@@ -18,7 +19,19 @@
 #include <unistd.h>
 #endif
 
-CompanyLock::CompanyLock(const QString& companyFolder) {
+namespace {
+// The companies this thread holds locked, with their depth: a recording inside a removal, say,
+// takes the lock again without waiting for itself. Another thread still waits on the file.
+thread_local QHash<QString, int> t_held;
+} // namespace
+
+CompanyLock::CompanyLock(const QString& companyFolder)
+    : m_folder(companyFolder) {
+    if (t_held.value(companyFolder) > 0) {
+        ++t_held[companyFolder];
+        return;
+    }
+    ++t_held[companyFolder];
 #ifndef Q_OS_WIN
     const QByteArray path = QFile::encodeName(logsFolder(companyFolder) + QStringLiteral(".lock"));
     m_descriptor = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
@@ -44,6 +57,8 @@ CompanyLock::CompanyLock(const QString& companyFolder) {
 }
 
 CompanyLock::~CompanyLock() {
+    if (--t_held[m_folder] == 0)
+        t_held.remove(m_folder);
 #ifndef Q_OS_WIN
     if (m_descriptor >= 0)
         ::close(m_descriptor); // closing releases the lock

@@ -5,7 +5,8 @@
 // One writer at a time per company, across processes: an advisory lock on the hidden file
 // ".lock" in the company's "Logs" folder, held from construction to destruction. Whoever reads
 // and then writes a company's store holds it for that one read-modify-write, and reads the files
-// afresh under it. Without a "Logs" folder there is nothing to guard and nothing is locked.
+// afresh under it. The thread that holds it may take it again without waiting. Without a "Logs"
+// folder there is nothing to guard and nothing is locked.
 //
 // Taking the lock first finishes a recording that a killed process left half-replaced (its
 // journal), and once per process removes the temporary files such a process left.
@@ -17,6 +18,7 @@ public:
     CompanyLock& operator=(const CompanyLock&) = delete;
 
 private:
+    QString m_folder;
     int m_descriptor = -1;
 };
 

@@ -1,5 +1,6 @@
 #include "manager/store/items.h"
 
+#include "manager/store/companylock.h"
 #include "manager/store/companystore.h"
 #include "manager/store/decimal.h"
 #include "manager/store/filesystem.h"
@@ -164,6 +165,11 @@ SaveOutcome saveItem(const QString& companyFolder, ItemRecord item,
         return SaveOutcome::Declined;
     }
 
+    // The questions are asked without the company's lock, so sales elsewhere never wait for the
+    // user; the change itself reads the files afresh under it.
+    const CompanyLock lock(companyFolder);
+    target = RecordFile::loadForWrite(targetPath);
+    invCount = RecordFile::loadForWrite(invCountPath(companyFolder));
     RecordFile priceLog = RecordFile::loadForWrite(priceLogPath(companyFolder));
     const bool moved = old && (item.profitCenter != old->profitCenter || item.title != old->title ||
                                item.sku != old->sku);
@@ -198,17 +204,20 @@ SaveOutcome saveItem(const QString& companyFolder, ItemRecord item,
     priceLog.write(kTax, item.sku, item.tax ? QStringLiteral("1") : QStringLiteral("0"));
     invCount.write(kInventory, item.sku, item.inStock);
 
+    // All or nothing; the SKU records go first, so no title ever points to missing records.
+    QVector<QPair<QString, QByteArray>> files{{priceLogPath(companyFolder), priceLog.bytes()},
+                                              {invCountPath(companyFolder), invCount.bytes()},
+                                              {targetPath, target.bytes()}};
     if (oldFile)
-        oldFile->save(oldPath);
-    target.save(targetPath);
-    priceLog.save(priceLogPath(companyFolder));
-    invCount.save(invCountPath(companyFolder));
+        files.push_back({oldPath, oldFile->bytes()});
+    saveFilesTogether(files, companyJournalPath(companyFolder));
     return SaveOutcome::Saved;
 }
 
 void removeUnusedSkuRecords(const QString& companyFolder, const QStringList& skus) {
     if (skus.isEmpty())
         return;
+    const CompanyLock lock(companyFolder);
     const QStringList unused = unusedOf(skus, pointedSkus(companyFolder));
     if (unused.isEmpty())
         return;
@@ -216,13 +225,15 @@ void removeUnusedSkuRecords(const QString& companyFolder, const QStringList& sku
     RecordFile invCount = RecordFile::loadForWrite(invCountPath(companyFolder));
     for (const QString& sku : unused)
         removeSkuRecords(priceLog, invCount, sku);
-    priceLog.save(priceLogPath(companyFolder));
-    invCount.save(invCountPath(companyFolder));
+    saveFilesTogether({{priceLogPath(companyFolder), priceLog.bytes()},
+                       {invCountPath(companyFolder), invCount.bytes()}},
+                      companyJournalPath(companyFolder));
 }
 
 void removeItem(const QString& companyFolder, const QString& profitCenter, const QString& title,
                 const QString& sku) {
     checkStoreName(profitCenter);
+    const CompanyLock lock(companyFolder);
     const QString path = profitCenterPath(companyFolder, profitCenter);
     RecordFile file = RecordFile::loadForWrite(path);
     file.write(kTitles, title, QString());
@@ -242,6 +253,7 @@ void renameProfitCenter(const QString& companyFolder, const QString& oldName,
                         const QString& newName) {
     checkStoreName(oldName);
     checkStoreName(newName);
+    const CompanyLock lock(companyFolder);
     copyFileNoOverwrite(profitCenterPath(companyFolder, oldName),
                         profitCenterPath(companyFolder, newName));
     DeleteFile(profitCenterPath(companyFolder, oldName));
@@ -252,6 +264,7 @@ bool removeProfitCenter(const QString& companyFolder, const QString& name) {
         reportError(QStringLiteral("DeleteFile"), RuntimeError::badFileName());
         return false;
     }
+    const CompanyLock lock(companyFolder);
     QStringList skus;
     for (const StoreItem& item : readItems(companyFolder, name))
         skus << item.sku;

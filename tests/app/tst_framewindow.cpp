@@ -10,6 +10,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -64,6 +66,34 @@ private slots:
         QCOMPARE(frame.mnuFileExit->shortcut(), QKeySequence(QStringLiteral("Ctrl+X")));
         QCOMPARE(captions(frame.mnuHelp),
                  (QStringList{"&Open Help", "Support by &Email", "Check for &Updates", "&About"}));
+    }
+
+    // Inside the frame the active window's access keys win over the menu titles; F10 still opens
+    // the menus, and the titles get their keys back when no window is left.
+    void theActiveWindowsAccessKeysComeFirst() {
+        TestEnvironment env;
+        frmFrame frame;
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        auto* child = new QWidget;
+        auto* filter = new QPushButton(QStringLiteral("Apply &Filter"), child);
+        auto* help = new QPushButton(QStringLiteral("&Help"), child);
+        QMdiSubWindow* sub = frame.showChild(child);
+        filter->setFocus();
+        QSignalSpy filterClicks(filter, &QPushButton::clicked);
+        QSignalSpy helpClicks(help, &QPushButton::clicked);
+        QTest::keyClick(filter, Qt::Key_F, Qt::AltModifier);
+        QTest::keyClick(filter, Qt::Key_H, Qt::AltModifier);
+        QTRY_COMPARE(filterClicks.count(), 1); // an access key clicks after a short animation
+        QTRY_COMPARE(helpClicks.count(), 1);
+        QTest::keyClick(filter, Qt::Key_F10);
+        QTRY_VERIFY(frame.mnuFile->isVisible());
+        frame.mnuFile->close();
+        sub->close();
+        QStringList bar;
+        for (const QAction* action : frame.menuBar()->actions())
+            bar << action->text();
+        QCOMPARE(bar, (QStringList{"&File", "&Window", "&Help"}));
     }
 
     void normalPlacementSurvivesARestartExactly() {

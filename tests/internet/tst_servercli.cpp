@@ -1,11 +1,17 @@
+#include "manager/store/companylock.h"
 #include "manager/store/companystore.h"
+#include "manager/store/periodfiles.h"
 #include "manager/store/recordfile.h"
 #include "tests/cli/clirunner.h"
 #include "tests/internet/salesclient.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/testenvironment.h"
 
+#include <QDate>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QTimer>
 #include <QTcpServer>
 #include <QTest>
 
@@ -90,6 +96,36 @@ private slots:
         QVERIFY(acknowledged > 400);
         QCOMPARE(GetINIString("Inventory", "A1", "", invCountPath(folder)),
                  QString::number(start - acknowledged));
+    }
+
+    // A server killed in the middle of its work: the next writer finishes or drops what it was
+    // doing, and the stock and the period totals agree with each other and with the replies.
+    void aKilledServerLeavesConsistentFiles() {
+        TestEnvironment env;
+        const QString folder = env.makeCompany("Shop");
+        const int start = 100000;
+        WriteINIString("Inventory", "A1", QString::number(start), invCountPath(folder));
+        const quint16 port = freePort();
+        QProcess server;
+        server.start(cliPath(), {"serve", "--company", "Shop", "--root", env.root(), "--port",
+                                 QString::number(port)});
+        QByteArray output;
+        QTRY_VERIFY_WITH_TIMEOUT((output += server.readAllStandardOutput())
+                                     .contains("Done. Ready for transactions."),
+                                 10000);
+        QTimer::singleShot(700, &server, &QProcess::kill); // SIGKILL amid the sales
+        int acknowledged = 0;
+        while (server.state() != QProcess::NotRunning)
+            acknowledged += ask(port, "A1", 1000) == "1";
+        QVERIFY(acknowledged > 10);
+        QCOMPARE(runCli({"sale", "--company", "Shop", "--root", env.root(), "A1"}).exitCode, 0);
+        const int sold = start - GetINIString("Inventory", "A1", "", invCountPath(folder)).toInt();
+        QVERIFY2(sold == acknowledged + 1 || sold == acknowledged + 2,
+                 qPrintable(QStringLiteral("%1 sold, %2 acknowledged").arg(sold).arg(acknowledged)));
+        const QString daily = dailyPeriodFile(folder, QDate::currentDate());
+        QCOMPARE(GetINIString("Totals", "Sales", "", daily), QString::number(sold));
+        QCOMPARE(GetINIString("Sales", "A1", "", daily), QString::number(sold));
+        QVERIFY(!QFile::exists(companyJournalPath(folder)));
     }
 
     void failuresGiveTheirExitStatus() {

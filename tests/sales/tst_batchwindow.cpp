@@ -31,6 +31,7 @@ struct ProgressLog {
     qint64 total = -1;
     QList<qint64> steps;
     bool chooserDisabled = true;
+    bool cancel = false; // Cancel pressed at the first progress step
 };
 
 class RecordingProgress : public BatchProgress {
@@ -46,6 +47,7 @@ public:
         m_log->steps << done;
         note();
     }
+    bool cancelled() const override { return m_log->cancel; }
 
 private:
     void note() { m_log->chooserDisabled = m_log->chooserDisabled && !m_chooser->isEnabled(); }
@@ -85,6 +87,26 @@ private slots:
         QApplication::processEvents();
         delete dialogs;
         delete env;
+    }
+
+    // Cancel keeps what was recorded, processes nothing more, and the log says where it stopped.
+    void cancelStopsAndSaysWhere() {
+        QByteArray lines;
+        for (int i = 0; i < 200000; ++i)
+            lines += "!!B200\r\n";
+        TestEnvironment::writeBytes(batchPath, lines);
+        progress.cancel = true;
+        QWidget chooser;
+        dialogs->fileAnswers << batchPath;
+        dialogs->messageAnswers << Dialogs::Yes << Dialogs::Yes;
+        frmResults* results = ProcessBatchFile(&chooser, "Shop", folder);
+        QVERIFY(results);
+        const QStringList log = results->text().split("\r\n", Qt::SkipEmptyParts);
+        const int done = log.count("Received return for SKU: B200.");
+        QVERIFY(done > 0 && done < 200000);
+        QCOMPARE(log.last(), QString("Processing stopped by the user after line %1; the lines after "
+                                     "it were not processed.").arg(done));
+        QCOMPARE(stockOf(folder, "B200"), QString::number(7 + done));
     }
 
     void noCompanyAsksForOne() {
