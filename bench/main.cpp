@@ -48,6 +48,7 @@ void benchSaveItem(const QString& workFolder);
 // bench/salebench.cpp
 void benchSale(const QString& workFolder);
 void benchServe(const QString& workFolder);
+void benchBatch(const QString& workFolder);
 // bench/interchangebench.cpp
 void benchImportItems(const QString& workFolder);
 void benchExportInventory(const QString& workFolder);
@@ -65,6 +66,7 @@ QList<BenchCase> benchCases() {
         {QStringLiteral("save_item"), benchSaveItem},
         {QStringLiteral("sale"), benchSale},
         {QStringLiteral("serve"), benchServe},
+        {QStringLiteral("batch"), benchBatch},
         {QStringLiteral("import_items"), benchImportItems},
         {QStringLiteral("export_inventory"), benchExportInventory},
     };

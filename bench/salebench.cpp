@@ -3,7 +3,9 @@
 
 #include "bench/bench.h"
 
+#include "manager/sales/batch.h"
 #include "manager/sales/recording.h"
+#include "manager/store/filesystem.h"
 #include "manager/store/companystore.h"
 #include "manager/store/periodfiles.h"
 #include "manager/store/recordfile.h"
@@ -16,6 +18,7 @@
 #include <QRandomGenerator>
 
 #ifdef Q_OS_UNIX
+#include <sys/resource.h>
 #include <sys/stat.h>
 #endif
 
@@ -96,11 +99,47 @@ void benchSale(const QString& workFolder) {
     const auto before = fileVersions(folder);
     makeSale(folder, sku(random.bounded(kSkus)), Decimal(1), TaxYes, MissingStock::Refused);
     const int rewritten = rewrittenFiles(before, fileVersions(folder));
+    // The floor: writing the same three files, synced, with nothing read or worked out.
+    const QDate today = QDate::currentDate();
+    const QVector<QPair<QString, QByteArray>> files{
+        {invCountPath(folder), RecordFile::load(invCountPath(folder)).bytes()},
+        {dailyPeriodFile(folder, today), RecordFile::load(dailyPeriodFile(folder, today)).bytes()},
+        {monthlyPeriodFile(folder, today),
+         RecordFile::load(monthlyPeriodFile(folder, today)).bytes()}};
+    const double limitMs = timeMs([&] {
+                               for (int i = 0; i < kSales; ++i)
+                                   saveFilesTogether(files);
+                           }) /
+                           kSales;
     reportCase(QStringLiteral("sale"), kSkus, ms,
                {{QStringLiteral("sales"), kSales},
                 {QStringLiteral("recorded"), recorded},
                 {QStringLiteral("per_sale_ms"), ms / kSales},
+                {QStringLiteral("limit_ms"), limitMs},
                 {QStringLiteral("files_rewritten"), rewritten},
                 {QStringLiteral("period_file_lines"),
                  RecordFile::load(dailyPeriodFile(folder, QDate::currentDate())).lineCount()}});
+}
+
+// A batch of lines (one in ten a return) on busy-day files: time and the process's peak memory
+// (run the case alone, "tallyvane-bench batch", for a peak that is the batch's own).
+void benchBatch(const QString& workFolder) {
+    const QString folder = makeCompany(workFolder);
+    for (const int lines : {100000, 1000000}) {
+        QByteArray batch;
+        QRandomGenerator random(5);
+        for (int i = 0; i < lines; ++i)
+            batch += (i % 10 == 9 ? "!!" : "") + sku(random.bounded(kSkus)).toLatin1() + "\r\n";
+        const QString path = workFolder + QStringLiteral("/batch.txt");
+        writeFile(path, batch);
+        batch.clear();
+        const double ms = timeMs([&] { processBatchFile(folder, path, path, TaxYes); });
+        QJsonObject extra{{QStringLiteral("lines"), lines}};
+#ifdef Q_OS_UNIX
+        struct rusage usage {};
+        getrusage(RUSAGE_SELF, &usage);
+        extra.insert(QStringLiteral("peak_rss_mb"), double(usage.ru_maxrss) / 1024.0);
+#endif
+        reportCase(QStringLiteral("batch"), kSkus, ms, extra);
+    }
 }

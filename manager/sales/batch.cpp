@@ -117,6 +117,7 @@ public:
             return;
         m_known = m_pending;
         m_pending.clear();
+        m_file.compactIfSparse();
         m_changed = false;
     }
 

@@ -5,6 +5,7 @@
 #include "manager/store/filesystem.h"
 #include "manager/store/numbertext.h"
 #include "manager/store/periodfiles.h"
+#include "manager/store/recordcache.h"
 #include "manager/store/recordfile.h"
 #include "manager/store/runtimeerror.h"
 #include "manager/store/settings.h"
@@ -78,9 +79,9 @@ SaleAmounts saleAmounts(const Decimal& price, const Decimal& unitCost, const Dec
     return amounts;
 }
 
-SaleAmounts saleAmounts(const QString& companyFolder, const QString& sku, const Decimal& quantity,
-                        int taxAnswer) {
-    const RecordFile prices = RecordFile::load(priceLogPath(companyFolder));
+namespace {
+SaleAmounts saleAmountsFrom(const RecordFile& prices, const QString& sku, const Decimal& quantity,
+                            int taxAnswer) {
     const QString zero = QStringLiteral("0");
     const Decimal price = Decimal::fromStored(prices.value(QStringLiteral("Prices"), sku, zero));
     const Decimal cost = Decimal::fromStored(prices.value(QStringLiteral("Cost"), sku, zero));
@@ -91,6 +92,12 @@ SaleAmounts saleAmounts(const QString& companyFolder, const QString& sku, const 
                                 ? Decimal()
                                 : Decimal::fromStored(settings::taxPercent(zero));
     return saleAmounts(price, cost, flag, percent, quantity, taxAnswer);
+}
+} // namespace
+
+SaleAmounts saleAmounts(const QString& companyFolder, const QString& sku, const Decimal& quantity,
+                        int taxAnswer) {
+    return saleAmountsFrom(RecordFile::load(priceLogPath(companyFolder)), sku, quantity, taxAnswer);
 }
 
 QVector<PeriodStep> periodSteps(Movement movement, const QString& sku, const Decimal& quantity,
@@ -181,41 +188,64 @@ SaleOutcome makeSale(const QString& companyFolder, const QString& sku, const Dec
     if (quantity.isZero())
         return outcome;
     const CompanyLock lock(companyFolder);
+    // The files come from the copies kept since the last recording when they are still the
+    // ones on disk, and are kept again once written: a busy day's files are not read again.
     const QString inventoryPath = invCountPath(companyFolder);
-    RecordFile inventory = RecordFile::loadForWrite(inventoryPath);
-    const bool known = inventory.contains(kInventory, sku);
-    if (missing == MissingStock::Refused && !known) {
-        outcome.status = SaleStatus::UnknownSku;
+    RecordFile inventory = recordcache::take(inventoryPath);
+    const auto refuse = [&](SaleStatus status) {
+        recordcache::keep(inventoryPath, std::move(inventory));
+        outcome.status = status;
         return outcome;
-    }
+    };
+    const bool known = inventory.contains(kInventory, sku);
+    if (missing == MissingStock::Refused && !known)
+        return refuse(SaleStatus::UnknownSku);
     if (missing == MissingStock::WholeUnits) {
         const QString stored = inventory.value(kInventory, sku, QStringLiteral("0"));
-        if (quantity.isNegative() ? !known : stored == QLatin1String("0")) {
-            outcome.status = quantity.isNegative() ? SaleStatus::UnknownSku : SaleStatus::NotEnough;
-            return outcome;
-        }
+        if (quantity.isNegative() ? !known : stored == QLatin1String("0"))
+            return refuse(quantity.isNegative() ? SaleStatus::UnknownSku : SaleStatus::NotEnough);
         outcome.stock = changedWholeCount(stored, quantity.isNegative() ? 1 : -1);
     } else {
         const Decimal stock =
             Decimal::fromStored(inventory.value(kInventory, sku, QStringLiteral("0")));
-        if (stock < quantity) { // a return always passes
-            outcome.status = SaleStatus::NotEnough;
-            return outcome;
-        }
+        if (stock < quantity) // a return always passes
+            return refuse(SaleStatus::NotEnough);
         outcome.stock = stock - quantity;
     }
     outcome.isReturn = quantity.isNegative();
     outcome.quantity = quantity.abs();
-    outcome.taxAnswer = asksTaxQuestion(companyFolder, sku) ? taxAnswer : int(TaxNotAsked);
-    if (outcome.taxAnswer == TaxNotAsked)
-        outcome.taxAnswer = TaxYes;
 
-    QVector<PendingFile> pending =
-        preparePeriodFiles(companyFolder, outcome.isReturn ? Movement::Return : Movement::Sale, sku,
-                           outcome.quantity, outcome.taxAnswer, date);
+    const QString pricePath = priceLogPath(companyFolder);
+    RecordFile prices = recordcache::take(pricePath);
+    const bool asks =
+        Decimal::fromTyped(prices.value(QStringLiteral("Tax"), sku, QStringLiteral("1"))) ==
+        Decimal(1);
+    outcome.taxAnswer = asks && taxAnswer != TaxNotAsked ? taxAnswer : int(TaxYes);
+
+    QVector<PendingFile> pending;
+    QStringList periodPaths;
+    if (settings::dailyLogOn())
+        periodPaths << dailyPeriodFile(companyFolder, date);
+    if (settings::monthlyLogOn())
+        periodPaths << monthlyPeriodFile(companyFolder, date);
+    if (!periodPaths.isEmpty()) {
+        const SaleAmounts amounts =
+            saleAmountsFrom(prices, sku, outcome.quantity, outcome.taxAnswer);
+        const QVector<PeriodStep> steps =
+            periodSteps(outcome.isReturn ? Movement::Return : Movement::Sale, sku,
+                        outcome.quantity, amounts);
+        for (const QString& path : periodPaths) {
+            PendingFile entry{path, recordcache::take(path)};
+            applyPeriodSteps(entry.file, steps);
+            pending.push_back(std::move(entry));
+        }
+    }
     inventory.write(kInventory, sku, outcome.stock.toString());
     pending.push_front(PendingFile{inventoryPath, std::move(inventory)});
     savePending(companyFolder, pending);
+    for (PendingFile& entry : pending)
+        recordcache::keep(entry.path, std::move(entry.file));
+    recordcache::keep(pricePath, std::move(prices));
     outcome.status = SaleStatus::Recorded;
     return outcome;
 }

@@ -324,6 +324,14 @@ int RecordFile::lineCount() const {
     return count;
 }
 
+void RecordFile::compactIfSparse() {
+    // A rewritten record leaves its old line behind in memory; parsing the bytes again drops
+    // them all, once they outnumber the live lines, so the cost spreads thinly over the writes.
+    const size_t held = m_lines.size() - m_first;
+    if (held > 1024 && held > 2 * size_t(lineCount()))
+        *this = fromBytes(bytes());
+}
+
 void RecordFile::save(const QString& path) const {
     saveFileAtomically(path, bytes());
 }

@@ -38,6 +38,9 @@ public:
     void save(const QString& path) const;
 
     int lineCount() const;
+    // Frees the memory of lines that writes replaced when they are most of what is held; a file
+    // kept in memory through many writes then stays about the size of its bytes.
+    void compactIfSparse();
 
     // A record or section prefix as it stands at the start of a line (defined in the .cpp).
     class Prefix;

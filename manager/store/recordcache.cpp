@@ -1,0 +1,77 @@
+#include "manager/store/recordcache.h"
+
+#include <QFile>
+#include <QHash>
+#include <QMutex>
+
+#include <utility>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+struct Stamp {
+    qint64 inode = -1;
+    qint64 size = -1;
+    qint64 modifiedNs = -1;
+    bool operator==(const Stamp& other) const {
+        return inode == other.inode && size == other.size && modifiedNs == other.modifiedNs;
+    }
+};
+
+// No stamp (a missing file, or a system without inodes) never matches: the file is read.
+bool stampOf(const QString& path, Stamp* stamp) {
+#ifndef Q_OS_WIN
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    *stamp = {qint64(info.st_ino), qint64(info.st_size),
+              qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+    return true;
+#else
+    Q_UNUSED(path);
+    Q_UNUSED(stamp);
+    return false;
+#endif
+}
+
+struct Kept {
+    Stamp stamp;
+    RecordFile file;
+};
+
+QMutex g_mutex;
+QHash<QString, Kept> g_kept;
+
+} // namespace
+
+namespace recordcache {
+
+RecordFile take(const QString& path) {
+    Stamp now;
+    const bool stamped = stampOf(path, &now);
+    {
+        const QMutexLocker locker(&g_mutex);
+        auto found = g_kept.find(path);
+        if (found != g_kept.end()) {
+            Kept kept = std::move(found.value());
+            g_kept.erase(found);
+            if (stamped && kept.stamp == now)
+                return std::move(kept.file);
+        }
+    }
+    return RecordFile::loadForWrite(path);
+}
+
+void keep(const QString& path, RecordFile file) {
+    Stamp now;
+    if (!stampOf(path, &now))
+        return;
+    file.compactIfSparse();
+    const QMutexLocker locker(&g_mutex);
+    g_kept.insert(path, Kept{now, std::move(file)});
+}
+
+} // namespace recordcache

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "manager/store/recordfile.h"
+
+#include <QString>
+
+// Parsed record files kept in memory between recordings, so a sale does not read and split
+// files of tens of thousands of lines again. A kept copy is used only while the file on disk is
+// the very one it was read from or written as (same inode, size and modification time, checked
+// by whoever holds the company's lock): every write replaces a file by a new one, so a change by
+// any other program or window shows as a new inode.
+namespace recordcache {
+
+// The file at path as it is on disk now, for a rewrite (RecordFile::loadForWrite's rules). The
+// kept copy, when still valid, is handed over and no longer kept.
+RecordFile take(const QString& path);
+// Keeps file as the contents of path, which has just been read or written.
+void keep(const QString& path, RecordFile file);
+
+} // namespace recordcache
