@@ -2,6 +2,7 @@
 
 #include "manager/app/companies.h"
 #include "manager/app/framewindow.h"
+#include "manager/barcodes/barcodewindows.h"
 #include "manager/internet/serverwindow.h"
 #include "manager/internet/storefrontwindows.h"
 #include "manager/inventory/itemwindow.h"
@@ -106,8 +107,15 @@ frmCompany::frmCompany(QWidget* parent)
     for (QAction* action : mnuTools->actions())
         action->setEnabled(false);
     for (QAction* action : {mnuToolsDump, mnuToolsReports, mnuToolsStats, mnuToolsOptions,
-                            mnuToolsTransferAll, mnuToolsSTransferSettings})
+                            mnuToolsTransferAll, mnuToolsSTransferSettings, mnuToolsUPC,
+                            mnuToolsCode})
         action->setEnabled(true);
+    connect(mnuToolsUPC, &QAction::triggered, this, [] {
+        guarded(QStringLiteral("mnuToolsUPC_Click"), [] { showToolWindow(new frmUPC); });
+    });
+    connect(mnuToolsCode, &QAction::triggered, this, [] {
+        guarded(QStringLiteral("mnuToolsCode_Click"), [] { showToolWindow(new frmCode39); });
+    });
     connect(mnuToolsTransferAll, &QAction::triggered, this, [this] {
         guarded(QStringLiteral("mnuToolsTransferAll_Click"),
                 [this] { showToolWindow(new frmTransferAll(CompPath())); });

@@ -8,6 +8,9 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 
 namespace {
@@ -150,4 +153,15 @@ std::optional<QColor> QtDialogs::chooseColor(QWidget* parent, const QColor& init
 
 int QtDialogs::showModal(QDialog* dialog) {
     return dialog->exec();
+}
+
+bool QtDialogs::choosePrinter(QWidget* parent, QPrinter& printer) {
+    const QPrinterInfo printerInfo = QPrinterInfo::defaultPrinter();
+    if (!printerInfo.isNull()) {
+        printer.setPrinterName(printerInfo.printerName());
+        return true;
+    }
+    // No printer is set up: the dialog still prints to a PDF file.
+    QPrintDialog dialog(&printer, ownerOf(parent));
+    return dialog.exec() == QDialog::Accepted;
 }

@@ -6,6 +6,7 @@
 #include <optional>
 
 class QDialog;
+class QPrinter;
 class QWidget;
 
 // Every prompt of the program goes through here: production shows Qt's standard dialogs, tests
@@ -43,6 +44,9 @@ public:
                                               const QString& title) = 0;
     // Shows a modal window and returns its result; tests make it non-blocking.
     virtual int showModal(QDialog* dialog) = 0;
+    // Readies the printer for one job: the system's default printer when there is one, else the
+    // print dialog, which can also print to a PDF file. false = cancelled.
+    virtual bool choosePrinter(QWidget* parent, QPrinter& printer) = 0;
 
     static Dialogs& current();
     // Installs an implementation (not owned); nullptr restores the standard one.
@@ -74,6 +78,7 @@ public:
     std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial,
                                       const QString& title) override;
     int showModal(QDialog* dialog) override;
+    bool choosePrinter(QWidget* parent, QPrinter& printer) override;
 
     // "Description|*.ext|All|*.*" -> "Description (*.ext);;All (*.*)"
     static QString qtFilter(const QString& filter);

@@ -1,6 +1,7 @@
 #include "tests/support/scripteddialogs.h"
 
 #include <QDialog>
+#include <QPrinter>
 
 ScriptedDialogs::ScriptedDialogs() {
     Dialogs::install(this);
@@ -90,4 +91,18 @@ int ScriptedDialogs::showModal(QDialog* dialog) {
     if (modalActions.isEmpty())
         return QDialog::Rejected;
     return modalActions.takeFirst()(dialog);
+}
+
+bool ScriptedDialogs::choosePrinter(QWidget*, QPrinter& printer) {
+    shown.append({QStringLiteral("print"), QString(), QString(), 0, 0, QString()});
+    if (printAnswers.isEmpty()) {
+        ++unanswered;
+        return false;
+    }
+    const QString file = printAnswers.takeFirst();
+    if (file.isEmpty())
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    return true;
 }

@@ -13,7 +13,7 @@
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind; // "message", "input", "open", "save", "folder", "color", "modal"
+        QString kind; // "message", "input", "open", "save", "folder", "color", "modal", "print"
         QString text; // message text or prompt
         QString title;
         int buttons = 0;
@@ -31,6 +31,8 @@ public:
     QList<std::optional<QColor>> colorAnswers;
     // Runs with the modal window instead of exec(); its result is returned.
     QList<std::function<int(QDialog*)>> modalActions;
+    // PDF files the print jobs go to; "" (or none queued) cancels the job.
+    QStringList printAnswers;
 
     QList<Shown> shown;
     int unanswered = 0;
@@ -50,4 +52,5 @@ public:
     std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial,
                                       const QString& title) override;
     int showModal(QDialog* dialog) override;
+    bool choosePrinter(QWidget* parent, QPrinter& printer) override;
 };
