@@ -15,8 +15,7 @@
 
 namespace {
 
-const QString kBarcodeUsage =
-    QStringLiteral("barcode upc DIGITS FILE | barcode code39 TEXT FILE");
+const QString kBarcodeUsage = QStringLiteral("barcode upc DIGITS FILE | barcode code39 TEXT FILE");
 const QString kLabelsUsage = QStringLiteral(
     "labels --company NAME [--root DIR] [--profit-center P] [--symbology code39|upc] OUT.pdf");
 
@@ -119,7 +118,8 @@ CliCommand barcodeCommand() {
 }
 
 CliCommand labelsCommand() {
-    return {QStringLiteral("labels"), kLabelsUsage,
-            QStringLiteral("Write a PDF sheet of shelf labels (3 x 8 to an A4 page), one per item."),
-            runLabels};
+    return {
+        QStringLiteral("labels"), kLabelsUsage,
+        QStringLiteral("Write a PDF sheet of shelf labels (3 x 8 to an A4 page), one per item."),
+        runLabels};
 }

@@ -20,8 +20,7 @@
 
 namespace {
 
-const QString kBitmapFilter =
-    QStringLiteral("Bitmap Image (*.bmp)|*.bmp|All Files (*.*)|*.*");
+const QString kBitmapFilter = QStringLiteral("Bitmap Image (*.bmp)|*.bmp|All Files (*.*)|*.*");
 
 int pixelsX(double twips) {
     return qRound(twips / twipsPerPixelX());
@@ -140,8 +139,8 @@ frmUPC::frmUPC(QWidget* parent)
     txtCheckDigit->setReadOnly(true);
 
     // The picture box shows the whole 2175 x 1200 twips picture at the screen's size.
-    Picture1->setPicture(barcodes::blankPicture(barcodes::kUpcPictureWidth,
-                                                barcodes::kUpcPictureHeight));
+    Picture1->setPicture(
+        barcodes::blankPicture(barcodes::kUpcPictureWidth, barcodes::kUpcPictureHeight));
     Picture1->setFrameShape(QFrame::Box);
     Picture1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Picture1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -278,7 +277,9 @@ void frmCode39::cmdGen_Click() {
     }
     QStringList left;
     for (const QChar c : skipped)
-        left << (c.isPrint() ? QString(c) : QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QChar('0')).toUpper());
+        left << (c.isPrint()
+                     ? QString(c)
+                     : QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QChar('0')).toUpper());
     lblStatus->setText(left.isEmpty() ? QString()
                                       : QStringLiteral("Left out of the symbol (Code 39 has no "
                                                        "such characters): %1")

@@ -24,8 +24,8 @@ constexpr int kColumns = 3, kRows = 8;
 constexpr int kLabelWidth = (kPageWidth - 2 * kSideMargin) / kColumns;
 constexpr int kLabelHeight = (kPageHeight - 2 * kTopMargin) / kRows;
 constexpr int kPadding = 120;
-constexpr int kUpcModule = 18;     // 0.32 mm
-constexpr int kCode39Narrow = 20;  // the windows' narrow element
+constexpr int kUpcModule = 18;      // 0.32 mm
+constexpr int kCode39Narrow = 20;   // the windows' narrow element
 constexpr int kCode39Thinnest = 11; // still two dots at 300 dpi
 
 QFont labelFont(int points, bool bold = false) {
@@ -87,7 +87,9 @@ void drawLabel(QPainter& p, const StoreItem& item, Symbology symbology, double l
     const double symbolLeft = symbology == Symbology::Upc ? x + (inner - 95 * kUpcModule) / 2 : x;
     drawSymbol(p, item.sku, symbology, symbolLeft, symbolTop, symbolHeight);
     const QString shown =
-        symbology == Symbology::Upc ? item.sku.left(11) + QString::number(upcCheckDigit(item.sku.left(11))) : item.sku;
+        symbology == Symbology::Upc
+            ? item.sku.left(11) + QString::number(upcCheckDigit(item.sku.left(11)))
+            : item.sku;
     p.drawText(QPointF(x + (inner - skuMetrics.horizontalAdvance(shown)) / 2,
                        top + kLabelHeight - kPadding - skuMetrics.descent()),
                shown);
@@ -139,8 +141,8 @@ LabelSheetResult writeLabelSheet(const QString& companyFolder, const QStringList
     {
         QPdfWriter writer(&file);
         writer.setResolution(1440); // the painter's unit is the twip
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                         QMarginsF(0, 0, 0, 0)));
+        writer.setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         writer.setTitle(QStringLiteral("Shelf labels"));
         writer.setCreator(QStringLiteral("Tallyvane"));
         QPainter painter(&writer);

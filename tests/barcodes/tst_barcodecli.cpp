@@ -41,18 +41,23 @@ void TestBarcodeCli::barcodeFiles_data() {
     QTest::addColumn<QString>("decoded"); // "" when no picture is written or it is vectors
     QTest::addColumn<QString>("out");
     QTest::newRow("upc bmp") << QStringList{"upc", "12345678910", "u.bmp"} << 0
-                             << "UPC-A:123456789104" << "Check digit: 4";
-    QTest::newRow("upc twelve with check") << QStringList{"upc", "036000291452", "u.png"} << 0
-                                           << "UPC-A:036000291452" << "Check digit: 2";
+                             << "UPC-A:123456789104"
+                             << "Check digit: 4";
+    QTest::newRow("upc twelve with check")
+        << QStringList{"upc", "036000291452", "u.png"} << 0 << "UPC-A:036000291452"
+        << "Check digit: 2";
     QTest::newRow("upc wrong check") << QStringList{"upc", "036000291453", "u.png"} << 2 << ""
                                      << "";
-    QTest::newRow("upc letters") << QStringList{"upc", "12345abcde1", "u.bmp"} << 2 << "" << "";
+    QTest::newRow("upc letters") << QStringList{"upc", "12345abcde1", "u.bmp"} << 2 << ""
+                                 << "";
     QTest::newRow("upc 200 digits") << QStringList{"upc", QString(200, '1'), "u.bmp"} << 2 << ""
                                     << "";
-    QTest::newRow("code39 png") << QStringList{"code39", "a#b 1", "c.png"} << 0
-                                << "CODE-39:AB 1" << "";
-    QTest::newRow("code39 svg") << QStringList{"code39", "SKU-1", "c.svg"} << 0 << "" << "";
-    QTest::newRow("unknown format") << QStringList{"code39", "X", "c.jpg"} << 2 << "" << "";
+    QTest::newRow("code39 png") << QStringList{"code39", "a#b 1", "c.png"} << 0 << "CODE-39:AB 1"
+                                << "";
+    QTest::newRow("code39 svg") << QStringList{"code39", "SKU-1", "c.svg"} << 0 << ""
+                                << "";
+    QTest::newRow("unknown format") << QStringList{"code39", "X", "c.jpg"} << 2 << ""
+                                    << "";
     QTest::newRow("missing folder") << QStringList{"code39", "X", "no/such/c.bmp"} << 1 << ""
                                     << "";
 }
@@ -89,7 +94,8 @@ void TestBarcodeCli::labelSheetDecodesPageByPage() {
     // 30 labelled items: a full page and 6 on the second; then three that get no symbol.
     QList<QStringList> expected{{}, {}};
     for (int i = 0; i < 30; ++i) {
-        const QString code = QStringLiteral("%1").arg(10000000000LL + i * 7919LL, 11, 10, QChar('0'));
+        const QString code =
+            QStringLiteral("%1").arg(10000000000LL + i * 7919LL, 11, 10, QChar('0'));
         const QString sku = upc ? code : QStringLiteral("SKU-%1").arg(i);
         fixture::writeItem(folder, sku, "2.5", "1", "1", "3");
         fixture::writeTitle(folder, "Shelf", QStringLiteral("Item %1").arg(i), sku);
@@ -101,8 +107,8 @@ void TestBarcodeCli::labelSheetDecodesPageByPage() {
     for (QStringList& page : expected)
         page.sort();
     const QString pdf = env.base() + "/labels.pdf";
-    const CliResult result = runCli({"labels", "--company", "Shop", "--root", env.root(),
-                                     "--symbology", symbology, pdf});
+    const CliResult result = runCli(
+        {"labels", "--company", "Shop", "--root", env.root(), "--symbology", symbology, pdf});
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.outText().count("Skipped Odd "), 3);
     QVERIFY(result.outText().contains("30 labels on 2 pages."));

@@ -33,15 +33,32 @@ void TestBarcodeWindows::upcEntry_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("left");  // the box after leaving it
     QTest::addColumn<QString>("check"); // "" when Generate ignores it
-    QTest::newRow("worked example") << "12345678910" << "12345678910" << "4";
-    QTest::newRow("twelve digits ignored") << "123456789012" << "123456789012" << "";
-    QTest::newRow("leading zero dropped") << "036000291452" << "36000291452" << "2";
-    QTest::newRow("ten digits padded") << "3600029145" << "03600029145" << "2";
-    QTest::newRow("letters after digits") << "12AB" << "00000000012" << "3";
-    QTest::newRow("sign") << "-5" << "00000000005" << "5";
-    QTest::newRow("letters") << "abc" << "00000000000" << "0";
-    QTest::newRow("fraction is no code") << "1.5" << "000000001.5" << "";
-    QTest::newRow("200 digits") << QString(200, '9') << "000001E+200" << "";
+    QTest::newRow("worked example") << "12345678910"
+                                    << "12345678910"
+                                    << "4";
+    QTest::newRow("twelve digits ignored") << "123456789012"
+                                           << "123456789012"
+                                           << "";
+    QTest::newRow("leading zero dropped") << "036000291452"
+                                          << "36000291452"
+                                          << "2";
+    QTest::newRow("ten digits padded") << "3600029145"
+                                       << "03600029145"
+                                       << "2";
+    QTest::newRow("letters after digits") << "12AB"
+                                          << "00000000012"
+                                          << "3";
+    QTest::newRow("sign") << "-5"
+                          << "00000000005"
+                          << "5";
+    QTest::newRow("letters") << "abc"
+                             << "00000000000"
+                             << "0";
+    QTest::newRow("fraction is no code") << "1.5"
+                                         << "000000001.5"
+                                         << "";
+    QTest::newRow("200 digits") << QString(200, '9') << "000001E+200"
+                                << "";
 }
 
 void TestBarcodeWindows::upcEntry() {
@@ -77,7 +94,7 @@ void TestBarcodeWindows::upcSaveWritesWhatDecodes() {
     QVERIFY(TestEnvironment::readBytes(file).startsWith("BM"));
     QCOMPARE(zbarRead(QImage(file, "BMP")), QStringList{"UPC-A:036000291452"});
     QCOMPARE(dialogs.messages(), QStringList{"Unexpected error in procedure: cmdSave_Click\n"
-                                     "Error #76: Path not found"});
+                                             "Error #76: Path not found"});
     QVERIFY(!QFile::exists(env.base() + "/missing"));
 }
 
@@ -85,14 +102,27 @@ void TestBarcodeWindows::code39Generate_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("decoded");
     QTest::addColumn<QString>("status");
-    QTest::newRow("empty: start and stop") << "" << "" << "";
-    QTest::newRow("lower case") << "abc" << "ABC" << "";
-    QTest::newRow("sign left out") << "A#B" << "AB" << "#";
-    QTest::newRow("asterisk left out") << "A*B" << "AB" << "*";
-    QTest::newRow("space") << "A B" << "A B" << "";
-    QTest::newRow("non-ASCII") << "Café-1" << "CAF-1" << "é";
-    QTest::newRow("beyond nineteen") << "ABCDEFGHIJ0123456789-. $/+%" << "ABCDEFGHIJ0123456789-. $/+%"
-                                    << "";
+    QTest::newRow("empty: start and stop") << ""
+                                           << ""
+                                           << "";
+    QTest::newRow("lower case") << "abc"
+                                << "ABC"
+                                << "";
+    QTest::newRow("sign left out") << "A#B"
+                                   << "AB"
+                                   << "#";
+    QTest::newRow("asterisk left out") << "A*B"
+                                       << "AB"
+                                       << "*";
+    QTest::newRow("space") << "A B"
+                           << "A B"
+                           << "";
+    QTest::newRow("non-ASCII") << "Café-1"
+                               << "CAF-1"
+                               << "é";
+    QTest::newRow("beyond nineteen") << "ABCDEFGHIJ0123456789-. $/+%"
+                                     << "ABCDEFGHIJ0123456789-. $/+%"
+                                     << "";
 }
 
 void TestBarcodeWindows::code39Generate() {
@@ -142,8 +172,7 @@ void TestBarcodeWindows::code39PrintDecodes() {
     QCOMPARE(render.exitCode(), 0);
     const QStringList pages = QDir(env.base()).entryList({"page*.png"});
     QCOMPARE(pages.size(), 1);
-    QCOMPARE(zbarRead(QImage(env.base() + '/' + pages.first())),
-             QStringList{"CODE-39:" + text});
+    QCOMPARE(zbarRead(QImage(env.base() + '/' + pages.first())), QStringList{"CODE-39:" + text});
 }
 
 void TestBarcodeWindows::editorMakesBarcodeOfSku() {
