@@ -5,6 +5,9 @@
 #include "manager/store/runtimeerror.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <memory>
 
 namespace {
 
@@ -33,6 +36,9 @@ CliCommand importCommand();
 CliCommand exportInventoryCommand();
 CliCommand exportCompanyCommand();
 CliCommand importCompanyCommand();
+// cli/barcodecommands.cpp
+CliCommand barcodeCommand();
+CliCommand labelsCommand();
 
 const QList<CliCommand>& cliCommands() {
     // Each command lives in its own source file; add it here.
@@ -40,12 +46,20 @@ const QList<CliCommand>& cliCommands() {
         saleCommand(),  statsCommand(), reportCommand(),
         batchCommand(), serveCommand(), sendCommand(),
         importCommand(), exportInventoryCommand(), exportCompanyCommand(), importCompanyCommand(),
+        barcodeCommand(), labelsCommand(),
     };
     return commands;
 }
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // Commands that draw text need the fonts of a GUI application, without any display.
+    const bool draws =
+        argc > 1 && (qstrcmp(argv[1], "barcode") == 0 || qstrcmp(argv[1], "labels") == 0);
+    if (draws)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> application(
+        draws ? new QGuiApplication(argc, argv) : new QCoreApplication(argc, argv));
+    QCoreApplication& app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("Tallyvane"));
     QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
                                                 .arg(TALLYVANE_VERSION_MAJOR)

@@ -4,6 +4,7 @@
 #include "manager/app/framewindow.h"
 #include "manager/interchange/csveditor.h"
 #include "manager/interchange/interchangewindows.h"
+#include "manager/barcodes/barcodewindows.h"
 #include "manager/internet/serverwindow.h"
 #include "manager/internet/storefrontwindows.h"
 #include "manager/inventory/itemwindow.h"
@@ -108,7 +109,8 @@ frmCompany::frmCompany(QWidget* parent)
     for (QAction* action : mnuTools->actions())
         action->setEnabled(false);
     for (QAction* action : {mnuToolsDump, mnuToolsReports, mnuToolsStats, mnuToolsOptions,
-                            mnuToolsTransferAll, mnuToolsSTransferSettings})
+                            mnuToolsTransferAll, mnuToolsSTransferSettings, mnuToolsUPC,
+                            mnuToolsCode})
         action->setEnabled(true);
     for (QAction* action : {mnuToolsInventory, mnuToolsImport, mnuToolsExport, mnuToolsCSV})
         action->setEnabled(true);
@@ -128,6 +130,12 @@ frmCompany::frmCompany(QWidget* parent)
             cboCompanies->setCurrentIndex(at);
     });
     connect(mnuToolsCSV, &QAction::triggered, this, [this] { ShowCsvEditor(this); });
+    connect(mnuToolsUPC, &QAction::triggered, this, [] {
+        guarded(QStringLiteral("mnuToolsUPC_Click"), [] { showToolWindow(new frmUPC); });
+    });
+    connect(mnuToolsCode, &QAction::triggered, this, [] {
+        guarded(QStringLiteral("mnuToolsCode_Click"), [] { showToolWindow(new frmCode39); });
+    });
     connect(mnuToolsTransferAll, &QAction::triggered, this, [this] {
         guarded(QStringLiteral("mnuToolsTransferAll_Click"),
                 [this] { showToolWindow(new frmTransferAll(CompPath())); });

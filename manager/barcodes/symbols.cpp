@@ -1,5 +1,9 @@
 #include "manager/barcodes/symbols.h"
 
+#include "manager/store/numbertext.h"
+
+#include <cmath>
+
 namespace barcodes {
 
 namespace {
@@ -24,6 +28,22 @@ int digitAt(const QString &code, int i)
 }
 
 } // namespace
+
+QString upcEntryText(const QString &typed)
+{
+    const QString shortest = generalNumber(std::fabs(Val(typed)));
+    return shortest.size() < 11 ? shortest.rightJustified(11, '0') : shortest;
+}
+
+bool isUpcCode(const QString &code)
+{
+    if (code.size() != 11)
+        return false;
+    for (const QChar c : code)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
 
 int upcCheckDigit(const QString &code11)
 {

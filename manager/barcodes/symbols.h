@@ -16,6 +16,14 @@ struct Element {
 // The UPC-A check digit of an 11-character code; a non-digit counts as 0.
 int upcCheckDigit(const QString &code11);
 
+// The UPC entry as leaving its box makes it: the absolute value of its leading number in its
+// shortest text, left-padded with "0" to 11 characters ("3600029145" -> "03600029145",
+// "036000291452" -> "36000291452", "abc" -> "00000000000"); longer text stays as it is.
+QString upcEntryText(const QString &typed);
+
+// Whether a code is the 11 digits a UPC-A symbol is drawn from.
+bool isUpcCode(const QString &code);
+
 // Guard, six left digits, centre guard, five right digits and the check, guard.
 QVector<Element> upcElements(const QString &code11, int check);
 

@@ -1,8 +1,10 @@
 #include "manager/inventory/itemeditor.h"
 
+#include "manager/barcodes/barcodewindows.h"
 #include "manager/internet/storefrontwindows.h"
 #include "manager/shell/dialogs.h"
 #include "manager/shell/gradientbackground.h"
+#include "manager/shell/windowhost.h"
 #include "manager/store/companystore.h"
 #include "manager/store/runtimeerror.h"
 
@@ -83,8 +85,6 @@ void frmAddEdit::buildControls() {
     for (QLineEdit* limited : {txtTitle, txtCost, txtPrice})
         limited->setMaxLength(kTypedLimit);
     cmdSave->setDefault(true);
-    // The barcode trip is built by its own task.
-    cmdCopySKU->setEnabled(false);
 
     auto* grid = new QGridLayout(this);
     const QList<QPair<QLabel*, QWidget*>> rows = {
@@ -111,6 +111,7 @@ void frmAddEdit::buildControls() {
         cleaned->installEventFilter(this);
     connect(cmdSave, &QPushButton::clicked, this, &frmAddEdit::cmdSave_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmAddEdit::cmdCancel_Click);
+    connect(cmdCopySKU, &QPushButton::clicked, this, &frmAddEdit::cmdCopySKU_Click);
     // The storefront gets the boxes as they stand, not the stored item.
     connect(cmdAdd, &QPushButton::clicked, this, [this] {
         guarded(QStringLiteral("cmdAdd_Click"), [this] {
@@ -126,6 +127,21 @@ void frmAddEdit::buildControls() {
         guarded(QStringLiteral("cmdDelete_Click"), [this] {
             openStorefrontDelete(this, m_companyFolder, txtSKU->text(), cboProfs->currentText());
         });
+    });
+}
+
+// Hiding ends the editor's modal showing, so the item window lists again; the editor comes back
+// as a window of its own beside the barcode window, which must stay usable.
+void frmAddEdit::cmdCopySKU_Click() {
+    guarded(QStringLiteral("cmdCopySKU_Click"), [this] {
+        hide();
+        auto* barcode = new frmCode39;
+        showToolWindow(barcode);
+        barcode->txtData->setText(txtSKU->text());
+        barcode->cmdGen_Click();
+        setWindowModality(Qt::NonModal);
+        setAttribute(Qt::WA_ShowModal, false);
+        show();
     });
 }
 

@@ -45,6 +45,7 @@ signals:
 public slots:
     void cmdSave_Click();
     void cmdCancel_Click();
+    void cmdCopySKU_Click();
     void txtCost_LostFocus();
     void txtPrice_LostFocus();
     void txtInventory_LostFocus();

@@ -38,6 +38,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace {
 const QString kApplyFilter = QStringLiteral("Apply &Filter");
@@ -345,9 +346,11 @@ void frmMain::cmdEditItem_Click() {
 }
 
 void frmMain::openEditor() {
-    frmAddEdit editor(m_companyFolder, CurrentItem, this);
-    bool listed = false;
-    connect(&editor, &frmAddEdit::saved, this, [&](const QString& profitCenter) {
+    // A side trip (barcode, storefront) hides the editor, which ends its modal showing, and
+    // shows it again as a window of its own: then it lives on until Save, Cancel or its close box.
+    auto* editor = new frmAddEdit(m_companyFolder, CurrentItem, this);
+    auto listed = std::make_shared<bool>(false);
+    connect(editor, &frmAddEdit::saved, this, [this, listed](const QString& profitCenter) {
         cboProfs->blockSignals(true);
         const int index =
             cboProfs->findText(profitCenter, Qt::MatchFixedString | Qt::MatchCaseSensitive);
@@ -355,11 +358,15 @@ void frmMain::openEditor() {
             cboProfs->setCurrentIndex(index);
         cboProfs->blockSignals(false);
         ListTitles();
-        listed = true;
+        *listed = true;
     });
-    dialogs().showModal(&editor);
-    if (!listed)
+    dialogs().showModal(editor);
+    if (!*listed)
         ListTitles();
+    if (editor->isVisible())
+        connect(editor, &QDialog::finished, editor, &QObject::deleteLater);
+    else
+        delete editor;
 }
 
 void frmMain::cmdMakeSale_Click() {

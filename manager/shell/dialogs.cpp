@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 
 namespace {
@@ -157,5 +158,16 @@ int QtDialogs::showModal(QDialog* dialog) {
 bool QtDialogs::print(QWidget* parent, QPrinter& printer, const QString& title) {
     QPrintDialog dialog(&printer, ownerOf(parent));
     dialog.setWindowTitle(title);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtDialogs::choosePrinter(QWidget* parent, QPrinter& printer) {
+    const QPrinterInfo printerInfo = QPrinterInfo::defaultPrinter();
+    if (!printerInfo.isNull()) {
+        printer.setPrinterName(printerInfo.printerName());
+        return true;
+    }
+    // No printer is set up: the dialog still prints to a PDF file.
+    QPrintDialog dialog(&printer, ownerOf(parent));
     return dialog.exec() == QDialog::Accepted;
 }

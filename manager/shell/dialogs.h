@@ -47,6 +47,9 @@ public:
     // The print dialog: sets up printer (printer or PDF file, copies, orientation); false for
     // Cancel.
     virtual bool print(QWidget* parent, QPrinter& printer, const QString& title) = 0;
+    // Readies the printer for one job: the system's default printer when there is one, else the
+    // print dialog, which can also print to a PDF file. false = cancelled.
+    virtual bool choosePrinter(QWidget* parent, QPrinter& printer) = 0;
 
     static Dialogs& current();
     // Installs an implementation (not owned); nullptr restores the standard one.
@@ -79,6 +82,7 @@ public:
                                       const QString& title) override;
     int showModal(QDialog* dialog) override;
     bool print(QWidget* parent, QPrinter& printer, const QString& title) override;
+    bool choosePrinter(QWidget* parent, QPrinter& printer) override;
 
     // "Description|*.ext|All|*.*" -> "Description (*.ext);;All (*.*)"
     static QString qtFilter(const QString& filter);

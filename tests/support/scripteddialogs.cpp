@@ -1,6 +1,7 @@
 #include "tests/support/scripteddialogs.h"
 
 #include <QDialog>
+#include <QPrinter>
 
 ScriptedDialogs::ScriptedDialogs() {
     Dialogs::install(this);
@@ -99,4 +100,18 @@ bool ScriptedDialogs::print(QWidget*, QPrinter& printer, const QString& title) {
         return false;
     }
     return printActions.takeFirst()(printer);
+}
+
+bool ScriptedDialogs::choosePrinter(QWidget*, QPrinter& printer) {
+    shown.append({QStringLiteral("print"), QString(), QString(), 0, 0, QString()});
+    if (printAnswers.isEmpty()) {
+        ++unanswered;
+        return false;
+    }
+    const QString file = printAnswers.takeFirst();
+    if (file.isEmpty())
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    return true;
 }

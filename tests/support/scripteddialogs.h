@@ -13,7 +13,7 @@
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind; // "message", "input", "open", "save", "folder", "color", "modal"
+        QString kind; // "message", "input", "open", "save", "folder", "color", "modal", "print"
         QString text; // message text or prompt
         QString title;
         int buttons = 0;
@@ -33,6 +33,8 @@ public:
     QList<std::function<int(QDialog*)>> modalActions;
     // Sets up the printer as the print dialog would (a PDF file, copies); false is Cancel.
     QList<std::function<bool(QPrinter&)>> printActions;
+    // PDF files the print jobs go to; "" (or none queued) cancels the job.
+    QStringList printAnswers;
 
     QList<Shown> shown;
     int unanswered = 0;
@@ -53,4 +55,5 @@ public:
                                       const QString& title) override;
     int showModal(QDialog* dialog) override;
     bool print(QWidget* parent, QPrinter& printer, const QString& title) override;
+    bool choosePrinter(QWidget* parent, QPrinter& printer) override;
 };

@@ -1,0 +1,123 @@
+#include "manager/barcodes/symbols.h"
+#include "tests/barcodes/zbarreader.h"
+#include "tests/cli/clirunner.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/testenvironment.h"
+
+#include <QDir>
+#include <QImage>
+#include <QtTest>
+
+// tallyvane-cli barcode and labels: every written symbol reads back as exactly its code.
+class TestBarcodeCli : public QObject {
+    Q_OBJECT
+
+private slots:
+    void barcodeFiles_data();
+    void barcodeFiles();
+    void labelSheetDecodesPageByPage_data();
+    void labelSheetDecodesPageByPage();
+};
+
+namespace {
+// The symbols zbar reads on each page of a PDF rendered at 300 dpi, sorted per page.
+QList<QStringList> pdfSymbols(const QString& pdf, const QString& folder) {
+    QProcess render;
+    render.start("pdftoppm", {"-r", "300", "-png", pdf, folder + "/page"});
+    render.waitForFinished(120000);
+    QList<QStringList> pages;
+    for (const QString& page : QDir(folder).entryList({"page*.png"}, QDir::Files, QDir::Name)) {
+        QStringList found = zbarRead(QImage(folder + '/' + page));
+        found.sort();
+        pages << found;
+    }
+    return pages;
+}
+} // namespace
+
+void TestBarcodeCli::barcodeFiles_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("decoded"); // "" when no picture is written or it is vectors
+    QTest::addColumn<QString>("out");
+    QTest::newRow("upc bmp") << QStringList{"upc", "12345678910", "u.bmp"} << 0
+                             << "UPC-A:123456789104"
+                             << "Check digit: 4";
+    QTest::newRow("upc twelve with check")
+        << QStringList{"upc", "036000291452", "u.png"} << 0 << "UPC-A:036000291452"
+        << "Check digit: 2";
+    QTest::newRow("upc wrong check") << QStringList{"upc", "036000291453", "u.png"} << 2 << ""
+                                     << "";
+    QTest::newRow("upc letters") << QStringList{"upc", "12345abcde1", "u.bmp"} << 2 << ""
+                                 << "";
+    QTest::newRow("upc 200 digits") << QStringList{"upc", QString(200, '1'), "u.bmp"} << 2 << ""
+                                    << "";
+    QTest::newRow("code39 png") << QStringList{"code39", "a#b 1", "c.png"} << 0 << "CODE-39:AB 1"
+                                << "";
+    QTest::newRow("code39 svg") << QStringList{"code39", "SKU-1", "c.svg"} << 0 << ""
+                                << "";
+    QTest::newRow("unknown format") << QStringList{"code39", "X", "c.jpg"} << 2 << ""
+                                    << "";
+    QTest::newRow("missing folder") << QStringList{"code39", "X", "no/such/c.bmp"} << 1 << ""
+                                    << "";
+}
+
+void TestBarcodeCli::barcodeFiles() {
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, decoded);
+    QFETCH(QString, out);
+    TestEnvironment env;
+    const QString file = env.base() + '/' + args.last();
+    args.last() = file;
+    const CliResult result = runCli(QStringList{"barcode"} + args);
+    QCOMPARE(result.exitCode, exitCode);
+    QCOMPARE(result.outText().trimmed(), out);
+    QCOMPARE(QFile::exists(file), exitCode == 0);
+    if (!decoded.isEmpty())
+        QCOMPARE(zbarRead(QImage(file)), QStringList{decoded});
+    if (file.endsWith(".svg") && exitCode == 0)
+        QVERIFY(TestEnvironment::readBytes(file).contains("<text"));
+}
+
+void TestBarcodeCli::labelSheetDecodesPageByPage_data() {
+    QTest::addColumn<QString>("symbology");
+    QTest::newRow("code39") << "code39";
+    QTest::newRow("upc") << "upc";
+}
+
+void TestBarcodeCli::labelSheetDecodesPageByPage() {
+    QFETCH(QString, symbology);
+    const bool upc = symbology == "upc";
+    TestEnvironment env;
+    const QString folder = env.makeCompany("Shop");
+    // 30 labelled items: a full page and 6 on the second; then three that get no symbol.
+    QList<QStringList> expected{{}, {}};
+    for (int i = 0; i < 30; ++i) {
+        const QString code =
+            QStringLiteral("%1").arg(10000000000LL + i * 7919LL, 11, 10, QChar('0'));
+        const QString sku = upc ? code : QStringLiteral("SKU-%1").arg(i);
+        fixture::writeItem(folder, sku, "2.5", "1", "1", "3");
+        fixture::writeTitle(folder, "Shelf", QStringLiteral("Item %1").arg(i), sku);
+        expected[i / 24] << (upc ? "UPC-A:" + code + QString::number(barcodes::upcCheckDigit(code))
+                                 : "CODE-39:" + sku);
+    }
+    for (const char* sku : {"lower-x", "A*B", "12345-abc"})
+        fixture::writeTitle(folder, "Shelf", QStringLiteral("Odd ") + sku, sku);
+    for (QStringList& page : expected)
+        page.sort();
+    const QString pdf = env.base() + "/labels.pdf";
+    const CliResult result = runCli(
+        {"labels", "--company", "Shop", "--root", env.root(), "--symbology", symbology, pdf});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.outText().count("Skipped Odd "), 3);
+    QVERIFY(result.outText().contains("30 labels on 2 pages."));
+    QCOMPARE(pdfSymbols(pdf, env.base()), expected);
+    QCOMPARE(runCli({"labels", "--company", "Shop", "--root", env.root(), "--profit-center",
+                     "Nowhere", pdf})
+                 .exitCode,
+             2);
+}
+
+QTEST_GUILESS_MAIN(TestBarcodeCli)
+#include "tst_barcodecli.moc"
