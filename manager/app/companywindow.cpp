@@ -105,15 +105,6 @@ frmCompany::frmCompany(QWidget* parent)
     mnuToolsSTransferSettings = makeEntry(mnuTools, "mnuToolsSTransferSettings",
                                           QStringLiteral("St&orefront Transfer Settings"));
     mnuToolsOptions = makeEntry(mnuTools, "mnuToolsOptions", QStringLiteral("O&ptions"));
-    // Tools whose windows are not part of this release yet stay visible but unavailable.
-    for (QAction* action : mnuTools->actions())
-        action->setEnabled(false);
-    for (QAction* action : {mnuToolsDump, mnuToolsReports, mnuToolsStats, mnuToolsOptions,
-                            mnuToolsTransferAll, mnuToolsSTransferSettings, mnuToolsUPC,
-                            mnuToolsCode})
-        action->setEnabled(true);
-    for (QAction* action : {mnuToolsInventory, mnuToolsImport, mnuToolsExport, mnuToolsCSV})
-        action->setEnabled(true);
     connect(mnuToolsInventory, &QAction::triggered, this,
             [this] { ExportCurrentInventory(this, cboCompanies->currentText(), CompPath()); });
     connect(mnuToolsExport, &QAction::triggered, this,

@@ -130,7 +130,6 @@ void frmMain::buildControls() {
     lstTitles->horizontalHeader()->setSectionsClickable(false);
     lstTitles->horizontalHeader()->setHighlightSections(false);
 
-    // Built by its own task; present but not yet available.
     connect(cmdImportItems, &QPushButton::clicked, this, [this] { cmdImportItems_Click(this); });
 
     // Selecting a name lists it, also the name already selected. A new choice emits
