@@ -106,12 +106,12 @@ frmCompany::frmCompany(QWidget* parent)
                                           QStringLiteral("St&orefront Transfer Settings"));
     mnuToolsOptions = makeEntry(mnuTools, "mnuToolsOptions", QStringLiteral("O&ptions"));
     connect(mnuToolsInventory, &QAction::triggered, this,
-            [this] { ExportCurrentInventory(this, cboCompanies->currentText(), CompPath()); });
+            [this] { exportCurrentInventory(this, cboCompanies->currentText(), CompPath()); });
     connect(mnuToolsExport, &QAction::triggered, this,
-            [this] { ExportCompanyFolder(this, companyRoot(), cboCompanies->currentText()); });
+            [this] { exportCompanyFolder(this, companyRoot(), cboCompanies->currentText()); });
     connect(mnuToolsImport, &QAction::triggered, this, [this] {
         QString imported;
-        if (!ImportCompanyFolder(this, companyRoot(), &imported))
+        if (!importCompanyFolder(this, companyRoot(), &imported))
             return;
         // The list is read again after every import, refused or not.
         LoadComps();
@@ -120,7 +120,7 @@ frmCompany::frmCompany(QWidget* parent)
         if (!imported.isEmpty() && at >= 0)
             cboCompanies->setCurrentIndex(at);
     });
-    connect(mnuToolsCSV, &QAction::triggered, this, [this] { ShowCsvEditor(this); });
+    connect(mnuToolsCSV, &QAction::triggered, this, [this] { showCsvEditor(this); });
     connect(mnuToolsUPC, &QAction::triggered, this, [] {
         guarded(QStringLiteral("mnuToolsUPC_Click"), [] { showToolWindow(new frmUPC); });
     });
@@ -243,21 +243,21 @@ void frmCompany::showAgain() {
 
 void frmCompany::mnuToolsDump_Click() {
     // Batch processing shows its own message for every error.
-    ProcessBatchFile(this, cboCompanies->currentText(), CompPath());
+    processBatchFileCommand(this, cboCompanies->currentText(), CompPath());
 }
 
 void frmCompany::mnuToolsReports_Click() {
     guarded(QStringLiteral("mnuToolsReports_Click"),
-            [this] { ShowRepChoose(this, cboCompanies->currentText(), CompPath()); });
+            [this] { showReportChooser(this, cboCompanies->currentText(), CompPath()); });
 }
 
 void frmCompany::mnuToolsStats_Click() {
     guarded(QStringLiteral("mnuToolsStats_Click"),
-            [this] { ShowStatistics(this, cboCompanies->currentText(), CompPath()); });
+            [this] { showStatistics(this, cboCompanies->currentText(), CompPath()); });
 }
 
 void frmCompany::mnuToolsOptions_Click() {
-    guarded(QStringLiteral("mnuToolsOptions_Click"), [this] { frmOptions::ShowOptions(this); });
+    guarded(QStringLiteral("mnuToolsOptions_Click"), [this] { frmOptions::showOptions(this); });
 }
 
 void frmCompany::cmdAddC_Click() {

@@ -31,7 +31,7 @@ int digitAt(const QString &code, int i)
 
 QString upcEntryText(const QString &typed)
 {
-    const QString shortest = generalNumber(std::fabs(Val(typed)));
+    const QString shortest = generalNumber(std::fabs(leadingNumber(typed)));
     return shortest.size() < 11 ? shortest.rightJustified(11, '0') : shortest;
 }
 

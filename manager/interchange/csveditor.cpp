@@ -475,7 +475,7 @@ void frmCSV::closeEvent(QCloseEvent* event) {
         event->ignore();
 }
 
-void ShowCsvEditor(QWidget* parent) {
+void showCsvEditor(QWidget* parent) {
     frmCSV* open = frmCSV::instance();
     // Another file replaces the table in the one editor: its changes are asked about first.
     if (open && !open->maySwitch())

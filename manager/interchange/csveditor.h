@@ -107,4 +107,4 @@ private:
 };
 
 // "CSV E&ditor" of the chooser: the open dialog, then the editor on the chosen file.
-void ShowCsvEditor(QWidget* parent);
+void showCsvEditor(QWidget* parent);

@@ -77,7 +77,7 @@ private:
 
 } // namespace
 
-void ExportCurrentInventory(QWidget* parent, const QString& company, const QString& folder) {
+void exportCurrentInventory(QWidget* parent, const QString& company, const QString& folder) {
     guarded(QStringLiteral("mnuToolsInventory_Click"), [&] {
         if (company.isEmpty()) {
             dialogs().message(parent,
@@ -98,7 +98,7 @@ void ExportCurrentInventory(QWidget* parent, const QString& company, const QStri
     });
 }
 
-void ExportCompanyFolder(QWidget* parent, const QString& root, const QString& company) {
+void exportCompanyFolder(QWidget* parent, const QString& root, const QString& company) {
     guarded(QStringLiteral("mnuToolsExport_Click"), [&] {
         if (company.isEmpty())
             return;
@@ -123,7 +123,7 @@ void ExportCompanyFolder(QWidget* parent, const QString& root, const QString& co
     });
 }
 
-bool ImportCompanyFolder(QWidget* parent, const QString& root, QString* imported) {
+bool importCompanyFolder(QWidget* parent, const QString& root, QString* imported) {
     bool tried = false;
     imported->clear();
     guarded(QStringLiteral("mnuToolsImport_Click"), [&] {

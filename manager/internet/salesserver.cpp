@@ -58,7 +58,7 @@ SalesReply processSalesMessage(const QString& companyFolder, const QString& mess
 }
 
 quint16 salesServerPort() {
-    const int port = int(Val(settings::serverPort()));
+    const int port = int(leadingNumber(settings::serverPort()));
     return port > 0 && port < 65536 ? quint16(port) : quint16(5723);
 }
 

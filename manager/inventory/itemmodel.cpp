@@ -109,7 +109,7 @@ void ItemModel::sortByColumn(int column) {
         // Each text is read once, not once per comparison.
         std::vector<double> keys(order.size());
         for (size_t i = 0; i < keys.size(); ++i)
-            keys[i] = Val(field(m_rows[static_cast<int>(i)], column));
+            keys[i] = leadingNumber(field(m_rows[static_cast<int>(i)], column));
         std::stable_sort(order.begin(), order.end(),
                          [&](int a, int b) { return keys[a] < keys[b]; });
     }

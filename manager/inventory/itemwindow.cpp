@@ -377,7 +377,7 @@ void frmMain::cmdMakeSale_Click() {
         if (cellText.isEmpty())
             return;
         const QString sku = m_model->cellText(current.row(), 1);
-        if (MakeSaleDialog(this, m_companyFolder, sku, cellText))
+        if (makeSaleDialog(this, m_companyFolder, sku, cellText))
             ListTitles();
     });
 }

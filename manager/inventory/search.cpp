@@ -55,7 +55,7 @@ bool passesFilter(const FilterSettings& filter, const QString& title, const QStr
 }
 
 QString boundText(const QString& typed) {
-    return generalNumber(std::fabs(Val(typed)));
+    return generalNumber(std::fabs(leadingNumber(typed)));
 }
 
 QString searchKey(const QString& text) {

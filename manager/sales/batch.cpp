@@ -30,7 +30,7 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 // A stored count as a 32-bit whole number, changed by delta; beyond the range is an overflow.
 QString changedCount(const QString& stored, int delta) {
-    const qint64 count = qint64(CInt(stored)) + delta;
+    const qint64 count = qint64(wholeCount(stored)) + delta;
     if (count < std::numeric_limits<qint32>::min() || count > std::numeric_limits<qint32>::max())
         throw RuntimeError::overflow();
     return QString::number(count);

@@ -57,7 +57,7 @@ void setBatchProgressFactory(BatchProgressFactory factory) {
     progressFactory() = std::move(factory);
 }
 
-frmResults* ProcessBatchFile(QWidget* chooserWindow, const QString& company,
+frmResults* processBatchFileCommand(QWidget* chooserWindow, const QString& company,
                              const QString& companyFolder) {
     if (company.isEmpty()) {
         dialogs().message(chooserWindow, QStringLiteral("Please choose a company to process for."),

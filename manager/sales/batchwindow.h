@@ -26,5 +26,5 @@ void setBatchProgressFactory(BatchProgressFactory factory);
 // confirmation, processes the file with progress, writes "Logs/LastBatchProcess.txt", says
 // "Batch file processing is complete." and shows the log in a results window (returned).
 // The chooser is disabled from the first question until the run ends, whatever the way out.
-frmResults* ProcessBatchFile(QWidget* chooser, const QString& company,
+frmResults* processBatchFileCommand(QWidget* chooser, const QString& company,
                              const QString& companyFolder);

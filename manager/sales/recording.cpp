@@ -54,7 +54,7 @@ int savePending(const QString& companyFolder, const QVector<PendingFile>& pendin
 
 // The server's and the batch's reading of a stored count, changed by delta within 32 bits.
 Decimal changedWholeCount(const QString& stored, int delta) {
-    const qint64 count = qint64(CInt(stored)) + delta;
+    const qint64 count = qint64(wholeCount(stored)) + delta;
     if (count < std::numeric_limits<qint32>::min() || count > std::numeric_limits<qint32>::max())
         throw RuntimeError::overflow();
     return Decimal(int(count));

@@ -76,7 +76,7 @@ void frmRepChoose::cmdDel_Click() {
     });
 }
 
-void ShowRepChoose(QWidget* parent, const QString& company, const QString& companyFolder) {
+void showReportChooser(QWidget* parent, const QString& company, const QString& companyFolder) {
     guarded(QStringLiteral("mnuToolsReports_Click"), [&] {
         if (company.isEmpty())
             return;

@@ -34,4 +34,4 @@ private:
 
 // "&Save Report" of the company chooser: choose a period file, choose where to save it, write
 // the report and say "Complete.". Does nothing when no company is selected (company empty).
-void ShowRepChoose(QWidget* parent, const QString& company, const QString& companyFolder);
+void showReportChooser(QWidget* parent, const QString& company, const QString& companyFolder);

@@ -6,7 +6,7 @@
 #include "manager/shell/dialogs.h"
 #include "manager/store/runtimeerror.h"
 
-bool MakeSaleDialog(QWidget* parent, const QString& companyFolder, const QString& sku,
+bool makeSaleDialog(QWidget* parent, const QString& companyFolder, const QString& sku,
                     const QString& itemText) {
     bool reload = false;
     guarded(QStringLiteral("cmdMakeSale_Click"), [&] {
@@ -36,7 +36,7 @@ bool MakeSaleDialog(QWidget* parent, const QString& companyFolder, const QString
     return reload;
 }
 
-frmResults* ShowStatistics(QWidget* parent, const QString& company, const QString& companyFolder) {
+frmResults* showStatistics(QWidget* parent, const QString& company, const QString& companyFolder) {
     frmResults* window = nullptr;
     guarded(QStringLiteral("mnuToolsStats_Click"), [&] {
         if (company.isEmpty()) {

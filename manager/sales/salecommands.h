@@ -10,10 +10,10 @@ class frmResults;
 // inventory."), asks the tax question for an item whose taxable flag is 1, then writes the stock
 // and records the sale, or the return for a negative quantity. Errors go to the standard handler
 // ("cmdMakeSale_Click"). Returns true when the item list must be reloaded.
-bool MakeSaleDialog(QWidget* parent, const QString& companyFolder, const QString& sku,
+bool makeSaleDialog(QWidget* parent, const QString& companyFolder, const QString& sku,
                     const QString& itemText);
 
 // "S&tatistics" of the company chooser: counts the company's stock, writes "Logs/LastStats.txt"
 // and opens it in a results window captioned "Statistics" (returned). With no company selected
 // (company empty) it says "Please choose a company." and returns nullptr.
-frmResults* ShowStatistics(QWidget* parent, const QString& company, const QString& companyFolder);
+frmResults* showStatistics(QWidget* parent, const QString& company, const QString& companyFolder);

@@ -103,7 +103,7 @@ frmOptions::frmOptions(QWidget* parent)
 
 frmOptions::~frmOptions() = default;
 
-void frmOptions::ShowOptions(QWidget* parent) {
+void frmOptions::showOptions(QWidget* parent) {
     frmOptions window(parent ? parent->window() : nullptr);
     dialogs().showModal(&window);
 }
@@ -265,7 +265,7 @@ void frmOptions::showColors() {
 
 void frmOptions::txtTax_LostFocus() {
     guarded(QStringLiteral("txtTax_LostFocus"),
-            [&] { txtTax->setText(generalNumber(std::fabs(Val(txtTax->text())))); });
+            [&] { txtTax->setText(generalNumber(std::fabs(leadingNumber(txtTax->text())))); });
 }
 
 void frmOptions::txtPath_LostFocus() {

@@ -19,7 +19,7 @@ public:
 
     // Opens the window modal, owned by the window that holds parent (the main frame when called
     // from a window inside it).
-    static void ShowOptions(QWidget* parent);
+    static void showOptions(QWidget* parent);
 
     QGroupBox* fraProgram = nullptr;
     QCheckBox* chkDaily = nullptr;

@@ -17,7 +17,7 @@ QString shortestSingle(double value) {
 }
 
 int toPixels(const QString& twips, double perPixel) {
-    return int(std::lround(Val(twips) / perPixel));
+    return int(std::lround(leadingNumber(twips) / perPixel));
 }
 } // namespace
 
@@ -28,7 +28,7 @@ TwipsPlacement::TwipsPlacement(const settings::PlacementKeys& keys, const QStrin
 }
 
 void TwipsPlacement::restore(QWidget* window, const QSize& minimum) {
-    if (Val(settings::read(m_keys.state, QStringLiteral("2"))) != 0) {
+    if (leadingNumber(settings::read(m_keys.state, QStringLiteral("2"))) != 0) {
         window->showMaximized();
         return;
     }

@@ -93,7 +93,7 @@ QString ShowMoney(const QString& text) {
 }
 
 QString stockText(const QString& text) {
-    return generalNumber(std::fabs(checkedFinite(Val(text))));
+    return generalNumber(std::fabs(checkedFinite(leadingNumber(text))));
 }
 
 bool storedNumber(const QString& text, double* value) {
@@ -118,7 +118,7 @@ ItemRecord readItemForEdit(const QString& companyFolder, const QString& profitCe
     item.profitCenter = profitCenter;
     item.title = title;
     item.sku = titles.value(kTitles, title, QStringLiteral("None"));
-    item.tax = static_cast<int>(Val(priceLog.value(kTax, item.sku, QStringLiteral("1"))));
+    item.tax = static_cast<int>(leadingNumber(priceLog.value(kTax, item.sku, QStringLiteral("1"))));
     item.cost = priceLog.value(kCost, item.sku, kZeroMoney);
     item.price = priceLog.value(kPrices, item.sku, kZeroMoney);
     item.inStock = invCount.value(kInventory, item.sku, QStringLiteral("0"));

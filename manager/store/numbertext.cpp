@@ -26,7 +26,7 @@ double radixValue(const QString& digits, int radix) {
 }
 } // namespace
 
-double Val(const QString& text) {
+double leadingNumber(const QString& text) {
     QString compact;
     compact.reserve(text.size());
     for (QChar c : text)
@@ -81,7 +81,7 @@ QString generalNumber(double value) {
     return QString::number(value, 'G', 15); // C locale: "." is the decimal point
 }
 
-qint32 CInt(const QString& text) {
+qint32 wholeCount(const QString& text) {
     // The same number rules as every other stored value, so a count such as "1,000" or "1D1"
     // reads alike on every road: not a number is a type mismatch everywhere.
     const Decimal whole = Decimal::fromStored(text).rounded(0);

@@ -49,7 +49,7 @@ void write(const QString& section, const QString& key, const QString& value) {
 }
 
 bool isOn(Key key, const QString& defaultValue) {
-    return Val(read(key, defaultValue)) == 1;
+    return leadingNumber(read(key, defaultValue)) == 1;
 }
 
 bool dailyLogOn() {

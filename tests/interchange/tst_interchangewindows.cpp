@@ -29,7 +29,7 @@ QStringList pdfPages(const QString& path) {
 
 void openInEditor(ScriptedDialogs& dialogs, const QString& path) {
     dialogs.fileAnswers << path;
-    ShowCsvEditor(nullptr);
+    showCsvEditor(nullptr);
 }
 } // namespace
 
@@ -148,7 +148,7 @@ private slots:
         dialogs.messageAnswers << Dialogs::Cancel;
         QVERIFY(!editor->close());
         dialogs.messageAnswers << Dialogs::Cancel;
-        ShowCsvEditor(nullptr); // another file would replace the table: Cancel keeps it
+        showCsvEditor(nullptr); // another file would replace the table: Cancel keeps it
         QCOMPARE(dialogs.shown.last().kind, QStringLiteral("message"));
         QCOMPARE(TestEnvironment::readBytes(path), QByteArray("a\r\n"));
         dialogs.fileAnswers << env.base() + "/gone/a.csv"; // a failed save keeps a.csv

@@ -24,7 +24,7 @@ void processOneByOne(const QString& folder, const QStringList& lines, int taxAns
         const QString count = GetINIString("Inventory", sku, isReturn ? "None" : "0", inventory);
         if (count == (isReturn ? "None" : "0"))
             continue;
-        WriteINIString("Inventory", sku, QString::number(CInt(count) + (isReturn ? 1 : -1)),
+        WriteINIString("Inventory", sku, QString::number(wholeCount(count) + (isReturn ? 1 : -1)),
                        inventory);
         if (isReturn)
             LogReturn(folder, sku, Decimal(1), taxAnswer, kDay);

@@ -99,7 +99,7 @@ private slots:
         QWidget chooser;
         dialogs->fileAnswers << batchPath;
         dialogs->messageAnswers << Dialogs::Yes << Dialogs::Yes;
-        frmResults* results = ProcessBatchFile(&chooser, "Shop", folder);
+        frmResults* results = processBatchFileCommand(&chooser, "Shop", folder);
         QVERIFY(results);
         const QStringList log = results->text().split("\r\n", Qt::SkipEmptyParts);
         const int done = log.count("Received return for SKU: B200.");
@@ -111,7 +111,7 @@ private slots:
 
     void noCompanyAsksForOne() {
         QWidget chooser;
-        QVERIFY(!ProcessBatchFile(&chooser, QString(), folder));
+        QVERIFY(!processBatchFileCommand(&chooser, QString(), folder));
         QCOMPARE(dialogs->messages(), QStringList{"Please choose a company to process for."});
         QCOMPARE(dialogs->shown[0].title, QString("Company"));
         QVERIFY(chooser.isEnabled());
@@ -121,7 +121,7 @@ private slots:
         QWidget chooser;
         dialogs->fileAnswers << batchPath;
         dialogs->messageAnswers << Dialogs::No << Dialogs::Yes;
-        frmResults* results = ProcessBatchFile(&chooser, "Shop", folder);
+        frmResults* results = processBatchFileCommand(&chooser, "Shop", folder);
         QVERIFY(results);
 
         const QString shownPath = QDir::toNativeSeparators(batchPath);
@@ -159,13 +159,13 @@ private slots:
         QWidget chooser;
         const QByteArray stock = TestEnvironment::readBytes(invCountPath(folder));
         // Cancel in the file dialog.
-        QVERIFY(!ProcessBatchFile(&chooser, "Shop", folder));
+        QVERIFY(!processBatchFileCommand(&chooser, "Shop", folder));
         QVERIFY(chooser.isEnabled());
         QCOMPARE(dialogs->shown.size(), 1);
         // No to the confirmation.
         dialogs->fileAnswers << batchPath;
         dialogs->messageAnswers << Dialogs::Yes << Dialogs::No;
-        QVERIFY(!ProcessBatchFile(&chooser, "Shop", folder));
+        QVERIFY(!processBatchFileCommand(&chooser, "Shop", folder));
         QVERIFY(chooser.isEnabled());
         QCOMPARE(dialogs->shown.size(), 4);
         QCOMPARE(TestEnvironment::readBytes(invCountPath(folder)), stock);
@@ -179,7 +179,7 @@ private slots:
         TestEnvironment::writeBytes(batchPath, "A100\r\nBAD\r\nA100\r\n");
         dialogs->fileAnswers << batchPath;
         dialogs->messageAnswers << Dialogs::Yes << Dialogs::Yes;
-        QVERIFY(!ProcessBatchFile(&chooser, "Shop", folder));
+        QVERIFY(!processBatchFileCommand(&chooser, "Shop", folder));
         QCOMPARE(dialogs->shown.last().text, batchErrorText());
         QCOMPARE(dialogs->shown.last().title, QString("Tallyvane"));
         QVERIFY(chooser.isEnabled());
@@ -189,7 +189,7 @@ private slots:
         // A file that cannot be read is no batch file either.
         dialogs->fileAnswers << env->base() + "/missing.txt";
         dialogs->messageAnswers << Dialogs::Yes << Dialogs::Yes;
-        QVERIFY(!ProcessBatchFile(&chooser, "Shop", folder));
+        QVERIFY(!processBatchFileCommand(&chooser, "Shop", folder));
         QCOMPARE(dialogs->shown.last().text, batchErrorText());
     }
 
@@ -201,7 +201,7 @@ private slots:
         TestEnvironment::writeBytes(batchPath, lines);
         dialogs->fileAnswers << batchPath;
         dialogs->messageAnswers << Dialogs::Yes << Dialogs::Yes;
-        QVERIFY(ProcessBatchFile(&chooser, "Shop", folder));
+        QVERIFY(processBatchFileCommand(&chooser, "Shop", folder));
         QCOMPARE(stockOf(folder, "A100"), QString("5"));
         QCOMPARE(progress.total, lines.size());
         QCOMPARE(progress.steps.last(), progress.total);

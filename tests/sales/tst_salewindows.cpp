@@ -47,7 +47,7 @@ private slots:
         dialogs.messageAnswers << Dialogs::No;
 
         QVERIFY(
-            MakeSaleDialog(nullptr, folder, QStringLiteral("A100"), QStringLiteral("Blue mug")));
+            makeSaleDialog(nullptr, folder, QStringLiteral("A100"), QStringLiteral("Blue mug")));
         QCOMPARE(dialogs.shown.size(), 2);
         QCOMPARE(dialogs.shown[0].kind, QStringLiteral("input"));
         QCOMPARE(dialogs.shown[0].text, QStringLiteral("How many of Blue mug to subtract:"));
@@ -86,7 +86,7 @@ private slots:
         writeItem(folder, QStringLiteral("A"), QStringLiteral("1"), QStringLiteral("1"),
                   QStringLiteral("0"), QStringLiteral("5"));
         dialogs.inputAnswers << answer;
-        QVERIFY(MakeSaleDialog(nullptr, folder, QStringLiteral("A"), QStringLiteral("A")));
+        QVERIFY(makeSaleDialog(nullptr, folder, QStringLiteral("A"), QStringLiteral("A")));
         QCOMPARE(stockOf(folder, QStringLiteral("A")), stock);
         QCOMPARE(dialogs.shown.size(), 1); // flag 0: no tax question
     }
@@ -99,7 +99,7 @@ private slots:
                   QStringLiteral("1"), QStringLiteral("5"));
         dialogs.inputAnswers << QString() << QStringLiteral("some") << QStringLiteral("0.0");
         for (int i = 0; i < 3; ++i)
-            QVERIFY(!MakeSaleDialog(nullptr, folder, QStringLiteral("A"), QStringLiteral("A")));
+            QVERIFY(!makeSaleDialog(nullptr, folder, QStringLiteral("A"), QStringLiteral("A")));
         QCOMPARE(dialogs.shown.size(), 3);
         QCOMPARE(stockOf(folder, QStringLiteral("A")), QStringLiteral("5"));
         QVERIFY(!QFile::exists(todaysDaily(folder)));
@@ -112,7 +112,7 @@ private slots:
         writeItem(folder, QStringLiteral("A"), QStringLiteral("1"), QStringLiteral("1"),
                   QStringLiteral("1"), QStringLiteral("2"));
         dialogs.inputAnswers << QStringLiteral("2.5");
-        QVERIFY(!MakeSaleDialog(nullptr, folder, QStringLiteral("A"), QStringLiteral("A")));
+        QVERIFY(!makeSaleDialog(nullptr, folder, QStringLiteral("A"), QStringLiteral("A")));
         QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("Not enough in inventory.")});
         QCOMPARE(dialogs.shown.last().title, QStringLiteral("Error"));
         QCOMPARE(dialogs.shown.last().buttons, int(Dialogs::OkOnly));
@@ -127,7 +127,7 @@ private slots:
         writeItem(folder, QStringLiteral("A"), QStringLiteral("10"), QStringLiteral("1"),
                   QStringLiteral("2"), QStringLiteral("2"));
         dialogs.inputAnswers << QStringLiteral("1");
-        QVERIFY(MakeSaleDialog(nullptr, folder, QStringLiteral("A"), QStringLiteral("A")));
+        QVERIFY(makeSaleDialog(nullptr, folder, QStringLiteral("A"), QStringLiteral("A")));
         QVERIFY(dialogs.messages().isEmpty());
         QCOMPARE(GetINIString(QStringLiteral("Tax"), QStringLiteral("A"), QString(),
                               todaysDaily(folder)),
@@ -141,7 +141,7 @@ private slots:
         writeItem(folder, QStringLiteral("A"), QStringLiteral("cheap"), QStringLiteral("1"),
                   QStringLiteral("0"), QStringLiteral("2"));
         dialogs.inputAnswers << QStringLiteral("1");
-        MakeSaleDialog(nullptr, folder, QStringLiteral("A"), QStringLiteral("A"));
+        makeSaleDialog(nullptr, folder, QStringLiteral("A"), QStringLiteral("A"));
         QCOMPARE(dialogs.messages(),
                  QStringList{QStringLiteral("Unexpected error in procedure: cmdMakeSale_Click\n"
                                             "Error #13: Type mismatch")});
@@ -193,7 +193,7 @@ private slots:
             return chooser->result();
         };
         dialogs.fileAnswers << out;
-        ShowRepChoose(nullptr, QStringLiteral("Shop"), folder);
+        showReportChooser(nullptr, QStringLiteral("Shop"), folder);
 
         QCOMPARE(dialogs.shown.size(), 3);
         QCOMPARE(dialogs.shown[0].kind, QStringLiteral("modal"));
@@ -213,17 +213,17 @@ private slots:
         ScriptedDialogs dialogs;
         const QString folder = env.makeCompany(QStringLiteral("Shop"));
         TestEnvironment::writeBytes(reportsFolder(folder) + QStringLiteral("Sales12-2026.txt"), "");
-        ShowRepChoose(nullptr, QString(), folder); // no company: nothing at all
+        showReportChooser(nullptr, QString(), folder); // no company: nothing at all
         QVERIFY(dialogs.shown.isEmpty());
 
-        ShowRepChoose(nullptr, QStringLiteral("Shop"), folder); // chooser closed
+        showReportChooser(nullptr, QStringLiteral("Shop"), folder); // chooser closed
         QCOMPARE(dialogs.shown.size(), 1);
 
         dialogs.modalActions << [](QDialog* dialog) {
             static_cast<frmRepChoose*>(dialog)->cmdOK_Click(); // OK without a selection
             return dialog->result();
         };
-        ShowRepChoose(nullptr, QStringLiteral("Shop"), folder);
+        showReportChooser(nullptr, QStringLiteral("Shop"), folder);
         QCOMPARE(dialogs.shown.size(), 2);
 
         dialogs.modalActions << [](QDialog* dialog) {
@@ -232,7 +232,7 @@ private slots:
             chooser->cmdOK_Click();
             return chooser->result();
         };
-        ShowRepChoose(nullptr, QStringLiteral("Shop"), folder); // save dialog cancelled
+        showReportChooser(nullptr, QStringLiteral("Shop"), folder); // save dialog cancelled
         QCOMPARE(dialogs.shown.size(), 4);
         QCOMPARE(dialogs.shown.last().kind, QStringLiteral("save"));
     }
@@ -276,11 +276,11 @@ private slots:
         TestEnvironment env;
         ScriptedDialogs dialogs;
         const QString folder = env.makeCompany(QStringLiteral("Shop"));
-        QVERIFY(!ShowStatistics(nullptr, QString(), folder));
+        QVERIFY(!showStatistics(nullptr, QString(), folder));
         QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("Please choose a company.")});
         QCOMPARE(dialogs.shown.last().title, QStringLiteral("Company"));
 
-        frmResults* window = ShowStatistics(nullptr, QStringLiteral("Shop"), folder);
+        frmResults* window = showStatistics(nullptr, QStringLiteral("Shop"), folder);
         QVERIFY(window);
         QCOMPARE(window->windowTitle(), QStringLiteral("Statistics"));
         QCOMPARE(window->text().toUtf8(), TestEnvironment::readBytes(lastStatsPath(folder)));

@@ -395,7 +395,7 @@ void OptionsWindowTest::showOptionsOpensModalOverTheOwnerWindow() {
         }
         return dialog->result();
     };
-    frmOptions::ShowOptions(child);
+    frmOptions::showOptions(child);
     QCOMPARE(owner, &frame);
     QCOMPARE(dialogs.shown.size(), 1);
     QCOMPARE(dialogs.shown[0].kind, QStringLiteral("modal"));

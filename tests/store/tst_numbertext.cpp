@@ -1,4 +1,4 @@
-// Numbers as text: the leading-number parse Val and the general decimal form.
+// Numbers as text: the leading-number parse and the general decimal form.
 
 #include "manager/store/numbertext.h"
 
@@ -50,7 +50,7 @@ private slots:
     void val() {
         QFETCH(QString, text);
         QFETCH(double, value);
-        QCOMPARE(Val(text), value);
+        QCOMPARE(leadingNumber(text), value);
     }
 
     void generalNumber_data() {
@@ -81,7 +81,7 @@ private slots:
 
     void generalFormReadsBack() {
         for (double v : {12.5, -0.79, 1e20, 1.0 / 7, 0.00001})
-            QCOMPARE(Val(::generalNumber(v)), ::generalNumber(v).toDouble());
+            QCOMPARE(leadingNumber(::generalNumber(v)), ::generalNumber(v).toDouble());
     }
 };
 
