@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Item CSV import and inventory export in a company of many SKUs.
 
 #include "bench/bench.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Item listing and saving in a company of many SKUs.
 
 #include "bench/bench.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tallyvane-bench: speed checks, one JSON object per case on standard output.
 // Usage: tallyvane-bench [CASE...]   (no argument runs every case)
 

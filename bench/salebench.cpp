@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sale speed: one recorded sale (stock write and both period files) in a company of 10,000 SKUs
 // whose daily and monthly period files already hold those 10,000 SKUs.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Internet sales over loopback: sales per second against a company of 10,000 SKUs, one client
 // at a time and ten at once. The server and the clients share one event loop, as a till network
 // shares the server's single thread.

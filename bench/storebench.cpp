@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Record-file speed: reads and writes on a large file, and many writes one by one against the
 // same writes in one rewrite.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tallyvane-cli barcode and labels: the pictures the barcode windows save, and PDF sheets of
 // shelf labels for a company's items.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tallyvane-cli batch: batch-file processing without its questions, over the same core code as
 // the desktop program.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tallyvane-cli import, export-inventory, export-company, import-company: the interchange of the
 // desktop program without its questions, over the same core code.
 

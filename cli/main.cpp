@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tallyvane-cli: the core of the desktop program without windows, for scripts and back offices.
 
 #include "cli/commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tallyvane-cli sale, stats and report: "&Make a Sale" without its questions, the statistics and
 // the report export, over the same core code as the desktop program.
 

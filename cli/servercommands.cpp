@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tallyvane-cli serve and send: the internet sales server without a window, and a sales client.
 
 #include "cli/commands.h"

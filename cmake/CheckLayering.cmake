@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when an include runs the wrong way:
 #  - a source of the core library includes a widget header or a header of the windows library;
 #  - a source includes a header of a folder above its own in the chain

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # tallyvane_program_file(FILE)
 # A file the programs read from their own folder ("offline.html", ...): copied beside them in the
 # build folder, and installed into the data folder, where programFile() finds it when the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # add_tallyvane_test(NAME SOURCES... [GUI] [LIBS ...])
 # One test executable run by ctest, headless, with its own temporary folders (see tests/support).
 function(add_tallyvane_test name)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the theme icons from the program's badge: tallyvane-icons FOLDER SIZE...
 // writes FOLDER/SIZE/tallyvane.png for each size, in the default gradient colours.
 #include "manager/shell/appicon.h"

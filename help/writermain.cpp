@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Appends the help book to the built viewer: tallyvane-helpbook BOOK-FOLDER PROGRAM.
 // Run again after stripping the program: an earlier book is cut off first, so it is idempotent.
 #include "help/bookwriter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tallyvane: the desktop program. Start-up shows the frame with the company chooser.
 
 #include "manager/app/framewindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/internet/salesserver.h"
 
 #include "manager/sales/batch.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/inventory/filterwindow.h"
 
 #include "manager/inventory/itemwindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/sales/salecommands.h"
 
 #include "manager/sales/recording.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Window placements are stored in twips (1/1440 inch): 15 twips per pixel at 96 dpi; the

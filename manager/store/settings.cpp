@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/store/settings.h"
 
 #include "manager/store/numbertext.h"

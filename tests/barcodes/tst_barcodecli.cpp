@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/barcodes/symbols.h"
 #include "tests/barcodes/zbarreader.h"
 #include "tests/cli/clirunner.h"

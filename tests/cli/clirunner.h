@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Runs the built tallyvane-cli for a test: arguments, standard input and environment in; exit

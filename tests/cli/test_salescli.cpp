@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tallyvane-cli sale, stats and report, run as a separate program.
 
 #include "manager/sales/reports.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tallyvane-cli batch, run as a separate program.
 
 #include "manager/sales/batch.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tallyvane-cli without a command: help, version, usage errors.
 
 #include "tests/cli/clirunner.h"

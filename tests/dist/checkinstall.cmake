@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks an installed tree: the programs, the help book read by the installed viewer, the desktop
 # entries, icons, metainfo, manual pages and copyright.
 #   -DBUILD_DIR=... -DROOT=...  installs the build, stripped, into ROOT (as DESTDIR) first

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/app/companywindow.h"
 #include "manager/interchange/companytransfer.h"
 #include "manager/interchange/csveditor.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/internet/storefrontwindows.h"
 #include "manager/inventory/itemeditor.h"
 #include "manager/store/companystore.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The filter window, the filter in the item window, and the search.
 
 #include "manager/inventory/filterwindow.h"

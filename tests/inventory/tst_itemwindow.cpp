@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/inventory/itemeditor.h"
 #include "manager/inventory/itemmodel.h"
 #include "manager/inventory/itemwindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The filter test and the search's matching rule.
 
 #include "manager/inventory/search.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Batch files and scans in the core: line rules, stock rules, logs, and the bytes they leave.
 
 #include "manager/sales/batch.h"

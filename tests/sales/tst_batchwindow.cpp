@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Process &Batch File": the questions in order, the chooser's enabling, progress, the results.
 
 #include "manager/app/companywindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/sales/reportchooser.h"
 #include "manager/sales/reports.h"
 #include "manager/sales/resultswindow.h"

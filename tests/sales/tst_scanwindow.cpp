@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scan window: its controls, the number box, Enter in the SKU box, messages, the item list.
 
 #include "manager/inventory/itemmodel.h"

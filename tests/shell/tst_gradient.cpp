@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/shell/gradient.h"
 #include "manager/shell/gradientbackground.h"
 #include "manager/shell/splashwindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Single-line text boxes drop the line breaks of pasted text, wherever the cursor was.
 
 #include "manager/shell/singleline.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rewrites one record file for ever, for the kill-safety test: a counter, and one of fifty item
 // keys in turn. Prints "ready" once the first round of writes is on disk.
 // Usage: tallyvane_recordwriter FILE

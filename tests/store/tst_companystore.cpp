@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The company store: names that stay inside it, company and profit-center listings, items with
 // the readers' defaults.
 

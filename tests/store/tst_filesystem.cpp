@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File-system routines: each failure is reported under the routine's own name and gives false;
 // copies never mix into or leave behind a partial folder.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/inventory/itemmodel.h"
 #include "manager/store/companystore.h"
 #include "manager/store/items.h"

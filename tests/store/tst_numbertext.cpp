@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Numbers as text: the leading-number parse and the general decimal form.
 
 #include "manager/store/numbertext.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Path and field routines: AddBackslash, GetFile, GetToken, CountTokens.
 
 #include "manager/store/pathtext.h"

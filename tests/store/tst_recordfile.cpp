@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Record files: the byte-exact results of WriteINIString, GetINIString and GetINISection.
 
 #include "manager/store/recordfile.h"

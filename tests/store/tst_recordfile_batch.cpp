@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Many writes through one RecordFile and one save give the bytes of the same writes done one by
 // one, and both agree with a plain model of the rewrite: keep every other line (dropping the
 // leading empty ones), append CR LF + the record unless the value is empty, end with CR LF.

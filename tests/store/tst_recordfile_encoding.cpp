@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Record-file text: UTF-8 written, and lines from older installations (Windows-1252) read whole.
 // A line that is not valid UTF-8 is read, matched and listed as Windows-1252.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A writer process killed at any moment leaves the record file complete: the old file or the new
 // one, never a missing, empty or half-written one.
 
