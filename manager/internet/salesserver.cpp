@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -30,32 +31,35 @@ QString addressText(const QHostAddress& address) {
     return isV4 ? QHostAddress(v4).toString() : address.toString();
 }
 
-// One unit through the core's recording, with the rule of the server and the batch.
-SalesReply recordUnit(const QString& folder, const QString& sku, bool isReturn) {
-    const SaleOutcome outcome =
-        makeSale(folder, sku, Decimal(isReturn ? -1 : 1), TaxNotAsked, MissingStock::WholeUnits);
-    switch (outcome.status) {
+const QString kErrorLine = QStringLiteral("Error occured while receiving data.");
+
+// A message as a request of one unit with the rule of the server and the batch.
+SaleRequest requestOf(const QString& message) {
+    const bool isReturn = message.startsWith(kReturnMarker);
+    return {isReturn ? message.mid(2) : message, Decimal(isReturn ? -1 : 1), TaxNotAsked,
+            MissingStock::WholeUnits};
+}
+
+SalesReply replyOf(const SaleRequest& request, const SaleResult& result) {
+    if (result.error)
+        return {'0', kErrorLine};
+    switch (result.outcome.status) {
     case SaleStatus::Recorded:
-        return {'1', (isReturn ? QStringLiteral("Received return for SKU: ")
-                               : QStringLiteral("Received sale of SKU: ")) +
-                         sku + QLatin1Char('.')};
+        return {'1', (result.outcome.isReturn ? QStringLiteral("Received return for SKU: ")
+                                              : QStringLiteral("Received sale of SKU: ")) +
+                         request.sku + QLatin1Char('.')};
     case SaleStatus::UnknownSku:
-        return {'2', doesNotExistText(sku)};
+        return {'2', doesNotExistText(request.sku)};
     default:
-        return {'2', scanNotEnoughText(sku)};
+        return {'2', scanNotEnoughText(request.sku)};
     }
 }
 
 } // namespace
 
 SalesReply processSalesMessage(const QString& companyFolder, const QString& message) {
-    try {
-        if (message.startsWith(kReturnMarker))
-            return recordUnit(companyFolder, message.mid(2), true);
-        return recordUnit(companyFolder, message, false);
-    } catch (const std::exception&) {
-        return {'0', QStringLiteral("Error occured while receiving data.")};
-    }
+    const SaleRequest request = requestOf(message);
+    return replyOf(request, makeSales(companyFolder, {request}).first());
 }
 
 quint16 salesServerPort() {
@@ -134,13 +138,35 @@ void SalesServer::receive(QTcpSocket* socket) {
     idle->stop();
     emit logLine(QStringLiteral("Receiving data from ") + addressText(socket->peerAddress()) +
                  QLatin1Char('.'));
-    const QByteArray bytes = socket->readAll();
-    const SalesReply result = processSalesMessage(m_companyFolder, decodeStoreText(bytes));
-    emit logLine(result.logLine);
-    socket->write(QByteArray(1, result.reply));
-    // Handed to the system at once: a client that has shut down its sending side makes the
-    // socket close as soon as that is noticed, which would drop a reply still in the buffer.
-    socket->flush();
+    // Messages that arrive together are recorded together, once the events at hand are read.
+    if (m_waiting.isEmpty())
+        QTimer::singleShot(0, this, &SalesServer::recordWaiting);
+    m_waiting.append({QPointer<QTcpSocket>(socket), decodeStoreText(socket->readAll())});
+}
+
+void SalesServer::recordWaiting() {
+    const auto waiting = std::exchange(m_waiting, {});
+    QVector<SaleRequest> requests;
+    for (const auto& message : waiting)
+        requests.push_back(requestOf(message.second));
+    QVector<SaleResult> results(requests.size());
+    try {
+        results = makeSales(m_companyFolder, requests);
+    } catch (...) { // out of memory or the like: nothing was recorded, every client hears so
+        for (SaleResult& result : results)
+            result.error = RuntimeError::outOfMemory();
+    }
+    for (int i = 0; i < waiting.size(); ++i) {
+        const SalesReply reply = replyOf(requests[i], results[i]);
+        emit logLine(reply.logLine);
+        QTcpSocket* socket = waiting[i].first;
+        if (!socket)
+            continue; // the client reset: the recording stands, nobody to tell
+        socket->write(QByteArray(1, reply.reply));
+        // Handed to the system at once: a client that has shut down its sending side makes
+        // the socket close as soon as that is noticed, which would drop a reply still buffered.
+        socket->flush();
+    }
 }
 
 void SalesServer::dropOldestIdle() {

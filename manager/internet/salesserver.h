@@ -3,7 +3,10 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QObject>
+#include <QPair>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -53,11 +56,14 @@ private:
     void receive(QTcpSocket* socket);
     void release(QTcpSocket* socket);
     void dropOldestIdle();
+    // Records every message waiting since the last pass in one commit, then replies to each.
+    void recordWaiting();
 
     QString m_companyFolder;
     QTcpServer* m_server = nullptr;
     QHash<QTcpSocket*, QTimer*> m_connections;
     qint64 m_accepted = 0;
+    QList<QPair<QPointer<QTcpSocket>, QString>> m_waiting;
     int m_idleTimeoutMs = 60000;
 };
 

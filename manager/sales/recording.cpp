@@ -11,6 +11,8 @@
 #include "manager/store/runtimeerror.h"
 #include "manager/store/settings.h"
 
+#include <QFileInfo>
+
 #include <limits>
 
 namespace {
@@ -183,70 +185,141 @@ bool asksTaxQuestion(const QString& companyFolder, const QString& sku) {
     return Decimal::fromTyped(flag) == Decimal(1);
 }
 
-SaleOutcome makeSale(const QString& companyFolder, const QString& sku, const Decimal& quantity,
-                     int taxAnswer, MissingStock missing, const QDate& date) {
+namespace {
+
+// The files of one commit, taken from the kept copies and kept again once written.
+struct CommitFiles {
+    QString inventoryPath;
+    QString pricePath;
+    RecordFile inventory;
+    RecordFile prices;
+    QVector<PendingFile> periods;
+    bool changed = false;
+};
+
+// Checks one request against the files in memory and applies it there; everything that can fail
+// (a stored value that is not a number, a count beyond 32 bits) fails before the first change.
+SaleOutcome applySale(CommitFiles& files, const SaleRequest& request) {
     SaleOutcome outcome;
-    if (quantity.isZero())
+    if (request.quantity.isZero())
         return outcome;
-    const CompanyLock lock(companyFolder);
-    // The files come from the copies kept since the last recording when they are still the
-    // ones on disk, and are kept again once written: a busy day's files are not read again.
-    const QString inventoryPath = invCountPath(companyFolder);
-    RecordFile inventory = recordcache::take(inventoryPath);
-    const auto refuse = [&](SaleStatus status) {
-        recordcache::keep(inventoryPath, std::move(inventory));
-        outcome.status = status;
+    const QString& sku = request.sku;
+    const Decimal& quantity = request.quantity;
+    const bool known = files.inventory.contains(kInventory, sku);
+    if (request.missing == MissingStock::Refused && !known) {
+        outcome.status = SaleStatus::UnknownSku;
         return outcome;
-    };
-    const bool known = inventory.contains(kInventory, sku);
-    if (missing == MissingStock::Refused && !known)
-        return refuse(SaleStatus::UnknownSku);
-    if (missing == MissingStock::WholeUnits) {
-        const QString stored = inventory.value(kInventory, sku, QStringLiteral("0"));
-        if (quantity.isNegative() ? !known : stored == QLatin1String("0"))
-            return refuse(quantity.isNegative() ? SaleStatus::UnknownSku : SaleStatus::NotEnough);
+    }
+    if (request.missing == MissingStock::WholeUnits) {
+        const QString stored = files.inventory.value(kInventory, sku, QStringLiteral("0"));
+        if (quantity.isNegative() ? !known : stored == QLatin1String("0")) {
+            outcome.status = quantity.isNegative() ? SaleStatus::UnknownSku : SaleStatus::NotEnough;
+            return outcome;
+        }
         outcome.stock = changedWholeCount(stored, quantity.isNegative() ? 1 : -1);
     } else {
         const Decimal stock =
-            Decimal::fromStored(inventory.value(kInventory, sku, QStringLiteral("0")));
-        if (stock < quantity) // a return always passes
-            return refuse(SaleStatus::NotEnough);
+            Decimal::fromStored(files.inventory.value(kInventory, sku, QStringLiteral("0")));
+        if (stock < quantity) { // a return always passes
+            outcome.status = SaleStatus::NotEnough;
+            return outcome;
+        }
         outcome.stock = stock - quantity;
     }
     outcome.isReturn = quantity.isNegative();
     outcome.quantity = quantity.abs();
-
-    const QString pricePath = priceLogPath(companyFolder);
-    RecordFile prices = recordcache::take(pricePath);
     const bool asks =
-        Decimal::fromTyped(prices.value(QStringLiteral("Tax"), sku, QStringLiteral("1"))) ==
+        Decimal::fromTyped(files.prices.value(QStringLiteral("Tax"), sku, QStringLiteral("1"))) ==
         Decimal(1);
-    outcome.taxAnswer = asks && taxAnswer != TaxNotAsked ? taxAnswer : int(TaxYes);
+    outcome.taxAnswer =
+        asks && request.taxAnswer != TaxNotAsked ? request.taxAnswer : int(TaxYes);
 
-    QVector<PendingFile> pending;
-    QStringList periodPaths;
-    if (settings::dailyLogOn())
-        periodPaths << dailyPeriodFile(companyFolder, date);
-    if (settings::monthlyLogOn())
-        periodPaths << monthlyPeriodFile(companyFolder, date);
-    if (!periodPaths.isEmpty()) {
+    QVector<QStringList> sums;
+    QVector<PeriodStep> steps;
+    if (!files.periods.isEmpty()) {
         const SaleAmounts amounts =
-            saleAmountsFrom(prices, sku, outcome.quantity, outcome.taxAnswer);
-        const QVector<PeriodStep> steps =
-            periodSteps(outcome.isReturn ? Movement::Return : Movement::Sale, sku,
-                        outcome.quantity, amounts);
-        for (const QString& path : periodPaths) {
-            PendingFile entry{path, recordcache::take(path)};
-            applyPeriodSteps(entry.file, steps);
-            pending.push_back(std::move(entry));
+            saleAmountsFrom(files.prices, sku, outcome.quantity, outcome.taxAnswer);
+        steps = periodSteps(outcome.isReturn ? Movement::Return : Movement::Sale, sku,
+                            outcome.quantity, amounts);
+        // Every new value first; the steps' keys differ, so these are the step-by-step sums.
+        for (const PendingFile& period : files.periods) {
+            QStringList values;
+            for (const PeriodStep& step : steps)
+                values << (Decimal::fromStored(
+                               period.file.value(step.section, step.key, QStringLiteral("0"))) +
+                           step.amount)
+                              .toString();
+            sums << values;
         }
     }
-    inventory.write(kInventory, sku, outcome.stock.toString());
-    pending.push_front(PendingFile{inventoryPath, std::move(inventory)});
-    savePending(companyFolder, pending);
-    for (PendingFile& entry : pending)
-        recordcache::keep(entry.path, std::move(entry.file));
-    recordcache::keep(pricePath, std::move(prices));
+    for (int f = 0; f < files.periods.size(); ++f)
+        for (int i = 0; i < steps.size(); ++i)
+            files.periods[f].file.write(steps[i].section, steps[i].key, sums[f][i]);
+    files.inventory.write(kInventory, sku, outcome.stock.toString());
+    files.changed = true;
     outcome.status = SaleStatus::Recorded;
     return outcome;
+}
+
+} // namespace
+
+QVector<SaleResult> makeSales(const QString& companyFolder, const QVector<SaleRequest>& requests,
+                              const QDate& date) {
+    QVector<SaleResult> results(requests.size());
+    const CompanyLock lock(companyFolder);
+    // The files come from the copies kept since the last recording when they are still the
+    // ones on disk, and are kept again once written: a busy day's files are not read again.
+    CommitFiles files;
+    try {
+        files.inventoryPath = invCountPath(companyFolder);
+        files.pricePath = priceLogPath(companyFolder);
+        files.inventory = recordcache::take(files.inventoryPath);
+        files.prices = recordcache::take(files.pricePath);
+        QStringList periodPaths;
+        if (settings::dailyLogOn())
+            periodPaths << dailyPeriodFile(companyFolder, date);
+        if (settings::monthlyLogOn())
+            periodPaths << monthlyPeriodFile(companyFolder, date);
+        for (const QString& path : periodPaths)
+            files.periods.push_back(PendingFile{path, recordcache::take(path)});
+    } catch (const RuntimeError& error) {
+        for (SaleResult& result : results)
+            result = {SaleOutcome(), error};
+        return results;
+    }
+    for (int i = 0; i < requests.size(); ++i) {
+        try {
+            results[i].outcome = applySale(files, requests[i]);
+        } catch (const RuntimeError& error) {
+            results[i].error = error;
+        }
+    }
+    if (files.changed) {
+        QVector<PendingFile> pending = files.periods;
+        pending.push_front(PendingFile{files.inventoryPath, files.inventory});
+        try {
+            savePending(companyFolder, pending);
+        } catch (const RuntimeError& error) {
+            // Nothing was written: every recording of this commit failed.
+            for (SaleResult& result : results)
+                if (result.outcome.status == SaleStatus::Recorded)
+                    result = {SaleOutcome(), error};
+            return results;
+        }
+    }
+    recordcache::keep(files.inventoryPath, std::move(files.inventory));
+    recordcache::keep(files.pricePath, std::move(files.prices));
+    for (PendingFile& period : files.periods)
+        if (QFileInfo::exists(period.path))
+            recordcache::keep(period.path, std::move(period.file));
+    return results;
+}
+
+SaleOutcome makeSale(const QString& companyFolder, const QString& sku, const Decimal& quantity,
+                     int taxAnswer, MissingStock missing, const QDate& date) {
+    const SaleResult result =
+        makeSales(companyFolder, {SaleRequest{sku, quantity, taxAnswer, missing}}, date).first();
+    if (result.error)
+        throw *result.error;
+    return result.outcome;
 }

@@ -2,10 +2,13 @@
 #pragma once
 
 #include "manager/store/decimal.h"
+#include "manager/store/runtimeerror.h"
 
 #include <QDate>
 #include <QString>
 #include <QVector>
+
+#include <optional>
 
 class RecordFile;
 
@@ -111,3 +114,20 @@ bool asksTaxQuestion(const QString& companyFolder, const QString& sku);
 SaleOutcome makeSale(const QString& companyFolder, const QString& sku, const Decimal& quantity,
                      int taxAnswer, MissingStock missing = MissingStock::CountsAsZero,
                      const QDate& date = QDate::currentDate());
+
+// One recording of several waiting sales, as the sales server gathers them: each request is
+// checked and applied on its own (a refused or failing one changes nothing), and all that were
+// recorded are written in one commit, so each reply can follow its data being on disk. When the
+// commit fails, every request fails with its error and nothing changed.
+struct SaleRequest {
+    QString sku;
+    Decimal quantity;
+    int taxAnswer = TaxNotAsked;
+    MissingStock missing = MissingStock::CountsAsZero;
+};
+struct SaleResult {
+    SaleOutcome outcome;
+    std::optional<RuntimeError> error; // set when the request failed
+};
+QVector<SaleResult> makeSales(const QString& companyFolder, const QVector<SaleRequest>& requests,
+                              const QDate& date = QDate::currentDate());

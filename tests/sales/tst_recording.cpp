@@ -379,6 +379,33 @@ private slots:
         QCOMPARE(QFile::exists(dailyPeriodFile(folder, QDate::currentDate())), error == 0);
     }
 
+    // Sales gathered into one commit: each is checked on its own, a failing or refused one
+    // changes nothing, the others are all written, and the totals add up.
+    void gatheredSalesAreEachAllOrNothing() {
+        TestEnvironment env;
+        const QString folder = env.makeCompany(QStringLiteral("Shop"));
+        writeItem(folder, "A", "10", "1", "0", "5");
+        writeItem(folder, "B", "2", "1", "0", "bad");
+        writeItem(folder, "C", "3", "1", "0", "0");
+        const auto unit = [](const char* sku, int quantity) {
+            return SaleRequest{QString::fromLatin1(sku), Decimal(quantity), TaxNotAsked,
+                               MissingStock::WholeUnits};
+        };
+        const QVector<SaleResult> results =
+            makeSales(folder, {unit("A", 1), unit("B", 1), unit("C", 1), unit("A", -1), unit("A", 1)},
+                      kDay);
+        QCOMPARE(results.size(), 5);
+        QCOMPARE(results[1].error ? results[1].error->number() : 0, 13);
+        QCOMPARE(results[2].outcome.status, SaleStatus::NotEnough);
+        for (int i : {0, 3, 4})
+            QVERIFY(!results[i].error && results[i].outcome.status == SaleStatus::Recorded);
+        QCOMPARE(stockOf(folder, "A"), QString("4"));
+        QCOMPARE(stockOf(folder, "B"), QString("bad"));
+        QCOMPARE(value(daily(folder), "Totals", "Sales"), QString("2"));
+        QCOMPARE(value(daily(folder), "Totals", "Returns"), QString("1"));
+        QCOMPARE(value(daily(folder), "Totals", "GrossSale"), QString("10"));
+    }
+
     void manySalesAddUpExactly() {
         TestEnvironment env;
         const QString folder = env.makeCompany(QStringLiteral("Shop"));
