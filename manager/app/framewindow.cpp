@@ -270,6 +270,14 @@ void frmFrame::closeEvent(QCloseEvent* event) {
             storePlacement();
         m_mdi->closeAllSubWindows();
     });
+    // A window that keeps itself open (unsaved changes, and the user chose Cancel) keeps the
+    // program running too.
+    for (const QMdiSubWindow* window : m_mdi->subWindowList())
+        if (window->isVisible()) {
+            m_closing = false;
+            event->ignore();
+            return;
+        }
     m_loaded = false;
     m_lock.reset();
     event->accept();

@@ -6,6 +6,7 @@
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"
 
+#include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -95,6 +96,23 @@ private slots:
         for (const QAction* action : frame.menuBar()->actions())
             bar << action->text();
         QCOMPARE(bar, (QStringList{"&File", "&Window", "&Help"}));
+    }
+
+    // A window inside that refuses to close (unsaved changes kept by Cancel) keeps the program.
+    void aWindowThatStaysOpenKeepsTheProgram() {
+        struct Stubborn : QWidget {
+            bool keep = true;
+            void closeEvent(QCloseEvent* event) override { event->setAccepted(!keep); }
+        };
+        TestEnvironment env;
+        frmFrame frame;
+        frame.show();
+        auto* stubborn = new Stubborn;
+        frame.showChild(stubborn);
+        QVERIFY(!frame.close());
+        QVERIFY(frame.isVisible() && stubborn->isVisible());
+        stubborn->keep = false;
+        QVERIFY(frame.close());
     }
 
     void normalPlacementSurvivesARestartExactly() {
