@@ -17,7 +17,6 @@
 #include <QFile>
 #include <QStringList>
 
-#include <limits>
 #include <map>
 #include <optional>
 #include <utility>
@@ -28,14 +27,6 @@ const QString kInventory = QStringLiteral("Inventory");
 const QString kZero = QStringLiteral("0");
 const QString kNone = QStringLiteral("None");
 const QString kCrLf = QStringLiteral("\r\n");
-
-// A stored count as a 32-bit whole number, changed by delta; beyond the range is an overflow.
-QString changedCount(const QString& stored, int delta) {
-    const qint64 count = qint64(wholeCount(stored)) + delta;
-    if (count < std::numeric_limits<qint32>::min() || count > std::numeric_limits<qint32>::max())
-        throw RuntimeError::overflow();
-    return QString::number(count);
-}
 
 } // namespace
 
@@ -259,7 +250,7 @@ void BatchRun::Private::processLine(const QString& line) {
         log << scanNotEnoughText(sku);
         return;
     }
-    const QString changed = changedCount(count, isReturn ? 1 : -1);
+    const QString changed = changedWholeCount(count, isReturn ? 1 : -1).toString();
     // The stock changes only with its recording: a line whose recording fails changes nothing.
     if (!record(isReturn ? Movement::Return : Movement::Sale, sku))
         return;

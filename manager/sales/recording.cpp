@@ -55,13 +55,6 @@ int savePending(const QString& companyFolder, const QVector<PendingFile>& pendin
     return static_cast<int>(pending.size());
 }
 
-// The server's and the batch's reading of a stored count, changed by delta within 32 bits.
-Decimal changedWholeCount(const QString& stored, int delta) {
-    const qint64 count = qint64(wholeCount(stored)) + delta;
-    if (count < std::numeric_limits<qint32>::min() || count > std::numeric_limits<qint32>::max())
-        throw RuntimeError::overflow();
-    return Decimal(int(count));
-}
 
 } // namespace
 
@@ -164,6 +157,13 @@ bool LogReturn(const QString& companyFolder, const QString& sku, const Decimal& 
                int&& taxAnswer, const QDate& date) {
     int answer = taxAnswer;
     return LogReturn(companyFolder, sku, quantity, answer, date);
+}
+
+Decimal changedWholeCount(const QString& stored, int delta) {
+    const qint64 count = qint64(wholeCount(stored)) + delta;
+    if (count < std::numeric_limits<qint32>::min() || count > std::numeric_limits<qint32>::max())
+        throw RuntimeError::overflow();
+    return Decimal(int(count));
 }
 
 QString notEnoughInInventoryText() {

@@ -97,6 +97,10 @@ struct SaleOutcome {
     int taxAnswer = TaxNotAsked; // as recorded (0 became 6)
 };
 
+// The server's and the batch's reading of a stored count, changed by delta within 32 bits;
+// beyond the range is an overflow (RuntimeError 6).
+Decimal changedWholeCount(const QString& stored, int delta);
+
 QString notEnoughInInventoryText();           // "Not enough in inventory."
 QString doesNotExistText(const QString& sku); // SKU + " doesn't exist."
 
