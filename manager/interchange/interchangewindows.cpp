@@ -91,10 +91,16 @@ void exportCurrentInventory(QWidget* parent, const QString& company, const QStri
             QStringLiteral("Comma Seperated Values (*.csv)|*.csv|All Files (*.*)|*.*"));
         if (path.isEmpty())
             return;
+        bool done = false;
         {
-            BusyWindow busy(nullptr);
-            exportInventory(folder, path); // the old file stays whole if this fails
+            BusyWindow busy(parent);
+            CopyProgress progress(parent, QStringLiteral("Exporting the inventory of %1...")
+                                              .arg(company));
+            // The old file stays whole when this fails or is cancelled.
+            done = exportInventory(folder, path, progress.callback());
         }
+        if (!done)
+            return;
         dialogs().message(parent, QStringLiteral("Export Complete."), QStringLiteral("Done"));
     });
 }

@@ -209,18 +209,32 @@ void saveImportSummary(const QString& companyFolder, const ImportSummary& summar
                        encodeStoreText(summary.text()));
 }
 
+namespace {
+void appendItemLines(QByteArray& bytes, const QString& companyFolder, const QString& center) {
+    for (const StoreItem& item : readItems(companyFolder, center)) {
+        bytes += encodeStoreText(
+            csvLine({item.title, item.cost, item.price, item.tax, item.sku, item.stock}));
+        bytes += "\r\n";
+    }
+}
+} // namespace
+
 QByteArray inventoryCsv(const QString& companyFolder) {
     QByteArray bytes;
-    for (const QString& center : listProfitCenters(companyFolder)) {
-        for (const StoreItem& item : readItems(companyFolder, center)) {
-            bytes += encodeStoreText(
-                csvLine({item.title, item.cost, item.price, item.tax, item.sku, item.stock}));
-            bytes += "\r\n";
-        }
-    }
+    for (const QString& center : listProfitCenters(companyFolder))
+        appendItemLines(bytes, companyFolder, center);
     return bytes;
 }
 
-void exportInventory(const QString& companyFolder, const QString& path) {
-    saveFileAtomically(path, inventoryCsv(companyFolder));
+bool exportInventory(const QString& companyFolder, const QString& path,
+                     const std::function<bool(int done, int total)>& progress) {
+    const QStringList centers = listProfitCenters(companyFolder);
+    QByteArray bytes;
+    for (int i = 0; i < centers.size(); ++i) {
+        appendItemLines(bytes, companyFolder, centers[i]);
+        if (progress && !progress(i + 1, int(centers.size())))
+            return false;
+    }
+    saveFileAtomically(path, bytes);
+    return true;
 }

@@ -57,5 +57,8 @@ void saveImportSummary(const QString& companyFolder, const ImportSummary& summar
 // Every item of every profit center as item CSV lines with CR LF ends; fields holding a comma, a
 // quote or a line break are quoted, so the file imports back to the same items.
 QByteArray inventoryCsv(const QString& companyFolder);
-// Writes inventoryCsv to path atomically. Throws RuntimeError when it cannot.
-void exportInventory(const QString& companyFolder, const QString& path);
+// Writes inventoryCsv to path atomically, telling progress after each profit center (false
+// cancels). Returns false when cancelled, and then the file is left as it was. Throws
+// RuntimeError when it cannot write.
+bool exportInventory(const QString& companyFolder, const QString& path,
+                     const std::function<bool(int done, int total)>& progress = {});

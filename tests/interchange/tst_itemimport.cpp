@@ -144,7 +144,10 @@ void TestItemImport::roundTrip() {
                        QStringLiteral("2.10"), QStringLiteral("0"), QStringLiteral("7"));
     fixture::writeTitle(folder, QStringLiteral("P"), QStringLiteral("Bare"), QStringLiteral("B"));
     const QString path = env.base() + QStringLiteral("/out.csv");
-    exportInventory(folder, path);
+    TestEnvironment::writeBytes(path, "old");
+    QVERIFY(!exportInventory(folder, path, [](int, int) { return false; }));
+    QCOMPARE(TestEnvironment::readBytes(path), QByteArray("old"));
+    QVERIFY(exportInventory(folder, path));
     const QString other = env.makeCompany(QStringLiteral("Copy"));
     TestEnvironment::writeBytes(other + QStringLiteral("P"), QByteArray());
     importItemFile(other, QStringLiteral("P"), path, {});
