@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/internet/salesserver.h"
 
-#include "manager/sales/batch.h"
 #include "manager/sales/recording.h"
 #include "manager/store/companystore.h"
 #include "manager/store/numbertext.h"
@@ -43,16 +42,9 @@ SaleRequest requestOf(const QString& message) {
 SalesReply replyOf(const SaleRequest& request, const SaleResult& result) {
     if (result.error)
         return {'0', kErrorLine};
-    switch (result.outcome.status) {
-    case SaleStatus::Recorded:
-        return {'1', (result.outcome.isReturn ? QStringLiteral("Received return for SKU: ")
-                                              : QStringLiteral("Received sale of SKU: ")) +
-                         request.sku + QLatin1Char('.')};
-    case SaleStatus::UnknownSku:
-        return {'2', doesNotExistText(request.sku)};
-    default:
-        return {'2', scanNotEnoughText(request.sku)};
-    }
+    const SaleStatus status = result.outcome.status;
+    return {status == SaleStatus::Recorded ? '1' : '2',
+            unitOutcomeText(request.sku, request.quantity.isNegative(), status)};
 }
 
 } // namespace

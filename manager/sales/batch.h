@@ -22,16 +22,16 @@ QString batchErrorText();
 // when the stored count is exactly "0" (which a SKU without a stock record reads as), a return
 // when the SKU has no stock record. Each accepted line changes the count by one and records the
 // unit in the period files as LogSale / LogReturn do; a recording that fails is reported through
-// the standard handler under their names and the run goes on.
+// the standard handler under their names, its line changes nothing, and the run goes on.
 //
-// The files a slice changes are kept in memory and written once at its end (and before any error
-// is reported), giving the same bytes as writing them line by line; every slice reads them
-// afresh, so changes other windows make between slices are kept.
+// Each slice is one commit of the sale recordings (the same bytes as line by line), under the
+// company's lock and from the files on disk, so changes other programs make between slices are
+// kept.
 class BatchRun {
 public:
     // Reads the batch file; a file that cannot be read is RuntimeError 53. taxAnswer is 6 or 7
     // (0 counts as 6). displayPath is the path named in the log's first line. An invalid date
-    // means the date of each line's processing.
+    // means the date at the start of each slice.
     BatchRun(const QString& companyFolder, const QString& batchPath, const QString& displayPath,
              int taxAnswer, const QDate& date = QDate());
     ~BatchRun();
@@ -55,8 +55,9 @@ public:
     // Ends the run after the lines processed so far (they stay recorded); finish then says where
     // it stopped.
     void stop();
-    // Adds "Processing complete." (or, after stop, the line it stopped after), writes the log followed by a line break to
-    // "Logs/LastBatchProcess.txt" (replacing it) and returns the log. Throws RuntimeError.
+    // Adds "Processing complete." (or, after stop, the line it stopped after), writes the log
+    // followed by a line break to "Logs/LastBatchProcess.txt" (replacing it) and returns the log.
+    // Throws RuntimeError.
     QString finish();
 
 private:
@@ -68,26 +69,3 @@ private:
 // "Logs/LastBatchProcess.txt"). Throws RuntimeError as BatchRun does.
 QString processBatchFile(const QString& companyFolder, const QString& batchPath,
                          const QString& displayPath, int taxAnswer);
-
-// The scan window's three ways of processing a scan.
-enum class ScanMode { Sale, Return, Add };
-
-enum class ScanStatus {
-    Done,         // stock changed (and the sale or return recorded)
-    NoSku,        // the SKU box was empty: nothing to do
-    DoesNotExist, // SKU + " doesn't exist."
-    NotEnough,    // "Not enough of SKU ... to process a sale, or ... doesn't exist."
-};
-
-// The texts the scan window and the batch log show.
-QString scanNotEnoughText(const QString& sku);
-
-// Processes one scan: number units (read as a whole number, halves to even, of any size) are
-// sold, returned or added to the stock count of sku. A sale needs a stock record holding at
-// least number; a return and an addition need a stock record. Sales and returns are then
-// recorded with LogSale / LogReturn (their errors reported under those names); additions only
-// change the stock. A stored count or number that is not a number is RuntimeError 13, and
-// nothing is written.
-ScanStatus processScan(const QString& companyFolder, ScanMode mode, const QString& sku,
-                       const QString& numberText, int taxAnswer,
-                       const QDate& date = QDate::currentDate());

@@ -22,6 +22,7 @@ const QString kInventory = QStringLiteral("Inventory");
 struct PendingFile {
     QString path;
     RecordFile file;
+    bool changed = true;
 };
 
 // Loads the period files the settings keep and applies the steps in memory; nothing is written
@@ -76,24 +77,28 @@ SaleAmounts saleAmounts(const Decimal& price, const Decimal& unitCost, const Dec
 }
 
 namespace {
+// The money of a recording from "Logs/PriceLog" in memory. The rate, read into percent the first
+// time it is needed, counts only for a taxable item, so a bad rate fails only taxable ones.
 SaleAmounts saleAmountsFrom(const RecordFile& prices, const QString& sku, const Decimal& quantity,
-                            int taxAnswer) {
+                            int taxAnswer, std::optional<Decimal>& percent) {
     const QString zero = QStringLiteral("0");
     const Decimal price = Decimal::fromStored(prices.value(QStringLiteral("Prices"), sku, zero));
     const Decimal cost = Decimal::fromStored(prices.value(QStringLiteral("Cost"), sku, zero));
     const Decimal flag =
         Decimal::fromStored(prices.value(QStringLiteral("Tax"), sku, QStringLiteral("1")));
-    // The rate counts only for a taxable item, so a bad rate fails only taxable recordings.
-    const Decimal percent = flag.rounded(0).isZero()
-                                ? Decimal()
-                                : Decimal::fromStored(settings::taxPercent(zero));
-    return saleAmounts(price, cost, flag, percent, quantity, taxAnswer);
+    if (flag.rounded(0).isZero())
+        return saleAmounts(price, cost, flag, Decimal(), quantity, taxAnswer);
+    if (!percent)
+        percent = Decimal::fromStored(settings::taxPercent(zero));
+    return saleAmounts(price, cost, flag, *percent, quantity, taxAnswer);
 }
 } // namespace
 
 SaleAmounts saleAmounts(const QString& companyFolder, const QString& sku, const Decimal& quantity,
                         int taxAnswer) {
-    return saleAmountsFrom(RecordFile::load(priceLogPath(companyFolder)), sku, quantity, taxAnswer);
+    std::optional<Decimal> percent;
+    return saleAmountsFrom(RecordFile::load(priceLogPath(companyFolder)), sku, quantity, taxAnswer,
+                           percent);
 }
 
 QVector<PeriodStep> periodSteps(Movement movement, const QString& sku, const Decimal& quantity,
@@ -174,6 +179,21 @@ QString doesNotExistText(const QString& sku) {
     return sku + QStringLiteral(" doesn't exist.");
 }
 
+QString scanNotEnoughText(const QString& sku) {
+    return QStringLiteral("Not enough of SKU ") + sku + QStringLiteral(" to process a sale, or ") +
+           sku + QStringLiteral(" doesn't exist.");
+}
+
+QString unitOutcomeText(const QString& sku, bool isReturn, SaleStatus status) {
+    if (status == SaleStatus::UnknownSku)
+        return doesNotExistText(sku);
+    if (status != SaleStatus::Recorded)
+        return scanNotEnoughText(sku);
+    return (isReturn ? QStringLiteral("Received return for SKU: ")
+                     : QStringLiteral("Received sale of SKU: ")) +
+           sku + QLatin1Char('.');
+}
+
 Decimal stockCount(const QString& companyFolder, const QString& sku) {
     return Decimal::fromStored(
         GetINIString(kInventory, sku, QStringLiteral("0"), invCountPath(companyFolder)));
@@ -187,136 +207,237 @@ bool asksTaxQuestion(const QString& companyFolder, const QString& sku) {
 
 namespace {
 
-// The files of one commit, taken from the kept copies and kept again once written.
-struct CommitFiles {
+// Every value a request reads is read, and every new value worked out, before its first change:
+// what throws here leaves the files in memory as they were.
+struct StockChange {
+    SaleStatus status = SaleStatus::Recorded;
+    Movement movement = Movement::Sale;
+    bool recorded = true; // false for an addition: only the stock changes
+    Decimal units;
+    Decimal stock; // the new count
+};
+
+StockChange stockChange(const RecordFile& inventory, const SaleRequest& request) {
+    StockChange change;
+    const Decimal& quantity = request.quantity;
+    switch (request.direction) {
+    case Direction::BySign:
+        change.movement = quantity.isNegative() ? Movement::Return : Movement::Sale;
+        change.units = quantity.abs();
+        break;
+    case Direction::Addition:
+        change.recorded = false;
+        [[fallthrough]];
+    case Direction::Return:
+        change.movement = Movement::Return;
+        change.units = quantity;
+        break;
+    case Direction::Sale:
+        change.units = quantity;
+        break;
+    }
+    const bool sells = change.movement == Movement::Sale;
+    const QString& sku = request.sku;
+    const bool known = inventory.contains(kInventory, sku);
+    const QString stored = inventory.value(kInventory, sku, QStringLiteral("0"));
+    switch (request.missing) {
+    case MissingStock::Refused:
+        if (!known) {
+            change.status = SaleStatus::UnknownSku;
+            return change;
+        }
+        [[fallthrough]];
+    case MissingStock::CountsAsZero: {
+        const Decimal stock = Decimal::fromStored(stored);
+        if (sells && stock < change.units)
+            change.status = SaleStatus::NotEnough;
+        change.stock = sells ? stock - change.units : stock + change.units;
+        return change;
+    }
+    case MissingStock::WholeUnits:
+        // Only the exact text "0" is out of stock; a negative count still sells.
+        if (sells ? stored == QLatin1String("0") : !known) {
+            change.status = sells ? SaleStatus::NotEnough : SaleStatus::UnknownSku;
+            return change;
+        }
+        change.stock = changedWholeCount(stored, sells ? -1 : 1);
+        return change;
+    case MissingStock::Scanned: {
+        // Without a stock record nothing is made up, not even by a sale of nothing.
+        if (!known) {
+            change.status = sells ? SaleStatus::NotEnough : SaleStatus::UnknownSku;
+            return change;
+        }
+        const Decimal count = Decimal::fromStored(stored).rounded(0);
+        if (sells && count < change.units)
+            change.status = SaleStatus::NotEnough;
+        change.stock = sells ? count - change.units : count + change.units;
+        return change;
+    }
+    }
+    return change;
+}
+
+struct PeriodWrite {
+    int file; // index into the commit's period files
+    QString section;
+    QString key;
+    QString value;
+};
+
+} // namespace
+
+struct SaleCommit::Private {
+    QString folder;
+    CompanyLock lock;
     QString inventoryPath;
     QString pricePath;
     RecordFile inventory;
     RecordFile prices;
     QVector<PendingFile> periods;
+    std::optional<Decimal> percent; // the tax rate, read once for the first taxable item
     bool changed = false;
+    bool written = false;
+
+    explicit Private(const QString& companyFolder)
+        : folder(companyFolder)
+        , lock(companyFolder) {}
+
+    // The recorded tax answer: "&Make a Sale" asks only about items whose flag is 1, and the
+    // others record with 0; every other road's answer counts for each item. 0 becomes 6.
+    int taxAnswerOf(const SaleRequest& request) const {
+        const bool asked =
+            request.missing == MissingStock::CountsAsZero ||
+            request.missing == MissingStock::Refused
+                ? Decimal::fromTyped(prices.value(QStringLiteral("Tax"), request.sku,
+                                                  QStringLiteral("1"))) == Decimal(1)
+                : true;
+        return asked && request.taxAnswer != TaxNotAsked ? request.taxAnswer : int(TaxYes);
+    }
+
+    QVector<PeriodWrite> periodWrites(const StockChange& change, const QString& sku,
+                                      int taxAnswer) {
+        QVector<PeriodWrite> writes;
+        if (!change.recorded || periods.isEmpty())
+            return writes;
+        const QString zero = QStringLiteral("0");
+        const QVector<PeriodStep> steps =
+            periodSteps(change.movement, sku, change.units,
+                        saleAmountsFrom(prices, sku, change.units, taxAnswer, percent));
+        // The steps' keys differ, so these are the sums of the step-by-step reading.
+        for (int f = 0; f < periods.size(); ++f)
+            for (const PeriodStep& step : steps) {
+                const Decimal current =
+                    Decimal::fromStored(periods[f].file.value(step.section, step.key, zero));
+                writes.push_back({f, step.section, step.key, (current + step.amount).toString()});
+            }
+        return writes;
+    }
 };
 
-// Checks one request against the files in memory and applies it there; everything that can fail
-// (a stored value that is not a number, a count beyond 32 bits) fails before the first change.
-SaleOutcome applySale(CommitFiles& files, const SaleRequest& request) {
-    SaleOutcome outcome;
-    if (request.quantity.isZero())
-        return outcome;
-    const QString& sku = request.sku;
-    const Decimal& quantity = request.quantity;
-    const bool known = files.inventory.contains(kInventory, sku);
-    if (request.missing == MissingStock::Refused && !known) {
-        outcome.status = SaleStatus::UnknownSku;
-        return outcome;
-    }
-    if (request.missing == MissingStock::WholeUnits) {
-        const QString stored = files.inventory.value(kInventory, sku, QStringLiteral("0"));
-        if (quantity.isNegative() ? !known : stored == QLatin1String("0")) {
-            outcome.status = quantity.isNegative() ? SaleStatus::UnknownSku : SaleStatus::NotEnough;
-            return outcome;
-        }
-        outcome.stock = changedWholeCount(stored, quantity.isNegative() ? 1 : -1);
-    } else {
-        const Decimal stock =
-            Decimal::fromStored(files.inventory.value(kInventory, sku, QStringLiteral("0")));
-        if (stock < quantity) { // a return always passes
-            outcome.status = SaleStatus::NotEnough;
-            return outcome;
-        }
-        outcome.stock = stock - quantity;
-    }
-    outcome.isReturn = quantity.isNegative();
-    outcome.quantity = quantity.abs();
-    const bool asks =
-        Decimal::fromTyped(files.prices.value(QStringLiteral("Tax"), sku, QStringLiteral("1"))) ==
-        Decimal(1);
-    outcome.taxAnswer =
-        asks && request.taxAnswer != TaxNotAsked ? request.taxAnswer : int(TaxYes);
-
-    QVector<QStringList> sums;
-    QVector<PeriodStep> steps;
-    if (!files.periods.isEmpty()) {
-        const SaleAmounts amounts =
-            saleAmountsFrom(files.prices, sku, outcome.quantity, outcome.taxAnswer);
-        steps = periodSteps(outcome.isReturn ? Movement::Return : Movement::Sale, sku,
-                            outcome.quantity, amounts);
-        // Every new value first; the steps' keys differ, so these are the step-by-step sums.
-        for (const PendingFile& period : files.periods) {
-            QStringList values;
-            for (const PeriodStep& step : steps)
-                values << (Decimal::fromStored(
-                               period.file.value(step.section, step.key, QStringLiteral("0"))) +
-                           step.amount)
-                              .toString();
-            sums << values;
-        }
-    }
-    for (int f = 0; f < files.periods.size(); ++f)
-        for (int i = 0; i < steps.size(); ++i)
-            files.periods[f].file.write(steps[i].section, steps[i].key, sums[f][i]);
-    files.inventory.write(kInventory, sku, outcome.stock.toString());
-    files.changed = true;
-    outcome.status = SaleStatus::Recorded;
-    return outcome;
+SaleCommit::SaleCommit(const QString& companyFolder, const QDate& date)
+    : d(std::make_unique<Private>(companyFolder)) {
+    d->inventoryPath = invCountPath(companyFolder);
+    d->pricePath = priceLogPath(companyFolder);
+    d->inventory = recordcache::take(d->inventoryPath);
+    d->prices = recordcache::take(d->pricePath);
+    QStringList periodPaths;
+    if (settings::dailyLogOn())
+        periodPaths << dailyPeriodFile(companyFolder, date);
+    if (settings::monthlyLogOn())
+        periodPaths << monthlyPeriodFile(companyFolder, date);
+    for (const QString& path : periodPaths)
+        d->periods.push_back(PendingFile{path, recordcache::take(path), false});
 }
 
-} // namespace
+SaleCommit::~SaleCommit() = default;
+
+SaleResult SaleCommit::add(const SaleRequest& request) {
+    SaleResult result;
+    StockChange change;
+    try {
+        change = stockChange(d->inventory, request);
+    } catch (const RuntimeError& error) {
+        result.error = error;
+        return result;
+    }
+    result.outcome.stock = change.stock;
+    if (change.status != SaleStatus::Recorded) {
+        result.outcome.status = change.status;
+        return result;
+    }
+    const int taxAnswer = d->taxAnswerOf(request);
+    QVector<PeriodWrite> writes;
+    try {
+        writes = d->periodWrites(change, request.sku, taxAnswer);
+    } catch (const RuntimeError& error) {
+        result.error = error;
+        result.recordingFailed = true;
+        return result;
+    }
+    for (const PeriodWrite& write : writes) {
+        d->periods[write.file].file.write(write.section, write.key, write.value);
+        d->periods[write.file].changed = true;
+    }
+    d->inventory.write(kInventory, request.sku, change.stock.toString());
+    d->changed = true;
+    result.outcome = {SaleStatus::Recorded, change.movement == Movement::Return, change.units,
+                      change.stock, taxAnswer};
+    return result;
+}
+
+bool SaleCommit::changed() const {
+    return d->changed;
+}
+
+void SaleCommit::write() {
+    if (d->written)
+        return;
+    d->written = true;
+    if (d->changed) {
+        QVector<QPair<QString, QByteArray>> files{{d->inventoryPath, d->inventory.bytes()}};
+        for (const PendingFile& period : d->periods)
+            if (period.changed)
+                files.push_back({period.path, period.file.bytes()});
+        // Throws when nothing was written; then nothing is kept either.
+        saveFilesTogether(files, companyJournalPath(d->folder));
+    }
+    recordcache::keep(d->inventoryPath, std::move(d->inventory));
+    recordcache::keep(d->pricePath, std::move(d->prices));
+    for (PendingFile& period : d->periods)
+        if (QFileInfo::exists(period.path))
+            recordcache::keep(period.path, std::move(period.file));
+}
 
 QVector<SaleResult> makeSales(const QString& companyFolder, const QVector<SaleRequest>& requests,
                               const QDate& date) {
     QVector<SaleResult> results(requests.size());
-    const CompanyLock lock(companyFolder);
-    // The files come from the copies kept since the last recording when they are still the
-    // ones on disk, and are kept again once written: a busy day's files are not read again.
-    CommitFiles files;
+    std::optional<SaleCommit> commit;
     try {
-        files.inventoryPath = invCountPath(companyFolder);
-        files.pricePath = priceLogPath(companyFolder);
-        files.inventory = recordcache::take(files.inventoryPath);
-        files.prices = recordcache::take(files.pricePath);
-        QStringList periodPaths;
-        if (settings::dailyLogOn())
-            periodPaths << dailyPeriodFile(companyFolder, date);
-        if (settings::monthlyLogOn())
-            periodPaths << monthlyPeriodFile(companyFolder, date);
-        for (const QString& path : periodPaths)
-            files.periods.push_back(PendingFile{path, recordcache::take(path)});
+        commit.emplace(companyFolder, date);
     } catch (const RuntimeError& error) {
+        // The files could not be read: no request was looked at, each one failed.
         for (SaleResult& result : results)
-            result = {SaleOutcome(), error};
+            result.error = error;
         return results;
     }
-    for (int i = 0; i < requests.size(); ++i) {
-        try {
-            results[i].outcome = applySale(files, requests[i]);
-        } catch (const RuntimeError& error) {
-            results[i].error = error;
-        }
+    for (int i = 0; i < requests.size(); ++i)
+        results[i] = commit->add(requests[i]);
+    try {
+        commit->write();
+    } catch (const RuntimeError& error) {
+        // Nothing was written: every recording of this commit failed.
+        for (SaleResult& result : results)
+            if (result.outcome.status == SaleStatus::Recorded)
+                result = {SaleOutcome(), error};
     }
-    if (files.changed) {
-        QVector<PendingFile> pending = files.periods;
-        pending.push_front(PendingFile{files.inventoryPath, files.inventory});
-        try {
-            savePending(companyFolder, pending);
-        } catch (const RuntimeError& error) {
-            // Nothing was written: every recording of this commit failed.
-            for (SaleResult& result : results)
-                if (result.outcome.status == SaleStatus::Recorded)
-                    result = {SaleOutcome(), error};
-            return results;
-        }
-    }
-    recordcache::keep(files.inventoryPath, std::move(files.inventory));
-    recordcache::keep(files.pricePath, std::move(files.prices));
-    for (PendingFile& period : files.periods)
-        if (QFileInfo::exists(period.path))
-            recordcache::keep(period.path, std::move(period.file));
     return results;
 }
 
 SaleOutcome makeSale(const QString& companyFolder, const QString& sku, const Decimal& quantity,
                      int taxAnswer, MissingStock missing, const QDate& date) {
+    if (quantity.isZero())
+        return SaleOutcome();
     const SaleResult result =
         makeSales(companyFolder, {SaleRequest{sku, quantity, taxAnswer, missing}}, date).first();
     if (result.error)

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVector>
 
+#include <memory>
 #include <optional>
 
 class RecordFile;
@@ -76,23 +77,37 @@ bool LogReturn(const QString& companyFolder, const QString& sku, const Decimal& 
 enum class SaleStatus {
     Recorded,   // stock written and the sale or return recorded
     NoQuantity, // the quantity is 0: nothing to do, nothing said
-    NotEnough,  // "Not enough in inventory."
-    UnknownSku, // no stock record, when the caller asked for one
+    NotEnough,  // "Not enough in inventory." (the batch, the scan: scanNotEnoughText)
+    UnknownSku, // no stock record, when the road needs one (SKU + " doesn't exist.")
 };
 
+// The stock rule of each road that records sales.
 enum class MissingStock {
-    CountsAsZero, // as the item list shows it
-    Refused,      // a SKU without a stock record does not exist
-    // The sales server's and the batch's rule: one unit at a time, the stored count read as a
-    // 32-bit whole number; a sale is refused only on the exact text "0" or a missing record (a
-    // negative count still sells), a return needs a stock record; beyond the range is error 6.
+    // "&Make a Sale": a missing record counts as 0, a sale needs stock >= quantity.
+    CountsAsZero,
+    // The command line's sale: the same, but a SKU without a stock record does not exist.
+    Refused,
+    // The sales server's and the batch's rule: the stored count read as a 32-bit whole number;
+    // a sale is refused only on the exact text "0" or a missing record (a negative count still
+    // sells), a return needs a stock record; beyond the range is error 6.
     WholeUnits,
+    // The scan window's rule: a stock record is needed, for a sale too; the count and the number
+    // are whole numbers of any size (halves to even), and a sale needs count >= number.
+    Scanned,
+};
+
+// Which way a request moves the stock.
+enum class Direction {
+    BySign,   // a positive quantity sells, a negative one returns its absolute value
+    Sale,     // the scan's: any number, 0 and negative ones too, recorded as sales
+    Return,   // the scan's returns
+    Addition, // the scan's additions: the stock rises, nothing is recorded
 };
 
 struct SaleOutcome {
     SaleStatus status = SaleStatus::NoQuantity;
     bool isReturn = false;
-    Decimal quantity;            // units sold or returned, positive
+    Decimal quantity;            // units sold or returned (positive, but for the scan's numbers)
     Decimal stock;               // the stock count after the recording
     int taxAnswer = TaxNotAsked; // as recorded (0 became 6)
 };
@@ -103,6 +118,10 @@ Decimal changedWholeCount(const QString& stored, int delta);
 
 QString notEnoughInInventoryText();           // "Not enough in inventory."
 QString doesNotExistText(const QString& sku); // SKU + " doesn't exist."
+QString scanNotEnoughText(const QString& sku); // "Not enough of SKU ... or ... doesn't exist."
+// The line the batch log and the sales server's log give one unit sold or returned: "Received
+// sale of SKU: ", "Received return for SKU: ", or the refusal.
+QString unitOutcomeText(const QString& sku, bool isReturn, SaleStatus status);
 
 // "Inventory" of the SKU in "Logs/InvCount" (missing: 0); not a number is RuntimeError 13.
 Decimal stockCount(const QString& companyFolder, const QString& sku);
@@ -110,28 +129,57 @@ Decimal stockCount(const QString& companyFolder, const QString& sku);
 // Whether "&Make a Sale" asks the tax question: the SKU's taxable flag is numerically 1.
 bool asksTaxQuestion(const QString& companyFolder, const QString& sku);
 
-// A positive quantity sells, a negative one returns its absolute value (the stock rises), 0
-// does nothing. A sale needs stock >= quantity. taxAnswer counts only for a flag of 1; other
-// items record with 0, which becomes 6. Everything is read and checked first; then the stock
-// count in "Logs/InvCount" and the period files are written together, all or none, under the
-// company's lock, so no other process's recording is lost in between. Throws RuntimeError.
-SaleOutcome makeSale(const QString& companyFolder, const QString& sku, const Decimal& quantity,
-                     int taxAnswer, MissingStock missing = MissingStock::CountsAsZero,
-                     const QDate& date = QDate::currentDate());
-
-// One recording of several waiting sales, as the sales server gathers them: each request is
-// checked and applied on its own (a refused or failing one changes nothing), and all that were
-// recorded are written in one commit, so each reply can follow its data being on disk. When the
-// commit fails, every request fails with its error and nothing changed.
+// One request of any road. With the rules of "&Make a Sale" and the command line, taxAnswer
+// counts only for an item whose flag is 1 (the only ones asked about); the other roads' answer
+// counts for every taxable item. An answer of 0 becomes 6.
 struct SaleRequest {
     QString sku;
     Decimal quantity;
     int taxAnswer = TaxNotAsked;
     MissingStock missing = MissingStock::CountsAsZero;
+    Direction direction = Direction::BySign;
 };
 struct SaleResult {
     SaleOutcome outcome;
-    std::optional<RuntimeError> error; // set when the request failed
+    std::optional<RuntimeError> error; // set when the request failed; nothing of it changed
+    // The error came from the recording in the period files (what the roads report under
+    // "LogSale" / "LogReturn"), not from the stock count or the writing of the files.
+    bool recordingFailed = false;
 };
+
+// Recordings gathered under one hold of the company's lock and written in one commit: each
+// request is checked against the files in memory and applied there on its own (a refused or
+// failing one changes nothing), and write() then replaces every changed file, all or none. The
+// files come from the copies kept since the last commit while they are still the ones on disk,
+// and are kept again once written, so a busy day's files are not read again.
+class SaleCommit {
+public:
+    // Takes the company's lock and reads the files. Throws RuntimeError.
+    SaleCommit(const QString& companyFolder, const QDate& date);
+    ~SaleCommit();
+    SaleCommit(const SaleCommit&) = delete;
+    SaleCommit& operator=(const SaleCommit&) = delete;
+
+    SaleResult add(const SaleRequest& request);
+    // Whether an added request changed anything.
+    bool changed() const;
+    // Writes the changed files together, once. Throws RuntimeError: then nothing was written.
+    void write();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+// The recordings of several requests in one commit, as the sales server gathers its waiting
+// messages. When the commit fails, every request that was recorded fails with its error and
+// nothing changed.
 QVector<SaleResult> makeSales(const QString& companyFolder, const QVector<SaleRequest>& requests,
                               const QDate& date = QDate::currentDate());
+
+// One request of "&Make a Sale" (or, with Refused, the command line): a positive quantity sells,
+// a negative one returns its absolute value (the stock rises), 0 does nothing. Throws
+// RuntimeError; then nothing changed.
+SaleOutcome makeSale(const QString& companyFolder, const QString& sku, const Decimal& quantity,
+                     int taxAnswer, MissingStock missing = MissingStock::CountsAsZero,
+                     const QDate& date = QDate::currentDate());

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/sales/scanwindow.h"
 
-#include "manager/sales/batch.h"
 #include "manager/sales/recording.h"
+#include "manager/sales/scan.h"
 #include "manager/shell/dialogs.h"
 #include "manager/shell/gradientbackground.h"
 #include "manager/store/decimal.h"
@@ -111,6 +111,7 @@ void frmScan::cmdProcess_Click() {
                 break;
             case ScanStatus::Done:
             case ScanStatus::NoSku:
+            case ScanStatus::Failed: // already reported
                 break;
             }
             emit processed();

@@ -2,6 +2,7 @@
 // Batch files and scans in the core: line rules, stock rules, logs, and the bytes they leave.
 
 #include "manager/sales/batch.h"
+#include "manager/sales/scan.h"
 #include "manager/sales/recording.h"
 #include "manager/store/numbertext.h"
 #include "manager/store/periodfiles.h"
@@ -176,6 +177,14 @@ private slots:
         QVERIFY(!log.contains("SKU: X1."));
         QCOMPARE(GetINIString("Sales", "X1", "none", daily()), QString("none"));
         QCOMPARE(GetINIString("Sales", "A100", "", daily()), QString("1"));
+
+        // A scan whose recording fails changes nothing either, not even the stock.
+        env->errors.clear();
+        QCOMPARE(processScan(folder, ScanMode::Sale, "X1", "2", TaxYes), ScanStatus::Failed);
+        QCOMPARE(processScan(folder, ScanMode::Return, "X1", "2", TaxYes), ScanStatus::Failed);
+        QCOMPARE(env->errors.size(), 2);
+        QVERIFY(env->errors.last().contains("LogReturn"));
+        QCOMPARE(stockOf(folder, "X1"), QString("3"));
     }
 
     void manyLinesGiveTheBytesOfOneLineAtATime() {
