@@ -72,7 +72,8 @@ void keep(const QString& path, RecordFile file) {
         return;
     file.compactIfSparse();
     const QMutexLocker locker(&g_mutex);
-    g_kept.insert(path, Kept{now, std::move(file)});
+    // Moved in: insert would copy every line of the file.
+    g_kept[path] = Kept{now, std::move(file)};
 }
 
 } // namespace recordcache

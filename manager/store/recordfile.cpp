@@ -10,9 +10,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstring>
+
 namespace {
 const QString kBreak = QStringLiteral(">+br+<");
-const QByteArray kCrLf("\r\n");
 
 std::vector<QByteArray> splitLines(const QByteArray& bytes) {
     std::vector<QByteArray> lines;
@@ -96,6 +97,7 @@ RecordFile RecordFile::fromBytes(const QByteArray& bytes) {
     RecordFile file;
     file.m_lines = splitLines(bytes);
     file.m_alive.assign(file.m_lines.size(), true);
+    file.m_live = file.m_lines.size();
     return file;
 }
 
@@ -246,8 +248,10 @@ void RecordFile::write(const QString& section, const QString& key, const QString
             for (int i = it->head; i >= 0;) {
                 const auto line = static_cast<size_t>(i);
                 const int next = m_next[line];
-                if (m_alive[line] && prefix.matchIn(m_lines[line]) >= 0)
+                if (m_alive[line] && prefix.matchIn(m_lines[line]) >= 0) {
                     m_alive[line] = false;
+                    --m_live;
+                }
                 if (m_alive[line]) {
                     if (kept.head < 0)
                         kept.head = i;
@@ -265,12 +269,16 @@ void RecordFile::write(const QString& section, const QString& key, const QString
         }
     } else {
         for (size_t i = m_first; i < m_lines.size(); ++i)
-            if (m_alive[i] && prefix.matchIn(m_lines[i]) >= 0)
+            if (m_alive[i] && prefix.matchIn(m_lines[i]) >= 0) {
                 m_alive[i] = false;
+                --m_live;
+            }
     }
 
     // Leading empty lines of what is kept disappear.
     while (m_first < m_lines.size() && (!m_alive[m_first] || m_lines[m_first].isEmpty())) {
+        if (m_alive[m_first])
+            --m_live;
         m_alive[m_first] = false;
         ++m_first;
     }
@@ -280,6 +288,7 @@ void RecordFile::write(const QString& section, const QString& key, const QString
     auto append = [this](const QByteArray& line) {
         m_lines.push_back(line);
         m_alive.push_back(true);
+        ++m_live;
         if (m_indexed) {
             m_next.push_back(-1);
             linkIntoIndex(m_lines.size() - 1);
@@ -308,28 +317,30 @@ QByteArray RecordFile::bytes() const {
     for (size_t i = m_first; i < m_lines.size(); ++i)
         if (m_alive[i])
             size += m_lines[i].size() + 2;
-    out.reserve(size);
+    // Copied straight into one buffer: a sale rewrites files of tens of thousands of lines.
+    out.resize(size);
+    char* at = out.data();
     for (size_t i = m_first; i < m_lines.size(); ++i) {
         if (m_alive[i]) {
-            out += m_lines[i];
-            out += kCrLf;
+            const QByteArray& line = m_lines[i];
+            std::memcpy(at, line.constData(), size_t(line.size()));
+            at += line.size();
+            *at++ = '\r';
+            *at++ = '\n';
         }
     }
     return out;
 }
 
 int RecordFile::lineCount() const {
-    int count = 0;
-    for (size_t i = m_first; i < m_lines.size(); ++i)
-        count += m_alive[i] ? 1 : 0;
-    return count;
+    return int(m_live);
 }
 
 void RecordFile::compactIfSparse() {
     // A rewritten record leaves its old line behind in memory; parsing the bytes again drops
     // them all, once they outnumber the live lines, so the cost spreads thinly over the writes.
     const size_t held = m_lines.size() - m_first;
-    if (held > 1024 && held > 2 * size_t(lineCount()))
+    if (held > 1024 && held > 2 * m_live)
         *this = fromBytes(bytes());
 }
 

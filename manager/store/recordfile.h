@@ -59,6 +59,7 @@ private:
     std::vector<QByteArray> m_lines; // without line ends
     std::vector<bool> m_alive;
     size_t m_first = 0; // lines before it are gone
+    size_t m_live = 0;  // lines alive, counted as they come and go
     // Line text up to and including its first "=" (a view into the line) -> the first and last
     // line of that text; m_next chains the lines of one text in ascending order. Chains may hold
     // removed lines, which lookups skip. No allocation per line keeps indexing a big file cheap.

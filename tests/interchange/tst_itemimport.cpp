@@ -113,7 +113,7 @@ void TestItemImport::overwriteAnswers() {
     const ImportSummary summary = importItemFile(folder, QStringLiteral("P"), second, handlers);
     QCOMPARE(n, asked);
     QStringList got;
-    for (const QString& sku : {"SA", "SB", "SC"})
+    for (const char* sku : {"SA", "SB", "SC"})
         got << GetINIString(QStringLiteral("Prices"), sku, QString(), priceLogPath(folder));
     QCOMPARE(got.join(QLatin1Char('|')), prices);
     QCOMPARE(summary.overwritten + summary.skipped, 3);
