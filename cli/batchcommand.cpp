@@ -7,9 +7,13 @@
 #include "manager/sales/batch.h"
 #include "manager/sales/recording.h"
 #include "manager/store/runtimeerror.h"
+#include "manager/store/textcodec.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -18,6 +22,21 @@ const QString kBatchUsage = QStringLiteral("batch --company NAME [--root DIR] [-
 int usageError() {
     printError(QStringLiteral("Usage: tallyvane-cli ") + kBatchUsage);
     return 2;
+}
+
+// The log printed some lines at a time with LF line ends: the log of a million lines is never
+// held as one string.
+void printLog(const QByteArray& bytes) {
+    constexpr qsizetype kPiece = 1 << 16;
+    for (qsizetype at = 0; at < bytes.size();) {
+        const qsizetype found = bytes.indexOf('\n', std::min(at + kPiece, bytes.size() - 1));
+        const qsizetype end = found < 0 ? bytes.size() : found + 1;
+        QString text = decodeStoreText(QByteArrayView(bytes).sliced(at, end - at));
+        std::fputs(text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toLocal8Bit(),
+                   stdout);
+        at = end;
+    }
+    std::fflush(stdout);
 }
 
 int runBatch(QStringList args) {
@@ -41,7 +60,7 @@ int runBatch(QStringList args) {
         return 2;
     }
     const QString path = file.absoluteFilePath();
-    QString log;
+    QByteArray log;
     try {
         log = processBatchFile(company.folder, path, QDir::toNativeSeparators(path), taxAnswer);
     } catch (const RuntimeError& error) {
@@ -49,7 +68,7 @@ int runBatch(QStringList args) {
         printError(QStringLiteral("Error #%1: %2").arg(error.number()).arg(error.description()));
         return 1;
     }
-    printOut(log.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    printLog(log);
     return 0;
 }
 

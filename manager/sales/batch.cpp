@@ -30,6 +30,12 @@ public:
         return *this;
     }
     const QByteArray& bytes() const { return m_bytes; }
+    // The bytes as the log file holds them, a line break after the last line; nothing is added
+    // to the log after this.
+    const QByteArray& ended() {
+        m_bytes += "\r\n";
+        return m_bytes;
+    }
 
 private:
     QByteArray m_bytes;
@@ -170,18 +176,20 @@ void BatchRun::stop() {
     d->stopped = true;
 }
 
-QString BatchRun::finish() {
+QByteArray BatchRun::finish() {
     if (d->stopped && !atEnd())
         d->log << QStringLiteral("Processing stopped by the user after line %1; the lines "
                                  "after it were not processed.")
                       .arg(d->lines);
     else
         d->log << QStringLiteral("Processing complete.");
-    saveFileAtomically(lastBatchProcessPath(d->folder), d->log.bytes() + "\r\n");
-    return log();
+    // Written and handed back as they are: a log of a million lines is not copied.
+    const QByteArray& bytes = d->log.ended();
+    saveFileAtomically(lastBatchProcessPath(d->folder), bytes);
+    return bytes;
 }
 
-QString processBatchFile(const QString& companyFolder, const QString& batchPath,
+QByteArray processBatchFile(const QString& companyFolder, const QString& batchPath,
                          const QString& displayPath, int taxAnswer) {
     BatchRun run(companyFolder, batchPath, displayPath, taxAnswer);
     // Slices short enough that a sale another program records waits little for the lock.

@@ -3,6 +3,7 @@
 
 #include "manager/store/decimal.h"
 
+#include <QByteArray>
 #include <QDate>
 #include <QString>
 
@@ -56,16 +57,16 @@ public:
     // it stopped.
     void stop();
     // Adds "Processing complete." (or, after stop, the line it stopped after), writes the log
-    // followed by a line break to "Logs/LastBatchProcess.txt" (replacing it) and returns the log.
-    // Throws RuntimeError.
-    QString finish();
+    // followed by a line break to "Logs/LastBatchProcess.txt" (replacing it) and returns those
+    // bytes (in the store's encoding). Call it once. Throws RuntimeError.
+    QByteArray finish();
 
 private:
     class Private;
     std::unique_ptr<Private> d;
 };
 
-// A whole batch file at once, as the command line runs it: returns the log (also written to
-// "Logs/LastBatchProcess.txt"). Throws RuntimeError as BatchRun does.
-QString processBatchFile(const QString& companyFolder, const QString& batchPath,
+// A whole batch file at once, as the command line runs it: returns the bytes of the log written
+// to "Logs/LastBatchProcess.txt". Throws RuntimeError as BatchRun does.
+QByteArray processBatchFile(const QString& companyFolder, const QString& batchPath,
                          const QString& displayPath, int taxAnswer);

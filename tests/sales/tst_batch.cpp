@@ -6,6 +6,7 @@
 #include "manager/sales/recording.h"
 #include "manager/store/numbertext.h"
 #include "manager/store/periodfiles.h"
+#include "manager/store/textcodec.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/testenvironment.h"
 
@@ -50,7 +51,9 @@ class BatchTest : public QObject {
     }
     QString run(const QByteArray& bytes, int taxAnswer = TaxYes) const {
         const QString path = batchFile(bytes);
-        return processBatchFile(folder, path, QStringLiteral("C:\\batch.txt"), taxAnswer);
+        return decodeStoreText(
+                   processBatchFile(folder, path, QStringLiteral("C:\\batch.txt"), taxAnswer))
+            .chopped(2);
     }
     QString daily() const { return dailyPeriodFile(folder, QDate::currentDate()); }
 
