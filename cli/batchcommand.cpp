@@ -10,9 +10,9 @@
 #include "manager/store/textcodec.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
-#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -24,17 +24,18 @@ int usageError() {
     return 2;
 }
 
-// The log printed some lines at a time with LF line ends: the log of a million lines is never
-// held as one string.
-void printLog(const QByteArray& bytes) {
-    constexpr qsizetype kPiece = 1 << 16;
-    for (qsizetype at = 0; at < bytes.size();) {
-        const qsizetype found = bytes.indexOf('\n', std::min(at + kPiece, bytes.size() - 1));
-        const qsizetype end = found < 0 ? bytes.size() : found + 1;
-        QString text = decodeStoreText(QByteArrayView(bytes).sliced(at, end - at));
+// The log file printed some lines at a time with LF line ends: the log of a million lines is
+// never held whole.
+void printLog(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    while (!file.atEnd()) {
+        QByteArray piece = file.read(1 << 16);
+        piece += file.readLine(); // up to the end of the line the piece ends in
+        QString text = decodeStoreText(piece);
         std::fputs(text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toLocal8Bit(),
                    stdout);
-        at = end;
     }
     std::fflush(stdout);
 }
@@ -60,15 +61,14 @@ int runBatch(QStringList args) {
         return 2;
     }
     const QString path = file.absoluteFilePath();
-    QByteArray log;
     try {
-        log = processBatchFile(company.folder, path, QDir::toNativeSeparators(path), taxAnswer);
+        processBatchFile(company.folder, path, QDir::toNativeSeparators(path), taxAnswer);
     } catch (const RuntimeError& error) {
         printError(batchErrorText());
         printError(QStringLiteral("Error #%1: %2").arg(error.number()).arg(error.description()));
         return 1;
     }
-    printLog(log);
+    printLog(lastBatchProcessPath(company.folder));
     return 0;
 }
 

@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSaveFile>
 
 #include <optional>
 #include <utility>
@@ -19,26 +20,61 @@ namespace {
 // meanwhile waits little, long enough that the slice's one commit is cheap beside its lines.
 constexpr int kSliceMs = 100;
 
-// The log kept as its stored bytes, CR LF between lines: a million lines take tens of megabytes
-// instead of a gigabyte of separate strings.
-class LogLines {
+// The batch file read a piece at a time, line by line (CR LF, LF or CR ends): a file of a million
+// lines is never held whole.
+class LineReader {
 public:
-    LogLines& operator<<(const QString& line) {
-        if (!m_bytes.isEmpty())
-            m_bytes += "\r\n";
-        m_bytes += encodeStoreText(line);
-        return *this;
+    bool open(const QString& path) {
+        m_file.setFileName(path);
+        if (!m_file.open(QIODevice::ReadOnly))
+            return false;
+        m_size = m_file.size();
+        return true;
     }
-    const QByteArray& bytes() const { return m_bytes; }
-    // The bytes as the log file holds them, a line break after the last line; nothing is added
-    // to the log after this.
-    const QByteArray& ended() {
-        m_bytes += "\r\n";
-        return m_bytes;
+    qint64 size() const { return m_size; }
+    qint64 position() const { return m_position; }
+    bool atEnd() const { return m_position >= m_size || (m_ended && m_at >= m_buffer.size()); }
+
+    QByteArray next() {
+        for (qsizetype from = m_at;;) {
+            qsizetype end = from;
+            while (end < m_buffer.size() && m_buffer[end] != '\r' && m_buffer[end] != '\n')
+                ++end;
+            // A CR at the end of what is read may be the first half of a CR LF.
+            const bool decided = end + 1 < m_buffer.size() ||
+                                 (end < m_buffer.size() && m_buffer[end] == '\n') || m_ended;
+            if (end < m_buffer.size() && decided) {
+                const bool crLf =
+                    m_buffer[end] == '\r' && end + 1 < m_buffer.size() && m_buffer[end + 1] == '\n';
+                return take(end, crLf ? 2 : 1);
+            }
+            if (m_ended) // the last line has no line end
+                return take(m_buffer.size(), 0);
+            from = end - m_at; // where the search goes on once the buffer is refilled
+            m_buffer.remove(0, m_at);
+            m_at = 0;
+            const QByteArray more = m_file.read(kPiece);
+            m_ended = more.isEmpty();
+            m_buffer += more;
+        }
     }
 
 private:
-    QByteArray m_bytes;
+    static constexpr qint64 kPiece = 1 << 16;
+
+    QByteArray take(qsizetype end, int breakLength) {
+        const QByteArray line = m_buffer.mid(m_at, end - m_at);
+        m_position += end - m_at + breakLength;
+        m_at = end + breakLength;
+        return line;
+    }
+
+    QFile m_file;
+    qint64 m_size = 0;
+    qint64 m_position = 0;
+    QByteArray m_buffer;
+    qsizetype m_at = 0;
+    bool m_ended = false;
 };
 
 } // namespace
@@ -58,30 +94,21 @@ public:
     int taxAnswer = TaxYes;
     QDate fixedDate;
 
-    QByteArray bytes; // the batch file
-    qsizetype position = 0;
+    LineReader batch;
     int lines = 0;
-    LogLines log;
+    // The log goes straight to its file, which replaces "Logs/LastBatchProcess.txt" only when the
+    // run finishes: a run that ends on an error leaves the last log as it was.
+    QSaveFile log;
     bool stopped = false;
     // A recording that failed in this slice: its procedure and error, reported after it.
     std::optional<std::pair<QString, RuntimeError>> failure;
 
-    QString nextLine();
+    void logLine(const QString& line) {
+        log.write(encodeStoreText(line));
+        log.write("\r\n");
+    }
     bool processLine(SaleCommit& commit, const QString& line);
 };
-
-QString BatchRun::Private::nextLine() {
-    qsizetype end = position;
-    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
-        ++end;
-    const QString line = decodeStoreText(QByteArrayView(bytes).sliced(position, end - position));
-    if (end < bytes.size()) {
-        const bool crLf = bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n';
-        end += crLf ? 2 : 1;
-    }
-    position = end;
-    return line;
-}
 
 // One line as one unit sold or returned. A stored count that is not a number, or one beyond 32
 // bits, stops the run (thrown); a recording that fails ends the slice and is reported after it,
@@ -100,7 +127,7 @@ bool BatchRun::Private::processLine(SaleCommit& commit, const QString& line) {
                         *result.error);
         return false;
     }
-    log << unitOutcomeText(sku, isReturn, result.outcome.status);
+    logLine(unitOutcomeText(sku, isReturn, result.outcome.status));
     return true;
 }
 
@@ -110,11 +137,12 @@ BatchRun::BatchRun(const QString& companyFolder, const QString& batchPath,
     d->folder = companyFolder;
     d->taxAnswer = taxAnswer == TaxNotAsked ? int(TaxYes) : taxAnswer;
     d->fixedDate = date;
-    QFile file(batchPath);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!d->batch.open(batchPath))
         throw RuntimeError::fileNotFound();
-    d->bytes = file.readAll();
-    d->log << QStringLiteral("Processing batch file ") + displayPath + QStringLiteral(".");
+    d->log.setFileName(lastBatchProcessPath(companyFolder));
+    if (!d->log.open(QIODevice::WriteOnly))
+        throw RuntimeError::accessError();
+    d->logLine(QStringLiteral("Processing batch file ") + displayPath + QStringLiteral("."));
 }
 
 BatchRun::~BatchRun() = default;
@@ -125,13 +153,12 @@ bool BatchRun::processSome(int budgetMs) {
     {
         // Each slice holds the company's lock and starts from the files on disk, so sales that
         // other programs record between slices are kept; its recordings are written together.
-        SaleCommit commit(d->folder,
-                          d->fixedDate.isValid() ? d->fixedDate : QDate::currentDate());
+        SaleCommit commit(d->folder, d->fixedDate.isValid() ? d->fixedDate : QDate::currentDate());
         std::optional<RuntimeError> error;
         while (!atEnd()) {
             bool more = true;
             try {
-                more = d->processLine(commit, d->nextLine());
+                more = d->processLine(commit, decodeStoreText(d->batch.next()));
             } catch (const RuntimeError& stop) {
                 error = stop;
                 break;
@@ -153,47 +180,41 @@ bool BatchRun::processSome(int budgetMs) {
 }
 
 bool BatchRun::atEnd() const {
-    return d->position >= d->bytes.size();
+    return d->batch.atEnd();
 }
 
 qint64 BatchRun::position() const {
-    return d->position;
+    return d->batch.position();
 }
 
 qint64 BatchRun::size() const {
-    return d->bytes.size();
+    return d->batch.size();
 }
 
 int BatchRun::linesDone() const {
     return d->lines;
 }
 
-QString BatchRun::log() const {
-    return decodeStoreText(d->log.bytes());
-}
-
 void BatchRun::stop() {
     d->stopped = true;
 }
 
-QByteArray BatchRun::finish() {
+void BatchRun::finish() {
     if (d->stopped && !atEnd())
-        d->log << QStringLiteral("Processing stopped by the user after line %1; the lines "
-                                 "after it were not processed.")
-                      .arg(d->lines);
+        d->logLine(QStringLiteral("Processing stopped by the user after line %1; the lines "
+                                  "after it were not processed.")
+                       .arg(d->lines));
     else
-        d->log << QStringLiteral("Processing complete.");
-    // Written and handed back as they are: a log of a million lines is not copied.
-    const QByteArray& bytes = d->log.ended();
-    saveFileAtomically(lastBatchProcessPath(d->folder), bytes);
-    return bytes;
+        d->logLine(QStringLiteral("Processing complete."));
+    if (!d->log.commit())
+        throw RuntimeError::accessError();
 }
 
-QByteArray processBatchFile(const QString& companyFolder, const QString& batchPath,
-                         const QString& displayPath, int taxAnswer) {
+void processBatchFile(const QString& companyFolder, const QString& batchPath,
+                      const QString& displayPath, int taxAnswer) {
     BatchRun run(companyFolder, batchPath, displayPath, taxAnswer);
     // Slices short enough that a sale another program records waits little for the lock.
     while (!run.processSome(kSliceMs)) {
     }
-    return run.finish();
+    run.finish();
 }

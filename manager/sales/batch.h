@@ -3,7 +3,6 @@
 
 #include "manager/store/decimal.h"
 
-#include <QByteArray>
 #include <QDate>
 #include <QString>
 
@@ -30,7 +29,8 @@ QString batchErrorText();
 // kept.
 class BatchRun {
 public:
-    // Reads the batch file; a file that cannot be read is RuntimeError 53. taxAnswer is 6 or 7
+    // Opens the batch file (RuntimeError 53 when it cannot be read) and starts the log beside
+    // "Logs/LastBatchProcess.txt" (75 when it cannot be written). taxAnswer is 6 or 7
     // (0 counts as 6). displayPath is the path named in the log's first line. An invalid date
     // means the date at the start of each slice.
     BatchRun(const QString& companyFolder, const QString& batchPath, const QString& displayPath,
@@ -51,22 +51,20 @@ public:
     qint64 size() const;
     int linesDone() const;
 
-    // The log so far, lines joined with CR LF.
-    QString log() const;
     // Ends the run after the lines processed so far (they stay recorded); finish then says where
     // it stopped.
     void stop();
-    // Adds "Processing complete." (or, after stop, the line it stopped after), writes the log
-    // followed by a line break to "Logs/LastBatchProcess.txt" (replacing it) and returns those
-    // bytes (in the store's encoding). Call it once. Throws RuntimeError.
-    QByteArray finish();
+    // Adds "Processing complete." (or, after stop, the line it stopped after) and puts the log,
+    // each line followed by a line break, in place of "Logs/LastBatchProcess.txt". Without it
+    // the earlier log stays. Call it once. Throws RuntimeError.
+    void finish();
 
 private:
     class Private;
     std::unique_ptr<Private> d;
 };
 
-// A whole batch file at once, as the command line runs it: returns the bytes of the log written
-// to "Logs/LastBatchProcess.txt". Throws RuntimeError as BatchRun does.
-QByteArray processBatchFile(const QString& companyFolder, const QString& batchPath,
-                         const QString& displayPath, int taxAnswer);
+// A whole batch file at once, as the command line runs it, its log written to
+// "Logs/LastBatchProcess.txt". Throws RuntimeError as BatchRun does.
+void processBatchFile(const QString& companyFolder, const QString& batchPath,
+                      const QString& displayPath, int taxAnswer);

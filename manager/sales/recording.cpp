@@ -56,7 +56,6 @@ int savePending(const QString& companyFolder, const QVector<PendingFile>& pendin
     return static_cast<int>(pending.size());
 }
 
-
 } // namespace
 
 SaleAmounts saleAmounts(const Decimal& price, const Decimal& unitCost, const Decimal& taxFlag,
@@ -133,7 +132,8 @@ int recordMovement(const QString& companyFolder, Movement movement, const QStrin
                    const Decimal& quantity, int& taxAnswer, const QDate& date) {
     if (taxAnswer == TaxNotAsked)
         taxAnswer = TaxYes;
-    return savePending(companyFolder, preparePeriodFiles(companyFolder, movement, sku, quantity, taxAnswer, date));
+    return savePending(companyFolder,
+                       preparePeriodFiles(companyFolder, movement, sku, quantity, taxAnswer, date));
 }
 
 bool LogSale(const QString& companyFolder, const QString& sku, const Decimal& quantity,
@@ -306,12 +306,11 @@ struct SaleCommit::Private {
     // The recorded tax answer: "&Make a Sale" asks only about items whose flag is 1, and the
     // others record with 0; every other road's answer counts for each item. 0 becomes 6.
     int taxAnswerOf(const SaleRequest& request) const {
-        const bool asked =
-            request.missing == MissingStock::CountsAsZero ||
-            request.missing == MissingStock::Refused
-                ? Decimal::fromTyped(prices.value(QStringLiteral("Tax"), request.sku,
-                                                  QStringLiteral("1"))) == Decimal(1)
-                : true;
+        const bool asked = request.missing == MissingStock::CountsAsZero ||
+                                   request.missing == MissingStock::Refused
+                               ? Decimal::fromTyped(prices.value(QStringLiteral("Tax"), request.sku,
+                                                                 QStringLiteral("1"))) == Decimal(1)
+                               : true;
         return asked && request.taxAnswer != TaxNotAsked ? request.taxAnswer : int(TaxYes);
     }
 

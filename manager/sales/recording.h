@@ -116,8 +116,8 @@ struct SaleOutcome {
 // beyond the range is an overflow (RuntimeError 6).
 Decimal changedWholeCount(const QString& stored, int delta);
 
-QString notEnoughInInventoryText();           // "Not enough in inventory."
-QString doesNotExistText(const QString& sku); // SKU + " doesn't exist."
+QString notEnoughInInventoryText();            // "Not enough in inventory."
+QString doesNotExistText(const QString& sku);  // SKU + " doesn't exist."
 QString scanNotEnoughText(const QString& sku); // "Not enough of SKU ... or ... doesn't exist."
 // The line the batch log and the sales server's log give one unit sold or returned: "Received
 // sale of SKU: ", "Received return for SKU: ", or the refusal.

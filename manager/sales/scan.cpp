@@ -18,7 +18,8 @@ ScanStatus processScan(const QString& companyFolder, ScanMode mode, const QStrin
     if (result.error) {
         if (!result.recordingFailed)
             throw *result.error;
-        reportError(mode == ScanMode::Sale ? QStringLiteral("LogSale") : QStringLiteral("LogReturn"),
+        reportError(mode == ScanMode::Sale ? QStringLiteral("LogSale")
+                                           : QStringLiteral("LogReturn"),
                     *result.error);
         return ScanStatus::Failed;
     }
