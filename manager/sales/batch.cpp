@@ -29,6 +29,11 @@ public:
         if (!m_file.open(QIODevice::ReadOnly))
             return false;
         m_size = m_file.size();
+        m_buffer = m_file.read(kPiece);
+        m_ended = m_buffer.isEmpty();
+        // A file from elsewhere may start with a UTF-8 byte-order mark: it is not part of a SKU.
+        if (m_buffer.startsWith("\xEF\xBB\xBF"))
+            m_at = m_position = 3;
         return true;
     }
     qint64 size() const { return m_size; }

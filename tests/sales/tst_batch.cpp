@@ -112,6 +112,8 @@ private slots:
                               "Processing complete."}));
         QCOMPARE(stockOf(folder, "A100"), QString("4"));
         QCOMPARE(stockOf(folder, ""), QString("(none)"));
+        // A byte-order mark from another program is not part of the first SKU.
+        QVERIFY(run("\xEF\xBB\xBF!!A100").contains("Received return for SKU: A100."));
     }
 
     void onlyTheExactTextZeroIsOutOfStock_data() {
