@@ -13,6 +13,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -22,39 +23,8 @@ const QString kInventory = QStringLiteral("Inventory");
 struct PendingFile {
     QString path;
     RecordFile file;
-    bool changed = true;
+    bool changed = false;
 };
-
-// Loads the period files the settings keep and applies the steps in memory; nothing is written
-// yet, so a file that cannot be read or a value that is not a number stops everything.
-QVector<PendingFile> preparePeriodFiles(const QString& companyFolder, Movement movement,
-                                        const QString& sku, const Decimal& quantity, int taxAnswer,
-                                        const QDate& date) {
-    QStringList paths;
-    if (settings::dailyLogOn())
-        paths << dailyPeriodFile(companyFolder, date);
-    if (settings::monthlyLogOn())
-        paths << monthlyPeriodFile(companyFolder, date);
-    if (paths.isEmpty())
-        return {};
-    const SaleAmounts amounts = saleAmounts(companyFolder, sku, quantity, taxAnswer);
-    const QVector<PeriodStep> steps = periodSteps(movement, sku, quantity, amounts);
-    QVector<PendingFile> pending;
-    for (const QString& path : paths) {
-        PendingFile entry{path, RecordFile::loadForWrite(path)};
-        applyPeriodSteps(entry.file, steps);
-        pending.push_back(std::move(entry));
-    }
-    return pending;
-}
-
-int savePending(const QString& companyFolder, const QVector<PendingFile>& pending) {
-    QVector<QPair<QString, QByteArray>> files;
-    for (const PendingFile& entry : pending)
-        files.push_back({entry.path, entry.file.bytes()});
-    saveFilesTogether(files, companyJournalPath(companyFolder));
-    return static_cast<int>(pending.size());
-}
 
 } // namespace
 
@@ -120,20 +90,14 @@ QVector<PeriodStep> periodSteps(Movement movement, const QString& sku, const Dec
     };
 }
 
-void applyPeriodSteps(RecordFile& file, const QVector<PeriodStep>& steps) {
-    for (const PeriodStep& step : steps) {
-        const Decimal current =
-            Decimal::fromStored(file.value(step.section, step.key, QStringLiteral("0")));
-        file.write(step.section, step.key, (current + step.amount).toString());
-    }
-}
-
 int recordMovement(const QString& companyFolder, Movement movement, const QString& sku,
                    const Decimal& quantity, int& taxAnswer, const QDate& date) {
     if (taxAnswer == TaxNotAsked)
         taxAnswer = TaxYes;
-    return savePending(companyFolder,
-                       preparePeriodFiles(companyFolder, movement, sku, quantity, taxAnswer, date));
+    SaleCommit commit(companyFolder, date);
+    const int files = commit.record(movement, sku, quantity, taxAnswer);
+    commit.write();
+    return files;
 }
 
 bool LogSale(const QString& companyFolder, const QString& sku, const Decimal& quantity,
@@ -296,7 +260,7 @@ struct SaleCommit::Private {
     RecordFile prices;
     QVector<PendingFile> periods;
     std::optional<Decimal> percent; // the tax rate, read once for the first taxable item
-    bool changed = false;
+    bool inventoryChanged = false;
     bool written = false;
 
     explicit Private(const QString& companyFolder)
@@ -332,6 +296,13 @@ struct SaleCommit::Private {
             }
         return writes;
     }
+
+    void apply(const QVector<PeriodWrite>& writes) {
+        for (const PeriodWrite& write : writes) {
+            periods[write.file].file.write(write.section, write.key, write.value);
+            periods[write.file].changed = true;
+        }
+    }
 };
 
 SaleCommit::SaleCommit(const QString& companyFolder, const QDate& date)
@@ -346,7 +317,7 @@ SaleCommit::SaleCommit(const QString& companyFolder, const QDate& date)
     if (settings::monthlyLogOn())
         periodPaths << monthlyPeriodFile(companyFolder, date);
     for (const QString& path : periodPaths)
-        d->periods.push_back(PendingFile{path, recordcache::take(path), false});
+        d->periods.push_back(PendingFile{path, recordcache::take(path)});
 }
 
 SaleCommit::~SaleCommit() = default;
@@ -374,27 +345,37 @@ SaleResult SaleCommit::add(const SaleRequest& request) {
         result.recordingFailed = true;
         return result;
     }
-    for (const PeriodWrite& write : writes) {
-        d->periods[write.file].file.write(write.section, write.key, write.value);
-        d->periods[write.file].changed = true;
-    }
+    d->apply(writes);
     d->inventory.write(kInventory, request.sku, change.stock.toString());
-    d->changed = true;
+    d->inventoryChanged = true;
     result.outcome = {SaleStatus::Recorded, change.movement == Movement::Return, change.units,
                       change.stock, taxAnswer};
     return result;
 }
 
+int SaleCommit::record(Movement movement, const QString& sku, const Decimal& quantity,
+                       int taxAnswer) {
+    StockChange change;
+    change.movement = movement;
+    change.units = quantity;
+    d->apply(d->periodWrites(change, sku, taxAnswer));
+    return int(d->periods.size());
+}
+
 bool SaleCommit::changed() const {
-    return d->changed;
+    return d->inventoryChanged ||
+           std::any_of(d->periods.begin(), d->periods.end(),
+                       [](const PendingFile& period) { return period.changed; });
 }
 
 void SaleCommit::write() {
     if (d->written)
         return;
     d->written = true;
-    if (d->changed) {
-        QVector<QPair<QString, QByteArray>> files{{d->inventoryPath, d->inventory.bytes()}};
+    if (changed()) {
+        QVector<QPair<QString, QByteArray>> files;
+        if (d->inventoryChanged)
+            files.push_back({d->inventoryPath, d->inventory.bytes()});
         for (const PendingFile& period : d->periods)
             if (period.changed)
                 files.push_back({period.path, period.file.bytes()});

@@ -11,8 +11,6 @@
 #include <memory>
 #include <optional>
 
-class RecordFile;
-
 // The answers of the tax question handed to the recordings; 0 = not asked, which the recordings
 // turn into 6 so that a caller that does not ask records tax for every taxable item.
 enum TaxAnswerValue { TaxNotAsked = 0, TaxYes = 6, TaxNo = 7 };
@@ -49,8 +47,6 @@ struct PeriodStep {
 // The nine steps of a recording on one period file, in their order.
 QVector<PeriodStep> periodSteps(Movement movement, const QString& sku, const Decimal& quantity,
                                 const SaleAmounts& amounts);
-// Applies the steps to a period file in memory, each reading the current value (missing: 0).
-void applyPeriodSteps(RecordFile& file, const QVector<PeriodStep>& steps);
 
 // Records a sale or a return of quantity units in the period files of date that the settings
 // "Log"/"Daily" and "Log"/"Monthly" (read on every call) keep. A tax answer of 0 becomes 6, and
@@ -161,6 +157,10 @@ public:
     SaleCommit& operator=(const SaleCommit&) = delete;
 
     SaleResult add(const SaleRequest& request);
+    // The recording alone, as LogSale / LogReturn make it: quantity units go into the period
+    // files, the stock stays. Returns the number of period files it changes. Throws
+    // RuntimeError, and then nothing changed.
+    int record(Movement movement, const QString& sku, const Decimal& quantity, int taxAnswer);
     // Whether an added request changed anything.
     bool changed() const;
     // Writes the changed files together, once. Throws RuntimeError: then nothing was written.
