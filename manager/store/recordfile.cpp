@@ -148,10 +148,13 @@ void RecordFile::buildIndex() const {
     m_indexed = true;
 }
 
+namespace {
+constexpr int kScansBeforeIndex = 32;
+}
+
 bool RecordFile::useIndex(const Prefix& prefix) const {
     // Prefixes with another "=" (a title holding "=") always need a scan. A single write or
     // read scans too, which is cheaper than indexing every line; a batch pays for the index once.
-    constexpr int kScansBeforeIndex = 32;
     if (!prefix.endsAtFirstEquals())
         return false;
     if (!m_indexed && ++m_scans <= kScansBeforeIndex)
@@ -340,8 +343,12 @@ void RecordFile::compactIfSparse() {
     // A rewritten record leaves its old line behind in memory; parsing the bytes again drops
     // them all, once they outnumber the live lines, so the cost spreads thinly over the writes.
     const size_t held = m_lines.size() - m_first;
-    if (held > 1024 && held > 2 * m_live)
+    if (held > 1024 && held > 2 * m_live) {
+        const bool indexed = m_indexed;
         *this = fromBytes(bytes());
+        if (indexed) // a file looked up often: indexed again at the next lookup, not scanned
+            m_scans = kScansBeforeIndex;
+    }
 }
 
 void RecordFile::save(const QString& path) const {
