@@ -4,12 +4,16 @@
 #include "help/bookwriter.h"
 #include "help/pageserver.h"
 
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QWebEngineHistory>
 #include <QWebEngineView>
 #include <QtTest>
+
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -32,6 +36,17 @@ QString writeBook(const QTemporaryDir& dir, const QList<QPair<QString, QString>>
     file.open(QIODevice::WriteOnly);
     file.write(bookTail(bag, 0));
     return path;
+}
+
+// A page script's result, waited for; an invalid value when the page does not answer in time.
+QVariant evaluate(QWebEnginePage* page, const QString& script) {
+    const auto answer = std::make_shared<std::optional<QVariant>>();
+    page->runJavaScript(script, [answer](const QVariant& value) { *answer = value; });
+    QElapsedTimer waited;
+    waited.start();
+    while (!answer->has_value() && waited.elapsed() < 20000)
+        QTest::qWait(10);
+    return answer->value_or(QVariant());
 }
 
 } // namespace
@@ -136,16 +151,13 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(window.windowTitle(), QStringLiteral("Tallyvane Help"), 20000);
         // The first link of the contents leads to the main window's page.
         QWebEngineView* view = window.MainForm;
-        bool done = false;
-        QPoint link;
-        view->page()->runJavaScript(
-            "var r = document.querySelector('a').getBoundingClientRect(); [r.left + 5, r.top + 5]",
-            [&](const QVariant& v) {
-                const QVariantList xy = v.toList();
-                link = QPoint(xy.value(0).toInt(), xy.value(1).toInt());
-                done = true;
-            });
-        QTRY_VERIFY(done);
+        // The title comes as soon as it is read, the link only once the page is laid out.
+        const QString script = QStringLiteral(
+            "var a = document.readyState == 'complete' && document.querySelector('a');"
+            "a ? [a.getBoundingClientRect().left + 5, a.getBoundingClientRect().top + 5] : null");
+        QVariantList xy;
+        QTRY_VERIFY_WITH_TIMEOUT((xy = evaluate(view->page(), script).toList()).size() == 2, 20000);
+        const QPoint link(xy.value(0).toInt(), xy.value(1).toInt());
         QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {}, link);
         QTRY_COMPARE_WITH_TIMEOUT(window.windowTitle(), QStringLiteral("The main window"), 20000);
         window.cmdBack->click();
