@@ -14,6 +14,7 @@
 #include <QFileInfo>
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -210,31 +211,33 @@ void saveImportSummary(const QString& companyFolder, const ImportSummary& summar
 }
 
 namespace {
-void appendItemLines(QByteArray& bytes, const QString& companyFolder, const QString& center) {
-    for (const StoreItem& item : readItems(companyFolder, center)) {
-        bytes += encodeStoreText(
-            csvLine({item.title, item.cost, item.price, item.tax, item.sku, item.stock}));
-        bytes += "\r\n";
+// The export's lines, told progress after each profit center; nothing when progress cancels.
+std::optional<QByteArray> inventoryLines(const QString& companyFolder,
+                                         const std::function<bool(int done, int total)>& progress) {
+    const QStringList centers = listProfitCenters(companyFolder);
+    QByteArray bytes;
+    for (int i = 0; i < centers.size(); ++i) {
+        for (const StoreItem& item : readItems(companyFolder, centers[i])) {
+            bytes += encodeStoreText(
+                csvLine({item.title, item.cost, item.price, item.tax, item.sku, item.stock}));
+            bytes += "\r\n";
+        }
+        if (progress && !progress(i + 1, int(centers.size())))
+            return std::nullopt;
     }
+    return bytes;
 }
 } // namespace
 
 QByteArray inventoryCsv(const QString& companyFolder) {
-    QByteArray bytes;
-    for (const QString& center : listProfitCenters(companyFolder))
-        appendItemLines(bytes, companyFolder, center);
-    return bytes;
+    return *inventoryLines(companyFolder, {});
 }
 
 bool exportInventory(const QString& companyFolder, const QString& path,
                      const std::function<bool(int done, int total)>& progress) {
-    const QStringList centers = listProfitCenters(companyFolder);
-    QByteArray bytes;
-    for (int i = 0; i < centers.size(); ++i) {
-        appendItemLines(bytes, companyFolder, centers[i]);
-        if (progress && !progress(i + 1, int(centers.size())))
-            return false;
-    }
-    saveFileAtomically(path, bytes);
+    const std::optional<QByteArray> bytes = inventoryLines(companyFolder, progress);
+    if (!bytes)
+        return false;
+    saveFileAtomically(path, *bytes);
     return true;
 }

@@ -21,7 +21,6 @@
 namespace {
 
 const int kMaxConnections = 256;
-const QString kReturnMarker = QStringLiteral("!!");
 
 QString addressText(const QHostAddress& address) {
     bool isV4 = false;
@@ -31,13 +30,6 @@ QString addressText(const QHostAddress& address) {
 }
 
 const QString kErrorLine = QStringLiteral("Error occured while receiving data.");
-
-// A message as a request of one unit with the rule of the server and the batch.
-SaleRequest requestOf(const QString& message) {
-    const bool isReturn = message.startsWith(kReturnMarker);
-    return {isReturn ? message.mid(2) : message, Decimal(isReturn ? -1 : 1), TaxNotAsked,
-            MissingStock::WholeUnits};
-}
 
 SalesReply replyOf(const SaleRequest& request, const SaleResult& result) {
     if (result.error)
@@ -50,7 +42,7 @@ SalesReply replyOf(const SaleRequest& request, const SaleResult& result) {
 } // namespace
 
 SalesReply processSalesMessage(const QString& companyFolder, const QString& message) {
-    const SaleRequest request = requestOf(message);
+    const SaleRequest request = unitRequest(message, TaxNotAsked);
     return replyOf(request, makeSales(companyFolder, {request}).first());
 }
 
@@ -140,7 +132,7 @@ void SalesServer::recordWaiting() {
     const auto waiting = std::exchange(m_waiting, {});
     QVector<SaleRequest> requests;
     for (const auto& message : waiting)
-        requests.push_back(requestOf(message.second));
+        requests.push_back(unitRequest(message.second, TaxNotAsked));
     QVector<SaleResult> results(requests.size());
     try {
         results = makeSales(m_companyFolder, requests);

@@ -119,20 +119,18 @@ public:
 // bits, stops the run (thrown); a recording that fails ends the slice and is reported after it,
 // and the run goes on. Returns false when the slice must end.
 bool BatchRun::Private::processLine(SaleCommit& commit, const QString& line) {
-    const bool isReturn = line.startsWith(QLatin1String("!!"));
-    const QString sku = isReturn ? line.mid(2) : line;
-    const SaleResult result =
-        commit.add({sku, Decimal(isReturn ? -1 : 1), taxAnswer, MissingStock::WholeUnits});
+    const SaleRequest request = unitRequest(line, taxAnswer);
+    const bool isReturn = request.quantity.isNegative();
+    const SaleResult result = commit.add(request);
     if (result.error) {
         if (!result.recordingFailed)
             throw *result.error;
         // Reported once the slice has ended and released the company: the message may wait for
         // the user, and other programs' sales must not wait with it.
-        failure.emplace(isReturn ? QStringLiteral("LogReturn") : QStringLiteral("LogSale"),
-                        *result.error);
+        failure.emplace(recordingProcedure(isReturn), *result.error);
         return false;
     }
-    logLine(unitOutcomeText(sku, isReturn, result.outcome.status));
+    logLine(unitOutcomeText(request.sku, isReturn, result.outcome.status));
     return true;
 }
 

@@ -59,7 +59,7 @@ void setBatchProgressFactory(BatchProgressFactory factory) {
 }
 
 frmResults* processBatchFileCommand(QWidget* chooserWindow, const QString& company,
-                             const QString& companyFolder) {
+                                    const QString& companyFolder) {
     if (company.isEmpty()) {
         dialogs().message(chooserWindow, QStringLiteral("Please choose a company to process for."),
                           QStringLiteral("Company"));

@@ -28,4 +28,4 @@ void setBatchProgressFactory(BatchProgressFactory factory);
 // "Batch file processing is complete." and shows the log in a results window (returned).
 // The chooser is disabled from the first question until the run ends, whatever the way out.
 frmResults* processBatchFileCommand(QWidget* chooser, const QString& company,
-                             const QString& companyFolder);
+                                    const QString& companyFolder);

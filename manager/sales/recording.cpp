@@ -11,8 +11,6 @@
 #include "manager/store/runtimeerror.h"
 #include "manager/store/settings.h"
 
-#include <QFileInfo>
-
 #include <algorithm>
 #include <limits>
 
@@ -25,6 +23,11 @@ struct PendingFile {
     RecordFile file;
     bool changed = false;
 };
+
+// "&Make a Sale" asks the tax question only for an item whose flag is numerically 1.
+bool flagAsksTax(const QString& flag) {
+    return Decimal::fromTyped(flag) == Decimal(1);
+}
 
 } // namespace
 
@@ -103,7 +106,6 @@ int recordMovement(const QString& companyFolder, Movement movement, const QStrin
 bool LogSale(const QString& companyFolder, const QString& sku, const Decimal& quantity,
              int& taxAnswer, const QDate& date) {
     return guarded(QStringLiteral("LogSale"), [&] {
-        const CompanyLock lock(companyFolder);
         recordMovement(companyFolder, Movement::Sale, sku, quantity, taxAnswer, date);
     });
 }
@@ -111,7 +113,6 @@ bool LogSale(const QString& companyFolder, const QString& sku, const Decimal& qu
 bool LogReturn(const QString& companyFolder, const QString& sku, const Decimal& quantity,
                int& taxAnswer, const QDate& date) {
     return guarded(QStringLiteral("LogReturn"), [&] {
-        const CompanyLock lock(companyFolder);
         recordMovement(companyFolder, Movement::Return, sku, quantity, taxAnswer, date);
     });
 }
@@ -164,9 +165,18 @@ Decimal stockCount(const QString& companyFolder, const QString& sku) {
 }
 
 bool asksTaxQuestion(const QString& companyFolder, const QString& sku) {
-    const QString flag =
-        GetINIString(QStringLiteral("Tax"), sku, QStringLiteral("1"), priceLogPath(companyFolder));
-    return Decimal::fromTyped(flag) == Decimal(1);
+    return flagAsksTax(
+        GetINIString(QStringLiteral("Tax"), sku, QStringLiteral("1"), priceLogPath(companyFolder)));
+}
+
+QString recordingProcedure(bool isReturn) {
+    return isReturn ? QStringLiteral("LogReturn") : QStringLiteral("LogSale");
+}
+
+SaleRequest unitRequest(const QString& line, int taxAnswer) {
+    const bool isReturn = line.startsWith(QLatin1String("!!"));
+    return {isReturn ? line.mid(2) : line, Decimal(isReturn ? -1 : 1), taxAnswer,
+            MissingStock::WholeUnits};
 }
 
 namespace {
@@ -204,6 +214,13 @@ StockChange stockChange(const RecordFile& inventory, const SaleRequest& request)
     const QString& sku = request.sku;
     const bool known = inventory.contains(kInventory, sku);
     const QString stored = inventory.value(kInventory, sku, QStringLiteral("0"));
+    // A sale needs count >= units; a return or an addition always passes.
+    const auto moveFrom = [&](const Decimal& count) {
+        if (sells && count < change.units)
+            change.status = SaleStatus::NotEnough;
+        change.stock = sells ? count - change.units : count + change.units;
+        return change;
+    };
     switch (request.missing) {
     case MissingStock::Refused:
         if (!known) {
@@ -211,13 +228,8 @@ StockChange stockChange(const RecordFile& inventory, const SaleRequest& request)
             return change;
         }
         [[fallthrough]];
-    case MissingStock::CountsAsZero: {
-        const Decimal stock = Decimal::fromStored(stored);
-        if (sells && stock < change.units)
-            change.status = SaleStatus::NotEnough;
-        change.stock = sells ? stock - change.units : stock + change.units;
-        return change;
-    }
+    case MissingStock::CountsAsZero:
+        return moveFrom(Decimal::fromStored(stored));
     case MissingStock::WholeUnits:
         // Only the exact text "0" is out of stock; a negative count still sells.
         if (sells ? stored == QLatin1String("0") : !known) {
@@ -226,18 +238,13 @@ StockChange stockChange(const RecordFile& inventory, const SaleRequest& request)
         }
         change.stock = changedWholeCount(stored, sells ? -1 : 1);
         return change;
-    case MissingStock::Scanned: {
+    case MissingStock::Scanned:
         // Without a stock record nothing is made up, not even by a sale of nothing.
         if (!known) {
             change.status = sells ? SaleStatus::NotEnough : SaleStatus::UnknownSku;
             return change;
         }
-        const Decimal count = Decimal::fromStored(stored).rounded(0);
-        if (sells && count < change.units)
-            change.status = SaleStatus::NotEnough;
-        change.stock = sells ? count - change.units : count + change.units;
-        return change;
-    }
+        return moveFrom(Decimal::fromStored(stored).rounded(0));
     }
     return change;
 }
@@ -270,11 +277,11 @@ struct SaleCommit::Private {
     // The recorded tax answer: "&Make a Sale" asks only about items whose flag is 1, and the
     // others record with 0; every other road's answer counts for each item. 0 becomes 6.
     int taxAnswerOf(const SaleRequest& request) const {
-        const bool asked = request.missing == MissingStock::CountsAsZero ||
-                                   request.missing == MissingStock::Refused
-                               ? Decimal::fromTyped(prices.value(QStringLiteral("Tax"), request.sku,
-                                                                 QStringLiteral("1"))) == Decimal(1)
-                               : true;
+        const bool asked =
+            request.missing == MissingStock::CountsAsZero ||
+                    request.missing == MissingStock::Refused
+                ? flagAsksTax(prices.value(QStringLiteral("Tax"), request.sku, QStringLiteral("1")))
+                : true;
         return asked && request.taxAnswer != TaxNotAsked ? request.taxAnswer : int(TaxYes);
     }
 
@@ -295,6 +302,12 @@ struct SaleCommit::Private {
                 writes.push_back({f, step.section, step.key, (current + step.amount).toString()});
             }
         return writes;
+    }
+
+    bool changed() const {
+        return inventoryChanged ||
+               std::any_of(periods.begin(), periods.end(),
+                           [](const PendingFile& period) { return period.changed; });
     }
 
     void apply(const QVector<PeriodWrite>& writes) {
@@ -362,17 +375,11 @@ int SaleCommit::record(Movement movement, const QString& sku, const Decimal& qua
     return int(d->periods.size());
 }
 
-bool SaleCommit::changed() const {
-    return d->inventoryChanged ||
-           std::any_of(d->periods.begin(), d->periods.end(),
-                       [](const PendingFile& period) { return period.changed; });
-}
-
 void SaleCommit::write() {
     if (d->written)
         return;
     d->written = true;
-    if (changed()) {
+    if (d->changed()) {
         QVector<QPair<QString, QByteArray>> files;
         if (d->inventoryChanged)
             files.push_back({d->inventoryPath, d->inventory.bytes()});
@@ -384,9 +391,8 @@ void SaleCommit::write() {
     }
     recordcache::keep(d->inventoryPath, std::move(d->inventory));
     recordcache::keep(d->pricePath, std::move(d->prices));
-    for (PendingFile& period : d->periods)
-        if (QFileInfo::exists(period.path))
-            recordcache::keep(period.path, std::move(period.file));
+    for (PendingFile& period : d->periods) // a period file not made yet is not kept
+        recordcache::keep(period.path, std::move(period.file));
 }
 
 QVector<SaleResult> makeSales(const QString& companyFolder, const QVector<SaleRequest>& requests,

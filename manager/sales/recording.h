@@ -143,6 +143,12 @@ struct SaleResult {
     bool recordingFailed = false;
 };
 
+// A batch line or a sales-server message as one unit: "!!" + SKU returns one unit, any other
+// text sells one of the SKU that is the whole text, by the WholeUnits rule.
+SaleRequest unitRequest(const QString& line, int taxAnswer);
+// The procedure a failed recording is reported under: "LogSale" or "LogReturn".
+QString recordingProcedure(bool isReturn);
+
 // Recordings gathered under one hold of the company's lock and written in one commit: each
 // request is checked against the files in memory and applied there on its own (a refused or
 // failing one changes nothing), and write() then replaces every changed file, all or none. The
@@ -161,8 +167,6 @@ public:
     // files, the stock stays. Returns the number of period files it changes. Throws
     // RuntimeError, and then nothing changed.
     int record(Movement movement, const QString& sku, const Decimal& quantity, int taxAnswer);
-    // Whether an added request changed anything.
-    bool changed() const;
     // Writes the changed files together, once. Throws RuntimeError: then nothing was written.
     void write();
 

@@ -18,9 +18,7 @@ ScanStatus processScan(const QString& companyFolder, ScanMode mode, const QStrin
     if (result.error) {
         if (!result.recordingFailed)
             throw *result.error;
-        reportError(mode == ScanMode::Sale ? QStringLiteral("LogSale")
-                                           : QStringLiteral("LogReturn"),
-                    *result.error);
+        reportError(recordingProcedure(mode != ScanMode::Sale), *result.error);
         return ScanStatus::Failed;
     }
     switch (result.outcome.status) {
