@@ -256,6 +256,37 @@ void CliTest::commandLines_data() {
     row("control character", {"barcode", "code39", "A\tB", "{base}/c.svg"}, 2, "-",
         "A Code 39 text cannot hold a control character.\n", {"missing|{base}/c.svg"});
     row("barcode kind", {"barcode", "ean", "1", "{base}/c.svg"}, 64, "-", "KIND is upc or code39");
+
+    // company and profit-center
+    row("first company of an account", {"company", "create", "New"}, 0, "=Company created.\n", "-",
+        {"exists|{base}/data/Tallyvane/Companies/New/Reports"}, {"noroot"});
+    row("company exists", {"company", "create", "Shop", "--root", "{root}"}, 2, "-",
+        "Error #58: File already exists\nError. Company not created.\n");
+    row("company outside", {"company", "create", "..", "--root", "{root}"}, 2, "-",
+        "Error #52: Bad file name or number\nError. Company not created.\n");
+    row("company rename", {"company", "rename", "Shop", "Deli", "--root", "{root}"}, 0,
+        "=Company renamed.\n", "-", {"exists|{root}Deli/Logs/InvCount", "missing|{root}Shop"});
+    row("company rename onto another", {"company", "rename", "Shop", "Deli", "--root", "{root}"}, 2,
+        "-", "Error #58", {"exists|{root}Shop/Logs/InvCount"},
+        {"cli|company|create|Deli|--root|{root}"});
+    row("company rename needs new", {"company", "rename", "Shop"}, 64, "-", "Please give NEW");
+    row("company delete asks", {"company", "delete", "Shop", "--root", "{root}"}, 2, "-",
+        "=This removes Shop and all items within Shop. Add --yes to remove it.\n",
+        {"exists|{root}Shop/Logs/InvCount"});
+    row("company delete", {"company", "delete", "--yes", "Shop", "--root", "{root}"}, 0,
+        "=Company deleted.\n", "-", {"missing|{root}Shop"});
+    row("profit center create", {"profit-center", "create", "{shop}", "Kitchen"}, 0,
+        "=Profit center added.\n", "-", {"exists|Kitchen"});
+    row("profit center rename", {"profit-center", "rename", "{shop}", "Kitchen", "Deli"}, 0,
+        "=Profit center renamed.\n", "-", {"ini|Deli|Titles|Mug|A100", "missing|Kitchen"},
+        {"ini|Kitchen|Titles|Mug|A100"});
+    row("profit center unknown", {"profit-center", "rename", "{shop}", "Kitchen", "Deli"}, 2, "-",
+        "There is no profit center \"Kitchen\" in Shop.");
+    row("profit center delete asks", {"profit-center", "delete", "{shop}", "Kitchen"}, 2, "-",
+        "Add --yes to remove it.", {"exists|Kitchen"}, {"ini|Kitchen|Titles|Mug|A100"});
+    row("profit center delete", {"profit-center", "delete", "{shop}", "Kitchen", "--yes"}, 0,
+        "=Profit center removed.\n", "-", {"missing|Kitchen", "stock|A100|(none)"},
+        {"ini|Kitchen|Titles|Mug|A100"});
 }
 
 QTEST_GUILESS_MAIN(CliTest)
