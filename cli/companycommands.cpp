@@ -56,15 +56,12 @@ int runRename(const QString& oldName, const QString& newName, const QString& new
     return ExitDone;
 }
 
-QList<CliArgument> arguments(const QString& what) {
+QList<CliArgument> arguments(const QString& what, const QString& name) {
     return {{QStringLiteral("ACTION"),
              QStringLiteral("What to do with the ") + what + '.',
              false,
              {kCreate, kRename, kDelete}},
-            {QStringLiteral("NAME"),
-             QStringLiteral("The ") + what + QStringLiteral("'s name."),
-             false,
-             {}},
+            {name, QStringLiteral("The ") + what + QStringLiteral("'s name."), false, {}},
             {QStringLiteral("NEW"), QStringLiteral("The new name (rename only)."), true, {}}};
 }
 
@@ -116,7 +113,7 @@ CliCommand companyCommand() {
         "A delete removes the company with all its items and records, and needs --yes.");
     command.company = CompanyUse::Root;
     command.options = {yesOption()};
-    command.arguments = arguments(QStringLiteral("company"));
+    command.arguments = arguments(QStringLiteral("company"), QStringLiteral("NAME"));
     command.run = runCompany;
     return command;
 }
@@ -162,7 +159,7 @@ CliCommand profitCenterCommand() {
         "item uses; it needs --yes.");
     command.company = CompanyUse::Company;
     command.options = {yesOption()};
-    command.arguments = arguments(QStringLiteral("profit center"));
+    command.arguments = arguments(QStringLiteral("profit center"), QStringLiteral("P"));
     command.run = runProfitCenter;
     return command;
 }

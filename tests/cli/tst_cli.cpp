@@ -43,6 +43,7 @@ class CliTest : public QObject {
                                     : QStringList{expand(arg)});
         return out;
     }
+    static QString sourceDir() { return qEnvironmentVariable("TALLYVANE_TEST_DATA") + "/../.."; }
     // A path of a step: relative ones are in the company folder.
     QString path(const QString& text) const {
         const QString path = expand(text);
@@ -131,6 +132,77 @@ private slots:
             QCOMPARE(TestEnvironment::readBytes(invCountPath(folder)), stock);
         for (const QString& step : checks)
             check(step, result);
+    }
+
+    // The shipped completion script is the one the table writes, and it completes.
+    void bashCompletionFollowsTheTable_data() {
+        QTest::addColumn<QStringList>("words"); // as bash splits them; the last is completed
+        QTest::addColumn<QString>("offered");
+        QTest::newRow("command") << QStringList{"sa"} << "sale";
+        QTest::newRow("option") << QStringList{"sale", "--t"} << "--tax";
+        QTest::newRow("value") << QStringList{"sale", "--tax", ""} << "yes no";
+        QTest::newRow("value after =") << QStringList{"import", "--overwrite", "=", "n"} << "no";
+        QTest::newRow("argument") << QStringList{"barcode", ""} << "upc code39";
+        QTest::newRow("after options")
+            << QStringList{"company", "--root", "x", "--yes", "d"} << "delete";
+        QTest::newRow("file") << QStringList{"batch", "--tax=no", "{base}/bat"}
+                              << "{base}/batch.txt";
+        QTest::newRow("help") << QStringList{"help", "ex"} << "export-company export-inventory";
+    }
+    void bashCompletionFollowsTheTable() {
+        QFETCH(QStringList, words);
+        QFETCH(QString, offered);
+        const QString script = sourceDir() + "/dist/completion/tallyvane-cli";
+        QCOMPARE(runCli({"completion", "bash"}).out, TestEnvironment::readBytes(script));
+        QProcess bash;
+        bash.start("bash", QStringList{"-c",
+                                       "source \"$1\"; shift; COMP_WORDS=(\"$@\"); "
+                                       "COMP_CWORD=$(($# - 1)); _tallyvane_cli; "
+                                       "echo \"${COMPREPLY[*]}\"",
+                                       "bash", script, "tallyvane-cli"} +
+                               expand(words));
+        QVERIFY(bash.waitForFinished());
+        QCOMPARE(QString::fromUtf8(bash.readAllStandardOutput()).trimmed(), expand(offered));
+    }
+
+    // Every command, option and exit status of --help is in the manual page, and nothing else.
+    void manualPageFollowsTheTable() {
+        const QString help = runCli({"--help"}).outText();
+        const QString commands = help.section("Commands:\n", 1).section("\n\n", 0, 0);
+        QStringList synopses, exits;
+        QSet<QString> options{"help", "version"};
+        static const QRegularExpression option("--([a-z][a-z-]*)");
+        for (const QString& line : commands.split('\n')) {
+            if (!line.startsWith("  ") || line.at(2) == ' ')
+                continue;
+            const QString usage = runCli({"help", line.section(' ', 2, 2)}).outText();
+            synopses << usage.section('\n', 0, 0).mid(QString("Usage: tallyvane-cli ").size());
+            for (const auto& m : option.globalMatch(usage.section("Options:", 1)))
+                options << m.captured(1);
+        }
+        for (const QString& line :
+             help.section("Exit status:\n", 1).split('\n', Qt::SkipEmptyParts))
+            exits << line.simplified().section(' ', 0, 0);
+
+        QString page = QString::fromUtf8(
+            TestEnvironment::readBytes(sourceDir() + "/dist/man/tallyvane-cli.1"));
+        auto section = [&page](const QString& name) {
+            return page.section(".SH " + name + "\n", 1).section("\n.SH ", 0, 0);
+        };
+        static const QRegularExpression font("\\\\f[BIRP]");
+        QStringList manSynopses, manExits;
+        for (const QString& entry : section("COMMANDS").split(".TP\n", Qt::SkipEmptyParts))
+            manSynopses << entry.section('\n', 0, 0).mid(3).remove(font).replace("\\-", "-");
+        for (const QString& entry : section("EXIT STATUS").split(".TP\n", Qt::SkipEmptyParts))
+            manExits << entry.section('\n', 0, 0).mid(3);
+        QCOMPARE(manSynopses, synopses);
+        QCOMPARE(manExits, exits);
+        // The service section shows systemctl's options, not ours.
+        page.remove(".SH SERVICE\n" + section("SERVICE"));
+        QSet<QString> manOptions;
+        for (const auto& m : option.globalMatch(QString(page).replace("\\-", "-")))
+            manOptions << m.captured(1);
+        QCOMPARE(manOptions, options);
     }
 };
 
