@@ -165,6 +165,20 @@ private slots:
         QCOMPARE(QString::fromUtf8(bash.readAllStandardOutput()).trimmed(), expand(offered));
     }
 
+    // The help viewer without any display explains itself instead of aborting.
+    void helpViewerWithoutDisplaySaysSo() {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(name);
+        QProcess viewer;
+        viewer.setProcessEnvironment(environment);
+        viewer.start(qEnvironmentVariable("TALLYVANE_BINARY_DIR") + "/tallyvane-help");
+        QVERIFY(viewer.waitForFinished());
+        QCOMPARE(viewer.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(viewer.exitCode(), 1);
+        QVERIFY(viewer.readAllStandardError().contains("needs a display"));
+    }
+
     // Every command, option and exit status of --help is in the manual page, and nothing else.
     void manualPageFollowsTheTable() {
         const QString help = runCli({"--help"}).outText();
