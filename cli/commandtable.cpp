@@ -124,8 +124,6 @@ int resolveCompany(CliCall& call) {
         return ExitDone;
     }
     call.company = call.value(QStringLiteral("company"));
-    if (call.company.isEmpty())
-        return call.usageError(QStringLiteral("Please name a company with --company NAME."));
     if (!isStoreName(call.company)) {
         printError(QStringLiteral("\"%1\" is not a company name.").arg(call.company));
         return ExitRefused;
@@ -139,6 +137,45 @@ int resolveCompany(CliCall& call) {
     return ExitDone;
 }
 
+// The options' values into the call: defaults for those not given, choices checked.
+int readOptions(const QCommandLineParser& parser, CliCall& call) {
+    for (const CliOption& option : call.command->allOptions()) {
+        const bool given = parser.isSet(option.name);
+        const QString value = given ? parser.value(option.name) : option.defaultValue;
+        if (option.required && value.isEmpty())
+            return call.usageError(QStringLiteral("Please give %1.").arg(optionText(option)));
+        if (given && !option.choices.isEmpty() && !option.choices.contains(value))
+            return call.usageError(QStringLiteral("--%1 takes %2, not \"%3\".")
+                                       .arg(option.name, option.choices.join(" or "), value));
+        if (given)
+            call.given << option.name;
+        if (!option.valueName.isEmpty())
+            call.values.insert(option.name, value);
+    }
+    return ExitDone;
+}
+
+// As many arguments as the command takes, each one of its choices when it has them.
+int checkArguments(const CliCall& call) {
+    const QList<CliArgument>& wanted = call.command->arguments;
+    const auto needed = std::count_if(wanted.begin(), wanted.end(),
+                                      [](const CliArgument& a) { return !a.optional; });
+    if (call.arguments.size() < needed)
+        return call.usageError(
+            QStringLiteral("Please give %1.").arg(wanted.at(call.arguments.size()).name));
+    if (call.arguments.size() > wanted.size())
+        return call.usageError(
+            QStringLiteral("Unexpected argument \"%1\".").arg(call.arguments.at(wanted.size())));
+    for (int i = 0; i < call.arguments.size(); ++i) {
+        const QStringList& choices = wanted.at(i).choices;
+        if (!choices.isEmpty() && !choices.contains(call.arguments.at(i)))
+            return call.usageError(QStringLiteral("%1 is %2, not \"%3\".")
+                                       .arg(wanted.at(i).name, choices.join(QStringLiteral(" or ")),
+                                            call.arguments.at(i)));
+    }
+    return ExitDone;
+}
+
 int runCommand(const CliCommand& command, const QStringList& arguments) {
     QCommandLineParser parser;
     // "-x" is an unknown option, never a cluster of letters; after "--" everything is data.
@@ -146,60 +183,32 @@ int runCommand(const CliCommand& command, const QStringList& arguments) {
     if (command.firstArgumentEnds)
         parser.setOptionsAfterPositionalArgumentsMode(
             QCommandLineParser::ParseAsPositionalArguments);
-    const QList<CliOption> options = command.allOptions();
-    for (const CliOption& option : options) {
-        QCommandLineOption parsed(option.name, option.description, option.valueName);
-        parser.addOption(parsed);
-    }
+    for (const CliOption& option : command.allOptions())
+        parser.addOption(QCommandLineOption(option.name, option.description, option.valueName));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Prints this help."));
     parser.addOption(help);
 
     CliCall call;
     call.command = &command;
-    if (!parser.parse(QStringList{command.name} + arguments))
-        return call.usageError(parser.errorText() +
-                               QStringLiteral(" (put -- before an argument that starts with -)"));
+    if (!parser.parse(QStringList{command.name} + arguments)) {
+        QString error = parser.errorText();
+        if (error.startsWith(QLatin1String("Unknown option")))
+            error += QStringLiteral(" (put -- before an argument that starts with -)");
+        return call.usageError(error);
+    }
     if (parser.isSet(help)) {
         printOut(commandHelp(command));
         return ExitDone;
     }
-    for (const CliOption& option : options) {
-        const bool given = parser.isSet(option.name);
-        if (given)
-            call.given << option.name;
-        else if (option.required && option.name != QLatin1String("company"))
-            return call.usageError(QStringLiteral("Please give %1.").arg(optionText(option)));
-        if (option.valueName.isEmpty())
-            continue;
-        const QString value = given ? parser.value(option.name) : option.defaultValue;
-        if (given && !option.choices.isEmpty() && !option.choices.contains(value))
-            return call.usageError(QStringLiteral("--%1 takes %2, not \"%3\".")
-                                       .arg(option.name, option.choices.join(" or "), value));
-        call.values.insert(option.name, value);
-    }
     call.arguments = parser.positionalArguments();
-    const auto needed = std::count_if(command.arguments.begin(), command.arguments.end(),
-                                      [](const CliArgument& a) { return !a.optional; });
-    if (call.arguments.size() < needed)
-        return call.usageError(QStringLiteral("Please give %1.")
-                                   .arg(command.arguments.at(call.arguments.size()).name));
-    if (call.arguments.size() > command.arguments.size())
-        return call.usageError(QStringLiteral("Unexpected argument \"%1\".")
-                                   .arg(call.arguments.at(command.arguments.size())));
-    for (int i = 0; i < call.arguments.size(); ++i) {
-        const QStringList& choices = command.arguments.at(i).choices;
-        if (!choices.isEmpty() && !choices.contains(call.arguments.at(i)))
-            return call.usageError(QStringLiteral("%1 is %2, not \"%3\".")
-                                       .arg(command.arguments.at(i).name,
-                                            choices.join(QStringLiteral(" or ")),
-                                            call.arguments.at(i)));
-    }
-    if (command.company != CompanyUse::None) {
-        const int status = resolveCompany(call);
-        if (status != ExitDone)
-            return status;
-    }
+    int status = readOptions(parser, call);
+    if (status == ExitDone)
+        status = checkArguments(call);
+    if (status == ExitDone && command.company != CompanyUse::None)
+        status = resolveCompany(call);
+    if (status != ExitDone)
+        return status;
     try {
         return command.run(call);
     } catch (const RuntimeError& error) {

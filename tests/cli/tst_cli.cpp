@@ -278,7 +278,7 @@ void CliTest::commandLines_data() {
     row("two skus", {"sale", "{shop}", "A100", "B200"}, 64, "-", "Unexpected argument \"B200\"");
     row("quantity without value", {"sale", "{shop}", "A100", "--quantity"}, 64, "-",
         "Missing value after '--quantity'");
-    row("no company", {"sale", "A100"}, 64, "-", "Please name a company with --company NAME.");
+    row("no company", {"sale", "A100"}, 64, "-", "Please give --company NAME.");
     row("unknown company", {"sale", "--company", "Nobody", "--root", "{root}", "A100"}, 2, "-",
         "There is no company \"Nobody\"", {noDaily});
     row("company outside the store", {"sale", "--company", "../Shop", "A100"}, 2, "-",
