@@ -153,7 +153,8 @@ private slots:
         QFETCH(QStringList, words);
         QFETCH(QString, offered);
         const QString script = sourceDir() + "/dist/completion/tallyvane-cli";
-        QCOMPARE(runCli({"completion", "bash"}).out, TestEnvironment::readBytes(script));
+        QVERIFY2(runCli({"completion", "bash"}).out == TestEnvironment::readBytes(script),
+                 "write it again: tallyvane-cli completion bash > dist/completion/tallyvane-cli");
         QProcess bash;
         bash.start("bash", QStringList{"-c",
                                        "source \"$1\"; shift; COMP_WORDS=(\"$@\"); "
