@@ -7,8 +7,6 @@
 #include "manager/barcodes/labelsheet.h"
 #include "manager/barcodes/picture.h"
 #include "manager/barcodes/symbols.h"
-#include "manager/store/companystore.h"
-#include "manager/store/items.h"
 
 #include <QDir>
 #include <QFileInfo>

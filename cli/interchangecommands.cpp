@@ -6,12 +6,8 @@
 
 #include "manager/interchange/companytransfer.h"
 #include "manager/interchange/itemimport.h"
-#include "manager/store/companystore.h"
-#include "manager/store/items.h"
 #include "manager/store/runtimeerror.h"
-#include "manager/store/settings.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace {

@@ -4,7 +4,6 @@
 #include "cli/command.h"
 
 #include "manager/internet/salesserver.h"
-#include "manager/store/numbertext.h"
 #include "manager/store/runtimeerror.h"
 #include "manager/store/textcodec.h"
 
