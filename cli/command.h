@@ -11,7 +11,9 @@
 //     }
 //
 // The table gives each command its parser, its --help, its place in the program's --help, the
-// manual page check and the shell completion.
+// manual page check and the shell completion. The build takes every source file of cli/; a new
+// command also needs its entry in dist/man/tallyvane-cli.1 and the completion file written
+// again (tallyvane-cli completion bash > dist/completion/tallyvane-cli), as the tests check.
 
 #include <QHash>
 #include <QList>
