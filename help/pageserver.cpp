@@ -48,7 +48,8 @@ QByteArray bytesOf(const QString& value) {
 // The words typed into the search page's form.
 QString searchQuery(const QString& path) {
     // A form sends its spaces as "+" and a typed "+" as "%2B".
-    return QUrlQuery(path.section(QLatin1Char('?'), 1).replace(QLatin1Char('+'), QStringLiteral("%20")))
+    return QUrlQuery(
+               path.section(QLatin1Char('?'), 1).replace(QLatin1Char('+'), QStringLiteral("%20")))
         .queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded);
 }
 

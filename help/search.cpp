@@ -22,11 +22,11 @@ constexpr int kSnippetAfter = 140;
 // Words a question is full of that say nothing of what is looked for.
 const QSet<QString>& stopWords() {
     static const QSet<QString> words = {
-        QStringLiteral("a"),    QStringLiteral("an"),  QStringLiteral("and"), QStringLiteral("can"),
-        QStringLiteral("do"),   QStringLiteral("for"), QStringLiteral("how"), QStringLiteral("i"),
-        QStringLiteral("in"),   QStringLiteral("is"),  QStringLiteral("it"),  QStringLiteral("my"),
-        QStringLiteral("of"),   QStringLiteral("on"),  QStringLiteral("or"),  QStringLiteral("the"),
-        QStringLiteral("to"),   QStringLiteral("what"), QStringLiteral("with")};
+        QStringLiteral("a"),  QStringLiteral("an"),   QStringLiteral("and"), QStringLiteral("can"),
+        QStringLiteral("do"), QStringLiteral("for"),  QStringLiteral("how"), QStringLiteral("i"),
+        QStringLiteral("in"), QStringLiteral("is"),   QStringLiteral("it"),  QStringLiteral("my"),
+        QStringLiteral("of"), QStringLiteral("on"),   QStringLiteral("or"),  QStringLiteral("the"),
+        QStringLiteral("to"), QStringLiteral("what"), QStringLiteral("with")};
     return words;
 }
 
@@ -51,12 +51,15 @@ QStringList stemsOf(const QString& text) {
 
 QString decodeEntities(const QString& text) {
     static const QRegularExpression entity(QStringLiteral("&(#x[0-9a-fA-F]+|#[0-9]+|[a-zA-Z]+);"));
-    static const QHash<QString, QString> named = {
-        {QStringLiteral("amp"), QStringLiteral("&")},   {QStringLiteral("lt"), QStringLiteral("<")},
-        {QStringLiteral("gt"), QStringLiteral(">")},    {QStringLiteral("quot"), QStringLiteral("\"")},
-        {QStringLiteral("apos"), QStringLiteral("'")},  {QStringLiteral("nbsp"), QStringLiteral(" ")},
-        {QStringLiteral("ndash"), QStringLiteral("–")}, {QStringLiteral("mdash"), QStringLiteral("—")},
-        {QStringLiteral("hellip"), QStringLiteral("…")}};
+    static const QHash<QString, QString> named = {{QStringLiteral("amp"), QStringLiteral("&")},
+                                                  {QStringLiteral("lt"), QStringLiteral("<")},
+                                                  {QStringLiteral("gt"), QStringLiteral(">")},
+                                                  {QStringLiteral("quot"), QStringLiteral("\"")},
+                                                  {QStringLiteral("apos"), QStringLiteral("'")},
+                                                  {QStringLiteral("nbsp"), QStringLiteral(" ")},
+                                                  {QStringLiteral("ndash"), QStringLiteral("–")},
+                                                  {QStringLiteral("mdash"), QStringLiteral("—")},
+                                                  {QStringLiteral("hellip"), QStringLiteral("…")}};
     QString out;
     qsizetype from = 0;
     for (auto it = entity.globalMatch(text); it.hasNext();) {
@@ -85,8 +88,9 @@ QString plainText(const QString& html) {
 }
 
 QString firstMatch(const QString& html, const QString& pattern) {
-    const QRegularExpression expression(pattern, QRegularExpression::CaseInsensitiveOption |
-                                                     QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpression expression(pattern,
+                                        QRegularExpression::CaseInsensitiveOption |
+                                            QRegularExpression::DotMatchesEverythingOption);
     return expression.match(html).captured(1);
 }
 
@@ -107,10 +111,9 @@ struct Page {
             title = name;
         for (const QString& s : stemsOf(title))
             titleStems.insert(s);
-        static const QRegularExpression heading(
-            QStringLiteral("<h[1-6][^>]*>(.*?)</h[1-6]>"),
-            QRegularExpression::CaseInsensitiveOption |
-                QRegularExpression::DotMatchesEverythingOption);
+        static const QRegularExpression heading(QStringLiteral("<h[1-6][^>]*>(.*?)</h[1-6]>"),
+                                                QRegularExpression::CaseInsensitiveOption |
+                                                    QRegularExpression::DotMatchesEverythingOption);
         for (auto it = heading.globalMatch(html); it.hasNext();)
             for (const QString& s : stemsOf(plainText(it.next().captured(1))))
                 headingStems.insert(s);
