@@ -83,8 +83,14 @@ QString decodeEntities(const QString& text) {
 
 // The text of a piece of HTML, tags gone and white space run together.
 QString plainText(const QString& html) {
+    // Tags inside a sentence go without a trace ("<a>Options</a>." reads "Options."); every
+    // other tag parts words.
+    static const QRegularExpression inlineTag(
+        QStringLiteral("</?(a|abbr|b|code|em|i|kbd|small|span|strong|sub|sup|u)\\b[^>]*>"),
+        QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
-    return decodeEntities(QString(html).replace(tag, QStringLiteral(" "))).simplified();
+    return decodeEntities(QString(html).remove(inlineTag).replace(tag, QStringLiteral(" ")))
+        .simplified();
 }
 
 QString firstMatch(const QString& html, const QString& pattern) {

@@ -49,8 +49,9 @@ PropertyBag searchBag() {
                         "<p>Record a sale. Batches of sales.</p>"},
         {"/batch.html", "<title>Batch files</title><h1>Batch files</h1><h2>Returns in a batch"
                         "</h2><p>A till writes batch files.</p>"},
-        {"/labels.html", "<title>Label sheets</title><p>Print barcode labels for every item; "
-                         "the return key &amp; more.</p>"},
+        {"/labels.html",
+         "<title>Label sheets</title><p>Print barcode labels for every <i>item</i>; "
+         "the <i>return</i> key &amp; more.</p>"},
         {"/export.html", "<title>Exporting</title><p>Export the company to a folder.</p>"},
         {kSynonymEntry, "# comment\nrefund = return\nbackup = export company\n"
                         "till = batch | sales client\n"}};
