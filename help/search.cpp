@@ -110,7 +110,8 @@ struct Page {
     QString text;
     QHash<QString, int> textCounts;
 
-    Page(const QString& key, const QString& html)
+    // contents: the home page, whose links on every page are no part of the page's text.
+    Page(const QString& key, const QString& html, const QString& contents)
         : name(key.mid(1)) {
         title = plainText(firstMatch(html, QStringLiteral("<title>(.*?)</title>")));
         if (title.isEmpty())
@@ -130,7 +131,11 @@ struct Page {
             QStringLiteral("<(script|style|title)[^>]*>.*?</\\1>|<h1[^>]*>.*?</h1>"),
             QRegularExpression::CaseInsensitiveOption |
                 QRegularExpression::DotMatchesEverythingOption);
-        text = plainText(body.replace(unseen, QStringLiteral(" ")));
+        const QRegularExpression toContents(QStringLiteral("<a\\s[^>]*href=\"?%1\"?[^>]*>.*?</a>")
+                                                .arg(QRegularExpression::escape(contents)),
+                                            QRegularExpression::CaseInsensitiveOption |
+                                                QRegularExpression::DotMatchesEverythingOption);
+        text = plainText(body.replace(unseen, QStringLiteral(" ")).remove(toContents));
         for (const QString& s : stemsOf(text))
             ++textCounts[s];
     }
@@ -317,7 +322,8 @@ QList<SearchHit> searchBook(const PropertyBag& bag, const QString& query) {
     const QList<Term> terms = termsOf(bag, query);
     if (terms.isEmpty())
         return {};
-    const QString contents = QLatin1Char('/') + homePage(bag).toLower();
+    const QString home = homePage(bag);
+    const QString contents = QLatin1Char('/') + home.toLower();
     QList<SearchHit> hits;
     for (const auto& entry : bag.entries()) {
         const QString& key = entry.first;
@@ -330,7 +336,7 @@ QList<SearchHit> searchBook(const PropertyBag& bag, const QString& query) {
         } catch (const HelpError&) {
             continue; // a page that cannot be unscrambled cannot be shown either
         }
-        const Page page(key, html);
+        const Page page(key, html, home);
         QSet<QString> found;
         int total = 0;
         for (const Term& term : terms) {

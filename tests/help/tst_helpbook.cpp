@@ -51,7 +51,7 @@ PropertyBag searchBag() {
                         "</h2><p>A till writes batch files.</p>"},
         {"/labels.html",
          "<title>Label sheets</title><p>Print barcode labels for every <i>item</i>; "
-         "the <i>return</i> key &amp; more.</p>"},
+         "the <i>return</i> key &amp; more.</p><p><a href=\"index.html\">Contents</a></p>"},
         {"/export.html", "<title>Exporting</title><p>Export the company to a folder.</p>"},
         {kSynonymEntry, "# comment\nrefund = return\nbackup = export company\n"
                         "till = batch | sales client\n"}};
