@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTest>
 
@@ -52,8 +53,19 @@ private slots:
             << QByteArray("\"say \"\"hi\"\"\",\"two\nlines\"\n")
             << QByteArray("\"say \"\"hi\"\"\",\"two\nlines\"\r\n") << "say \"hi\"";
         QTest::newRow("empty file saves one line end") << QByteArray() << QByteArray("\r\n") << "";
-        QTest::newRow("Latin-1 text")
-            << QByteArray("caf\xe9,1\r\n") << QByteArray("caf\xc3\xa9,1\r\n") << "café";
+        QTest::newRow("Windows-1252 stays")
+            << QByteArray("caf\xe9 \x80,1\r\n") << QByteArray("caf\xe9 \x80,1\r\n") << "café €";
+        QTest::newRow("byte-order mark stays") << QByteArray("\xef\xbb\xbf"
+                                                             "caf\xc3\xa9,1\r\n")
+                                               << QByteArray("\xef\xbb\xbf"
+                                                             "caf\xc3\xa9,1\r\n")
+                                               << "café";
+        QTest::newRow("CR-only lines")
+            << QByteArray("Mug,2\rCup,3\r") << QByteArray("Mug,2\r\nCup,3\r\n") << "Mug";
+        QTest::newRow("CR CR LF lines")
+            << QByteArray("Mug,2\r\r\nCup,3\r\r\n") << QByteArray("Mug,2\r\nCup,3\r\n") << "Mug";
+        QTest::newRow("stray quotes") << QByteArray("\"12\" Ruler,5\r\n")
+                                      << QByteArray("\"\"\"12\"\" Ruler\",5\r\n") << "\"12\" Ruler";
     }
     void savingGivesBackWhatWasOpened() {
         QFETCH(QByteArray, file);
@@ -79,6 +91,13 @@ private slots:
         const QString narrow = env.base() + "/narrow.csv";
         TestEnvironment::writeBytes(wide, "a,b,c\r\n");
         TestEnvironment::writeBytes(narrow, "x\r\ny\r\n");
+        frmCSV* made = frmCSV::editor(); // a table of no file is saved as UTF-8 with a BOM
+        QCOMPARE(made->windowTitle(), QStringLiteral("CSV Edit Utility"));
+        dialogs.fileAnswers << env.base() + "/made.csv";
+        made->mnuTableSave_Click();
+        QCOMPARE(TestEnvironment::readBytes(env.base() + "/made.csv"),
+                 QByteArray("\xef\xbb\xbf\r\n"));
+        QCOMPARE(made->windowTitle(), QStringLiteral("CSV Edit Utility - made.csv"));
         openInEditor(dialogs, wide);
         openInEditor(dialogs, narrow); // one window; the columns stay
         frmCSV* editor = frmCSV::instance();
@@ -142,6 +161,12 @@ private slots:
         QCOMPARE(dialogs.messages().last(),
                  QStringLiteral("Unexpected error in procedure: OpenCSV\nError #53: File not "
                                 "found"));
+        // Save writes the file the table came from, never the refused or missing one.
+        QCOMPARE(editor->windowTitle(), QStringLiteral("CSV Edit Utility - good.csv"));
+        editor->mnuTableSave_Click();
+        QCOMPARE(QFileInfo(env.base() + "/bad.csv").size(), size ? size : bytes.size());
+        QVERIFY(!QFileInfo::exists(env.base() + "/missing.csv"));
+        QCOMPARE(TestEnvironment::readBytes(good), QByteArray("keep,me\r\n"));
     }
 
     void unsavedChangesAreAskedAbout() {
@@ -152,6 +177,9 @@ private slots:
         openInEditor(dialogs, path);
         frmCSV* editor = frmCSV::instance();
         editor->show();
+        dialogs.fileAnswers << env.base() + "/gone/a.csv"; // a failed Save As leaves no mark
+        editor->mnuTableSaveAs_Click();
+        QVERIFY(!editor->isModified());
         editor->mnuTableAddRow_Click();
         dialogs.messageAnswers << Dialogs::Cancel;
         QVERIFY(!editor->close());
@@ -175,14 +203,17 @@ private slots:
     void printingBreaksThePageEverySixtyRows_data() {
         QTest::addColumn<int>("rows");
         QTest::addColumn<int>("copies");
+        QTest::addColumn<bool>("landscape");
         QTest::addColumn<int>("pages");
-        QTest::newRow("59 rows") << 59 << 1 << 1;
-        QTest::newRow("60 rows") << 60 << 1 << 2;
-        QTest::newRow("60 rows twice") << 60 << 2 << 4;
+        QTest::newRow("59 rows") << 59 << 1 << false << 1;
+        QTest::newRow("60 rows") << 60 << 1 << false << 2;
+        QTest::newRow("60 rows twice") << 60 << 2 << false << 4;
+        QTest::newRow("landscape: fewer rows to a page") << 100 << 1 << true << 3;
     }
     void printingBreaksThePageEverySixtyRows() {
         QFETCH(int, rows);
         QFETCH(int, copies);
+        QFETCH(bool, landscape);
         QFETCH(int, pages);
         TestEnvironment env;
         ScriptedDialogs dialogs;
@@ -197,12 +228,20 @@ private slots:
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdf);
             printer.setCopyCount(copies);
+            if (landscape)
+                printer.setPageOrientation(QPageLayout::Landscape);
             return true;
         };
         frmCSV::instance()->mnuTablePrint_Click();
         QVERIFY(dialogs.messages().isEmpty());
         const QStringList text = pdfPages(pdf);
         QCOMPARE(text.size(), pages);
+        // Every row is on the paper, once for each copy.
+        const QString all = text.join(QChar('\f'));
+        for (int r = 1; r <= rows; ++r)
+            QCOMPARE(all.count(QRegularExpression(QStringLiteral("\\bRow%1\\b").arg(r))), copies);
+        if (landscape)
+            return;
         QVERIFY(text.first().contains("Row59"));
         QVERIFY(!text.first().contains("Row60"));
         if (rows == 60)
@@ -222,8 +261,10 @@ private slots:
         const QString out = env.base() + "/out";
         QDir().mkpath(out);
         dialogs.folderAnswers << env.root() << out;
-        chooser.mnuToolsExport->trigger(); // the root itself is refused
-        chooser.mnuToolsExport->trigger();
+        chooser.mnuToolsExport->trigger(); // the root is refused and the chooser opens again
+        QCOMPARE(dialogs.shown.last().kind, QStringLiteral("message"));
+        QCOMPARE(dialogs.shown.at(dialogs.shown.size() - 2).defaultText,
+                 QCoreApplication::applicationDirPath());
         QVERIFY(QFileInfo::exists(out + "/Shop/Cups"));
         QVERIFY(chooser.isEnabled());
 
@@ -250,7 +291,7 @@ private slots:
         chooser.mnuToolsInventory->trigger();
         QCOMPARE(dialogs.messages().last(), QStringLiteral("Export Complete."));
         QCOMPARE(TestEnvironment::readBytes(env.base() + "/inventory.csv"),
-                 QByteArray("\"Mug, large\",0.00,0.00,1,77,0\r\n"));
+                 QByteArray("\xef\xbb\xbf\"Mug, large\",0.00,0.00,1,77,0\r\n"));
     }
 
     void aCancelledTransferChangesNothing() {
