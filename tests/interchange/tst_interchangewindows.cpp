@@ -2,11 +2,14 @@
 #include "manager/app/companywindow.h"
 #include "manager/interchange/companytransfer.h"
 #include "manager/interchange/csveditor.h"
+#include "manager/inventory/importcommand.h"
+#include "manager/inventory/itemwindow.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -33,12 +36,31 @@ void openInEditor(ScriptedDialogs& dialogs, const QString& path) {
     dialogs.fileAnswers << path;
     showCsvEditor(nullptr);
 }
+
+// File dialogs that fail, for the messages of a failed dialog.
+class FailingFileDialogs : public ScriptedDialogs {
+public:
+    QString openFile(QWidget*, const QString&, const QString&, const QString&) override {
+        throw RuntimeError::invalidCall();
+    }
+    QString saveFile(QWidget*, const QString&, const QString&, const QString&) override {
+        throw RuntimeError::invalidCall();
+    }
+};
+
+const QString kEditorFilter =
+    QStringLiteral("Comma Separated Values(*.csv)|*.csv|All Files (*.*)|*.*");
 } // namespace
 
 class InterchangeWindowsTest : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { delete frmCSV::instance(); }
+    void cleanup() {
+        delete frmCSV::instance();
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->inherits("frmResults"))
+                delete window;
+    }
 
     void savingGivesBackWhatWasOpened_data() {
         QTest::addColumn<QByteArray>("file");
@@ -250,6 +272,135 @@ private slots:
         QFile::remove(pdf);
         frmCSV::instance()->mnuTablePrint_Click();
         QVERIFY(!QFileInfo::exists(pdf));
+    }
+
+    // What the item import, the CSV editor and the inventory export show, as the user sees it.
+    void messagesAsShown_data() {
+        QTest::addColumn<QString>("scenario");
+        QTest::addColumn<QString>("kind"); // a Dialogs kind, or "window" for a window's caption
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("filter");
+        QTest::newRow("instructions")
+            << "import"
+            << "message"
+            << "Important Formatting Information"
+            << "The import feature uses .CSV files (comma separated values). In order for this "
+               "feature to work, your .CSV file must be properly setup. Before you continue, be "
+               "ABSOLUTELY SURE that your .CSV file follows this exact format:\r\n"
+               "   The first column of values contains each product's title.\r\n"
+               "   The second column of values contains each product's cost (format: ####.##).\r\n"
+               "   The third column of values contains each product's price (format: ####.##).\r\n"
+               "   The fourth column of values determines whether to apply tax to the item or not "
+               "(0=no, 1=yes).\r\n"
+               "   The fifth column of values contains each product's SKU or item number.\r\n"
+               "   Finally, the sixth column of values contains the amount of each product in "
+               "stock.\r\n"
+               "There should be no extra data, just what is mentioned above. Once you are sure "
+               "that the file is in this proper format, you may continue."
+            << "";
+        QTest::newRow("choose file") << "import"
+                                     << "open"
+                                     << "Choose File"
+                                     << ""
+                                     << "Comma Seperated Values Files (*.csv)|*.csv";
+        QTest::newRow("confirm") << "import"
+                                 << "message"
+                                 << "Confirm"
+                                 << "About to import .CSV file %1 for profit center Kitchen. Are "
+                                    "you sure you want to continue?"
+                                 << "";
+        QTest::newRow("attempting to continue")
+            << "import"
+            << "message"
+            << ""
+            << "There was an error during the import process. Attempting to continue..."
+            << "";
+        QTest::newRow("import results") << "import"
+                                        << "window"
+                                        << "Import Results"
+                                        << ""
+                                        << "";
+        QTest::newRow("cannot continue")
+            << "import a missing file"
+            << "message"
+            << ""
+            << "There was an error during the import process. Cannot continue."
+            << "";
+        QTest::newRow("choose CSV file") << "editor"
+                                         << "open"
+                                         << "Choose CSV File"
+                                         << "" << kEditorFilter;
+        QTest::newRow("save as") << "editor"
+                                 << "save"
+                                 << "Save As"
+                                 << "" << kEditorFilter;
+        QTest::newRow("print failed") << "editor"
+                                      << "message"
+                                      << "Error"
+                                      << "An error occured:\r\n482: Printer error"
+                                      << "";
+        QTest::newRow("open dialog failed")
+            << "failing dialogs"
+            << "message"
+            << "Error"
+            << "An error occured:\r\nInvalid procedure call or argument"
+            << "";
+        QTest::newRow("no company") << "no company"
+                                    << "message"
+                                    << "Company"
+                                    << "Please choose a company to export inventory from."
+                                    << "";
+    }
+    void messagesAsShown() {
+        QFETCH(QString, scenario);
+        QFETCH(QString, kind);
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        QFETCH(QString, filter);
+        TestEnvironment env;
+        FailingFileDialogs failing;
+        ScriptedDialogs scripted;
+        ScriptedDialogs& dialogs = scenario == "failing dialogs" ? failing : scripted;
+        Dialogs::install(&dialogs);
+        const QString folder = env.makeCompany("Shop");
+        TestEnvironment::writeBytes(folder + "Kitchen", "");
+        const QString csv = env.base() + "/items.csv";
+        TestEnvironment::writeBytes(csv, "Mug,1,2,maybe,A1,3\n");
+        if (scenario.startsWith("import")) {
+            frmMain w(folder, "Shop");
+            dialogs.messageAnswers << Dialogs::Ok << Dialogs::Yes;
+            dialogs.fileAnswers << (scenario == "import" ? csv : env.base() + "/gone.csv");
+            cmdImportItems_Click(&w);
+            text = text.arg(QDir::toNativeSeparators(csv));
+        } else if (scenario == "editor") {
+            openInEditor(dialogs, csv);
+            frmCSV::instance()->mnuTableSaveAs_Click();
+            dialogs.printActions << [&](QPrinter& printer) {
+                printer.setOutputFormat(QPrinter::PdfFormat);
+                printer.setOutputFileName(env.base() + "/no/such/folder/print.pdf");
+                return true;
+            };
+            frmCSV::instance()->mnuTablePrint_Click();
+        } else if (scenario == "failing dialogs") {
+            showCsvEditor(nullptr);
+        } else {
+            QDir(folder).removeRecursively();
+            frmCompany chooser;
+            chooser.mnuToolsInventory->trigger();
+        }
+        if (kind == "window") {
+            QStringList captions;
+            for (QWidget* window : QApplication::topLevelWidgets())
+                captions << window->windowTitle();
+            QVERIFY2(captions.contains(title), qPrintable(captions.join(", ")));
+            return;
+        }
+        QStringList seen;
+        for (const ScriptedDialogs::Shown& shown : dialogs.shown)
+            seen << shown.kind + "|" + shown.title + "|" + shown.text + "|" + shown.defaultText;
+        const QString wanted = kind + "|" + title + "|" + text + "|" + filter;
+        QVERIFY2(seen.contains(wanted), qPrintable(seen.join("\n")));
     }
 
     void companyImportRefusesAndImports() {
