@@ -87,7 +87,8 @@ private slots:
         WriteINIString("Prices", "A100", "ten", priceLogPath(folder));
         const CliResult result = run({"sale", "A100"});
         QCOMPARE(result.exitCode, 1);
-        QCOMPARE(result.errText(), QStringLiteral("Error #13: Type mismatch\n"));
+        QCOMPARE(result.errText(), QStringLiteral("Error #13: Type mismatch: the price of SKU A100 "
+                                                  "is \"ten\", not a number\n"));
         QCOMPARE(stockOf(folder, QStringLiteral("A100")), QStringLiteral("5"));
         QVERIFY(!QFile::exists(daily()));
     }

@@ -67,7 +67,9 @@ private slots:
         CliResult result = run({batchPath});
         QCOMPARE(result.exitCode, 1);
         QCOMPARE(result.out, QByteArray());
-        QCOMPARE(result.errText(), batchErrorText() + "\nError #13: Type mismatch\n");
+        QCOMPARE(result.errText(), batchErrorText() +
+                                       "\nError #13: Type mismatch: the stock of SKU "
+                                       "BAD is \"n/a\", not a number\n");
         QCOMPARE(stockOf(folder, "A100"), QString("4"));
         QVERIFY(!QFile::exists(lastBatchProcessPath(folder)));
 
@@ -77,7 +79,8 @@ private slots:
         result = run({batchPath});
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(result.errText(),
-                 QString("Unexpected error in procedure: LogSale\nError #13: Type mismatch\n"));
+                 QString("Unexpected error in procedure: LogSale\nError #13: Type mismatch: the "
+                         "price of SKU X1 is \"ten\", not a number\n"));
         QVERIFY(!result.outText().contains("Received sale of SKU: X1."));
         QCOMPARE(stockOf(folder, "X1"), QString("3"));
 
