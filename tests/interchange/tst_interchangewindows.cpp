@@ -37,13 +37,9 @@ void openInEditor(ScriptedDialogs& dialogs, const QString& path) {
     showCsvEditor(nullptr);
 }
 
-// File dialogs that fail, for the messages of a failed dialog.
-class FailingFileDialogs : public ScriptedDialogs {
-public:
+// An open dialog that fails, for the message of a failed dialog.
+struct FailingFileDialogs : ScriptedDialogs {
     QString openFile(QWidget*, const QString&, const QString&, const QString&) override {
-        throw RuntimeError::invalidCall();
-    }
-    QString saveFile(QWidget*, const QString&, const QString&, const QString&) override {
         throw RuntimeError::invalidCall();
     }
 };

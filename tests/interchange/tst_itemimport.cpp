@@ -64,9 +64,6 @@ void TestItemImport::lines_data() {
         << QByteArray("\"Mug, \"\"large\"\"\",5,6,0,B1,3\n") << "Mug, \"large\""
         << "B1|5|6|0|3"
         << "" << QStringList();
-    QTest::newRow("stray quotes kept") << QByteArray("\"12\" Ruler,5,6,0,R1,3\n") << "\"12\" Ruler"
-                                       << "R1|5|6|0|3"
-                                       << "" << QStringList();
     QTest::newRow("tax carried from line before")
         << QByteArray("A,1,1,0,S1,1\nB,1,1,x,S2,1\n") << "B"
         << "S2|1|1|0|1"
@@ -80,9 +77,6 @@ void TestItemImport::lines_data() {
     QTest::newRow("CR-only lines") << QByteArray("A,1,1,False,S1,12\rB,1,1,Yes,S2,3\r") << "B"
                                    << "S2|1|1|1|3"
                                    << "" << QStringList();
-    QTest::newRow("CR CR LF lines") << QByteArray("A,1,1,0,S1,12\r\r\nB,1,1,0,S2,3\r\r\n") << "B"
-                                    << "S2|1|1|0|3"
-                                    << "" << QStringList();
     QTest::newRow("title with =")
         << QByteArray("Size=XL Shirt,1,1,1,SH1,1\n") << "Size=XL Shirt"
         << ""
