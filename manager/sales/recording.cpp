@@ -4,6 +4,7 @@
 #include "manager/store/companylock.h"
 #include "manager/store/companystore.h"
 #include "manager/store/filesystem.h"
+#include "manager/store/items.h"
 #include "manager/store/numbertext.h"
 #include "manager/store/periodfiles.h"
 #include "manager/store/recordcache.h"
@@ -15,8 +16,6 @@
 #include <limits>
 
 namespace {
-
-const QString kInventory = QStringLiteral("Inventory");
 
 struct PendingFile {
     QString path;
@@ -54,10 +53,10 @@ namespace {
 SaleAmounts saleAmountsFrom(const RecordFile& prices, const QString& sku, const Decimal& quantity,
                             int taxAnswer, std::optional<Decimal>& percent) {
     const QString zero = QStringLiteral("0");
-    const Decimal price = Decimal::fromStored(prices.value(QStringLiteral("Prices"), sku, zero));
-    const Decimal cost = Decimal::fromStored(prices.value(QStringLiteral("Cost"), sku, zero));
+    const Decimal price = Decimal::fromStored(prices.value(ItemRecords::Prices, sku, zero));
+    const Decimal cost = Decimal::fromStored(prices.value(ItemRecords::Cost, sku, zero));
     const Decimal flag =
-        Decimal::fromStored(prices.value(QStringLiteral("Tax"), sku, QStringLiteral("1")));
+        Decimal::fromStored(prices.value(ItemRecords::Tax, sku, ItemRecords::Taxable));
     if (flag.rounded(0).isZero())
         return saleAmounts(price, cost, flag, Decimal(), quantity, taxAnswer);
     if (!percent)
@@ -160,13 +159,13 @@ QString unitOutcomeText(const QString& sku, bool isReturn, SaleStatus status) {
 }
 
 Decimal stockCount(const QString& companyFolder, const QString& sku) {
-    return Decimal::fromStored(
-        GetINIString(kInventory, sku, QStringLiteral("0"), invCountPath(companyFolder)));
+    return Decimal::fromStored(GetINIString(ItemRecords::Inventory, sku, ItemRecords::ZeroStock,
+                                            invCountPath(companyFolder)));
 }
 
 bool asksTaxQuestion(const QString& companyFolder, const QString& sku) {
     return flagAsksTax(
-        GetINIString(QStringLiteral("Tax"), sku, QStringLiteral("1"), priceLogPath(companyFolder)));
+        GetINIString(ItemRecords::Tax, sku, ItemRecords::Taxable, priceLogPath(companyFolder)));
 }
 
 QString recordingProcedure(bool isReturn) {
@@ -212,8 +211,8 @@ StockChange stockChange(const RecordFile& inventory, const SaleRequest& request)
     }
     const bool sells = change.movement == Movement::Sale;
     const QString& sku = request.sku;
-    const bool known = inventory.contains(kInventory, sku);
-    const QString stored = inventory.value(kInventory, sku, QStringLiteral("0"));
+    const bool known = inventory.contains(ItemRecords::Inventory, sku);
+    const QString stored = inventory.value(ItemRecords::Inventory, sku, ItemRecords::ZeroStock);
     // A sale needs count >= units; a return or an addition always passes.
     const auto moveFrom = [&](const Decimal& count) {
         if (sells && count < change.units)
@@ -280,7 +279,7 @@ struct SaleCommit::Private {
         const bool asked =
             request.missing == MissingStock::CountsAsZero ||
                     request.missing == MissingStock::Refused
-                ? flagAsksTax(prices.value(QStringLiteral("Tax"), request.sku, QStringLiteral("1")))
+                ? flagAsksTax(prices.value(ItemRecords::Tax, request.sku, ItemRecords::Taxable))
                 : true;
         return asked && request.taxAnswer != TaxNotAsked ? request.taxAnswer : int(TaxYes);
     }
@@ -359,7 +358,7 @@ SaleResult SaleCommit::add(const SaleRequest& request) {
         return result;
     }
     d->apply(writes);
-    d->inventory.write(kInventory, request.sku, change.stock.toString());
+    d->inventory.write(ItemRecords::Inventory, request.sku, change.stock.toString());
     d->inventoryChanged = true;
     result.outcome = {SaleStatus::Recorded, change.movement == Movement::Return, change.units,
                       change.stock, taxAnswer};

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "manager/store/companystore.h"
+#include "manager/store/recordfile.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,6 +13,53 @@
 
 // Items and profit centers of one company: the store changes behind the item window and the
 // item editor. Windows ask the user; these functions only read and write the store.
+
+// The records of a company's items, and the one place that spells them. A profit center file
+// holds "Titles\TITLE=SKU"; "Logs/PriceLog" holds "Cost", "Prices" and "Tax", "Logs/InvCount"
+// holds "Inventory", each keyed by SKU. Reads give the readers' defaults for a missing record.
+// Writes change the files in memory; changedFiles() gives them for one journalled save.
+class ItemRecords {
+public:
+    static const QString Titles;
+    static const QString Cost;
+    static const QString Prices;
+    static const QString Tax;
+    static const QString Inventory;
+    static const QString ZeroMoney; // the default cost and price
+    static const QString ZeroStock; // the default stock
+    static const QString Taxable;   // the default taxable flag
+    static const QString NoSku;     // the SKU the editor shows for a title without one
+
+    enum class Access { Read, Write };
+    // Loads the SKU record files of the company; Write loads them as a rewrite needs them.
+    explicit ItemRecords(const QString& companyFolder, Access access = Access::Read);
+
+    // The SKU a title of a profit center file points to, or defaultSku.
+    static QString skuOf(const RecordFile& profitCenter, const QString& title,
+                         const QString& defaultSku);
+    static void writeTitle(RecordFile& profitCenter, const QString& title, const QString& sku);
+    static void removeTitle(RecordFile& profitCenter, const QString& title);
+
+    // The item of title and sku with its SKU's records (missing ones as the readers' defaults).
+    StoreItem item(const QString& title, const QString& sku) const;
+    // Whether the SKU exists in the company: its "Inventory" record exists.
+    bool hasSku(const QString& sku) const;
+    // Writes "Cost", "Prices", "Tax" and then "Inventory" of item.sku.
+    void write(const StoreItem& item);
+    // Removes the SKU's records: "Tax", "Cost", "Prices", then "Inventory".
+    void remove(const QString& sku);
+
+    // The files to save together, SKU records before any title is written.
+    QVector<QPair<QString, QByteArray>> changedFiles() const;
+
+    const RecordFile& prices() const { return m_prices; }
+    const RecordFile& stock() const { return m_stock; }
+
+private:
+    QString m_folder;
+    RecordFile m_prices;
+    RecordFile m_stock;
+};
 
 // The item handed from the item window to the item editor (all texts as stored or typed).
 struct ItemRecord {
