@@ -268,6 +268,7 @@ struct SaleCommit::Private {
     std::optional<Decimal> percent; // the tax rate, read once for the first taxable item
     bool inventoryChanged = false;
     bool written = false;
+    std::optional<QHash<QString, StockLevel>> levels;
 
     explicit Private(const QString& companyFolder)
         : folder(companyFolder)
@@ -360,8 +361,19 @@ SaleResult SaleCommit::add(const SaleRequest& request) {
     d->apply(writes);
     d->inventory.write(ItemRecords::Inventory, request.sku, change.stock.toString());
     d->inventoryChanged = true;
-    result.outcome = {SaleStatus::Recorded, change.movement == Movement::Return, change.units,
-                      change.stock, taxAnswer};
+    result.outcome = {SaleStatus::Recorded,
+                      change.movement == Movement::Return,
+                      change.units,
+                      change.stock,
+                      taxAnswer,
+                      std::nullopt};
+    if (change.movement == Movement::Sale) {
+        if (!d->levels) // read once a sale needs them, not for every commit
+            d->levels = ItemRecords::stockLevels(d->folder);
+        const std::optional<qint64> minimum = d->levels->value(request.sku).minimum;
+        if (minimum && change.stock <= Decimal::fromParts(*minimum, 0))
+            result.outcome.lowMinimum = minimum;
+    }
     return result;
 }
 

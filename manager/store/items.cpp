@@ -6,6 +6,7 @@
 #include "manager/store/decimal.h"
 #include "manager/store/filesystem.h"
 #include "manager/store/numbertext.h"
+#include "manager/store/recordcache.h"
 #include "manager/store/recordfile.h"
 #include "manager/store/runtimeerror.h"
 #include "manager/store/textcodec.h"
@@ -13,6 +14,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QMutex>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <cmath>
@@ -22,6 +25,8 @@ const QString ItemRecords::Cost = QStringLiteral("Cost");
 const QString ItemRecords::Prices = QStringLiteral("Prices");
 const QString ItemRecords::Tax = QStringLiteral("Tax");
 const QString ItemRecords::Inventory = QStringLiteral("Inventory");
+const QString ItemRecords::Minimum = QStringLiteral("Minimum");
+const QString ItemRecords::Order = QStringLiteral("Order");
 const QString ItemRecords::ZeroMoney = QStringLiteral("0.00");
 const QString ItemRecords::ZeroStock = QStringLiteral("0");
 const QString ItemRecords::Taxable = QStringLiteral("1");
@@ -32,6 +37,70 @@ ItemRecords::ItemRecords(const QString& companyFolder, Access access)
     const auto load = access == Access::Write ? &RecordFile::loadForWrite : &RecordFile::load;
     m_prices = load(priceLogPath(companyFolder));
     m_stock = load(invCountPath(companyFolder));
+    m_levels = load(levelsPath(companyFolder));
+}
+
+QString ItemRecords::levelsPath(const QString& companyFolder) {
+    return logsFolder(companyFolder) + QStringLiteral("StockLevels");
+}
+
+bool ItemRecords::parseLevel(const QString& text, std::optional<qint64>* level) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty()) {
+        level->reset();
+        return true;
+    }
+    // Digits only: no sign, no decimals, no exponent.
+    bool ok = !trimmed.contains(QRegularExpression(QStringLiteral("[^0-9]")));
+    const qint64 value = ok ? trimmed.toLongLong(&ok) : 0;
+    if (!ok)
+        return false;
+    *level = value;
+    return true;
+}
+
+namespace {
+std::optional<qint64> storedLevel(const QString& text) {
+    std::optional<qint64> level;
+    return ItemRecords::parseLevel(text, &level) ? level : std::nullopt;
+}
+
+struct KeptLevels {
+    QByteArray stamp;
+    QHash<QString, StockLevel> levels;
+};
+QMutex g_levelsMutex;
+QHash<QString, KeptLevels> g_keptLevels;
+} // namespace
+
+QHash<QString, StockLevel> ItemRecords::stockLevels(const QString& companyFolder) {
+    const QString path = levelsPath(companyFolder);
+    const QByteArray stamp = recordcache::fileStamp(path);
+    if (stamp.isEmpty())
+        return {};
+    {
+        const QMutexLocker locker(&g_levelsMutex);
+        const auto kept = g_keptLevels.constFind(path);
+        if (kept != g_keptLevels.constEnd() && kept->stamp == stamp)
+            return kept->levels;
+    }
+    const RecordFile file = RecordFile::load(path);
+    QHash<QString, StockLevel> levels;
+    for (const QString& section : {Minimum, Order}) {
+        const QString entries = file.section(section, QString());
+        for (const QStringView entry : QStringView(entries).split(QStringLiteral("\r\n"))) {
+            const qsizetype eq = entry.indexOf(QLatin1Char('='));
+            if (eq <= 0)
+                continue;
+            StockLevel& level = levels[entry.first(eq).toString()];
+            std::optional<qint64>& slot = section == Minimum ? level.minimum : level.order;
+            if (!slot) // the first line of a key is its record
+                slot = storedLevel(entry.sliced(eq + 1).toString());
+        }
+    }
+    const QMutexLocker locker(&g_levelsMutex);
+    g_keptLevels.insert(path, {stamp, levels});
+    return levels;
 }
 
 QString ItemRecords::skuOf(const RecordFile& profitCenter, const QString& title,
@@ -74,10 +143,37 @@ void ItemRecords::remove(const QString& sku) {
     m_prices.write(Cost, sku, QString());
     m_prices.write(Prices, sku, QString());
     m_stock.write(Inventory, sku, QString());
+    setLevel(sku, StockLevel());
+}
+
+StockLevel ItemRecords::level(const QString& sku) const {
+    return {storedLevel(m_levels.value(Minimum, sku, QString())),
+            storedLevel(m_levels.value(Order, sku, QString()))};
+}
+
+void ItemRecords::setLevel(const QString& sku, const StockLevel& level) {
+    const auto text = [](const std::optional<qint64>& value) {
+        return value ? QString::number(*value) : QString();
+    };
+    const QString minimum = text(level.minimum);
+    const QString order = text(level.order);
+    // Only a change is written, so a company that never had levels keeps having no file.
+    if (m_levels.value(Minimum, sku, QString()) != minimum) {
+        m_levels.write(Minimum, sku, minimum);
+        m_levelsChanged = true;
+    }
+    if (m_levels.value(Order, sku, QString()) != order) {
+        m_levels.write(Order, sku, order);
+        m_levelsChanged = true;
+    }
 }
 
 QVector<QPair<QString, QByteArray>> ItemRecords::changedFiles() const {
-    return {{priceLogPath(m_folder), m_prices.bytes()}, {invCountPath(m_folder), m_stock.bytes()}};
+    QVector<QPair<QString, QByteArray>> files{{priceLogPath(m_folder), m_prices.bytes()},
+                                              {invCountPath(m_folder), m_stock.bytes()}};
+    if (m_levelsChanged)
+        files.push_back({levelsPath(m_folder), m_levels.bytes()});
+    return files;
 }
 
 namespace {
@@ -188,7 +284,8 @@ bool skuExists(const QString& companyFolder, const QString& sku) {
 
 SaveOutcome saveItem(const QString& companyFolder, ItemRecord item,
                      const std::optional<ItemIdentity>& old,
-                     const std::function<bool(ItemQuestion)>& confirm) {
+                     const std::function<bool(ItemQuestion)>& confirm,
+                     const std::optional<StockLevel>& level) {
     if (item.price.isEmpty())
         item.price = kZeroMoney;
     if (item.cost.isEmpty())
@@ -252,6 +349,8 @@ SaveOutcome saveItem(const QString& companyFolder, ItemRecord item,
 
     records.write({item.title, item.sku, item.cost, item.price, item.inStock,
                    item.tax ? ItemRecords::Taxable : QStringLiteral("0")});
+    if (level)
+        records.setLevel(item.sku, *level);
 
     // All or nothing; the SKU records go first, so no title ever points to missing records.
     QVector<QPair<QString, QByteArray>> files = records.changedFiles();
@@ -318,4 +417,25 @@ bool removeProfitCenter(const QString& companyFolder, const QString& name) {
         return false;
     removeUnusedSkuRecords(companyFolder, skus);
     return true;
+}
+
+QString titleOfSku(const QString& companyFolder, const QString& sku) {
+    for (const QString& name : listProfitCenters(companyFolder)) {
+        const RecordFile file = RecordFile::load(profitCenterPath(companyFolder, name));
+        for (const QString& title : file.keys(kTitles))
+            if (ItemRecords::skuOf(file, title, QString()) == sku)
+                return title;
+    }
+    return sku;
+}
+
+void saveStockLevels(const QString& companyFolder,
+                     const QVector<QPair<QString, StockLevel>>& levels) {
+    const CompanyLock lock(companyFolder);
+    ItemRecords records(companyFolder, ItemRecords::Access::Write);
+    for (const auto& [sku, level] : levels)
+        records.setLevel(sku, level);
+    const QVector<QPair<QString, QByteArray>> files = records.changedFiles();
+    if (files.size() > 2)
+        saveFilesTogether({files.last()}, companyJournalPath(companyFolder));
 }

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "manager/sales/lowstock.h"
+
+#include "manager/sales/recording.h"
+#include "manager/store/companystore.h"
+#include "manager/store/items.h"
+
+#include <QSet>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+Decimal whole(qint64 value) {
+    return Decimal::fromParts(value, 0);
+}
+
+// Urgency: the share of the minimum still in stock. A minimum of 0 is reached only at or below
+// no stock, which is as urgent as it gets.
+double urgency(const LowStockLine& line) {
+    if (line.minimum > 0)
+        return line.stock.toDouble() / double(line.minimum);
+    return line.stock.isNegative() ? -std::numeric_limits<double>::infinity() : 0.0;
+}
+} // namespace
+
+LowStockList lowStockList(const QString& companyFolder) {
+    LowStockList list;
+    const QHash<QString, StockLevel> levels = ItemRecords::stockLevels(companyFolder);
+    if (levels.isEmpty())
+        return list;
+    QSet<QString> seen;
+    for (const QString& center : listProfitCenters(companyFolder)) {
+        for (const StoreItem& item : readItems(companyFolder, center)) {
+            if (seen.contains(item.sku))
+                continue;
+            seen.insert(item.sku);
+            const StockLevel level = levels.value(item.sku);
+            if (!level.minimum)
+                continue;
+            const Decimal stock = Decimal::fromStored(item.stock);
+            if (stock > whole(*level.minimum))
+                continue;
+            const Decimal order =
+                level.order ? whole(*level.order) : whole(*level.minimum) - stock + Decimal(1);
+            const Decimal cost = Decimal::fromStored(item.cost) * order;
+            list.lines.push_back(
+                {center, item.title, item.sku, stock, *level.minimum, order, cost});
+            list.totalOrder += order;
+            list.totalCost += cost;
+        }
+    }
+    std::stable_sort(
+        list.lines.begin(), list.lines.end(),
+        [](const LowStockLine& a, const LowStockLine& b) { return urgency(a) < urgency(b); });
+    return list;
+}
+
+QString lowStockText(const QString& title, const Decimal& stock, qint64 minimum) {
+    return QStringLiteral("Stock of %1 is down to %2 (minimum %3).")
+        .arg(title, stock.toString(), QString::number(minimum));
+}
+
+QString lowStockAlert(const QString& companyFolder, const QString& sku,
+                      const SaleOutcome& outcome) {
+    if (!outcome.lowMinimum)
+        return QString();
+    return lowStockText(titleOfSku(companyFolder, sku), outcome.stock, *outcome.lowMinimum);
+}
