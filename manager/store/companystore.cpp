@@ -132,8 +132,7 @@ bool isLegacyLine(QByteArrayView line) {
 // found only when listed in keysWithEquals, by trying every "=" of the line. The UTF-8 spellings
 // of Windows-1252 keys are kept in spelled, which must outlive the table.
 void collectValues(const QByteArray& bytes, const QList<SectionSlot>& sections, SkuTable* table,
-                   std::list<QByteArray>* spelled,
-                   const QSet<QByteArrayView>& keysWithEquals = {}) {
+                   std::list<QByteArray>* spelled, const QSet<QByteArrayView>& keysWithEquals = {}) {
     auto keep = [&](QByteArrayView key, QByteArrayView value, bool legacy,
                     StoredValue SkuValues::*slot) {
         if (legacy) {

@@ -23,6 +23,7 @@ struct StockLevel {
     bool operator==(const StockLevel& other) const {
         return minimum == other.minimum && order == other.order;
     }
+    bool operator!=(const StockLevel& other) const { return !(*this == other); }
 };
 
 // The records of a company's items, and the one place that spells them. A profit center file
