@@ -28,7 +28,7 @@ QString listText(const LowStockList& list) {
                             l.stock.toString(),
                             QString::number(l.minimum),
                             l.order.toString(),
-                            l.orderCost.rounded(2).toString()};
+                            lowStockMoney(l.orderCost)};
     QList<int> widths(rows.first().size(), 0);
     for (const QStringList& row : rows)
         for (int c = 0; c < row.size(); ++c)
@@ -41,7 +41,7 @@ QString listText(const LowStockList& list) {
         lines << cells.join(QStringLiteral("  ")).trimmed();
     }
     lines << QStringLiteral("To order: %1 units, cost %2.")
-                 .arg(list.totalOrder.toString(), list.totalCost.rounded(2).toString());
+                 .arg(list.totalOrder.toString(), lowStockMoney(list.totalCost));
     return lines.join(QLatin1Char('\n'));
 }
 

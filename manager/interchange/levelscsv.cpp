@@ -30,9 +30,9 @@ QByteArray lowStockCsv(const LowStockList& list) {
     for (const LowStockLine& line : list.lines)
         addLine(&bytes, {line.profitCenter, line.title, line.sku, line.stock.toString(),
                          QString::number(line.minimum), line.order.toString(),
-                         line.orderCost.rounded(2).toString()});
+                         lowStockMoney(line.orderCost)});
     addLine(&bytes, {QStringLiteral("Total"), QString(), QString(), QString(), QString(),
-                     list.totalOrder.toString(), list.totalCost.rounded(2).toString()});
+                     list.totalOrder.toString(), lowStockMoney(list.totalCost)});
     return bytes;
 }
 

@@ -41,7 +41,7 @@ QString cellText(const LowStockLine& line, int column) {
     case 5:
         return line.order.toString();
     default:
-        return line.orderCost.rounded(2).toString();
+        return lowStockMoney(line.orderCost);
     }
 }
 
@@ -50,7 +50,7 @@ QString totalsText(const LowStockList& list) {
         return QStringLiteral("No item is at or below its minimum stock.");
     return QStringLiteral("%1 SKUs low. To order: %2 units, cost %3.")
         .arg(list.lines.size())
-        .arg(list.totalOrder.toString(), list.totalCost.rounded(2).toString());
+        .arg(list.totalOrder.toString(), lowStockMoney(list.totalCost));
 }
 } // namespace
 

@@ -57,6 +57,10 @@ LowStockList lowStockList(const QString& companyFolder) {
     return list;
 }
 
+QString lowStockMoney(const Decimal& amount) {
+    return ShowMoney(amount.toString());
+}
+
 QString lowStockText(const QString& title, const Decimal& stock, qint64 minimum) {
     return QStringLiteral("Stock of %1 is down to %2 (minimum %3).")
         .arg(title, stock.toString(), QString::number(minimum));

@@ -29,6 +29,9 @@ struct LowStockList {
 // statistics do for a stock or cost that is not a number.
 LowStockList lowStockList(const QString& companyFolder);
 
+// Money of the list as shown and written: two decimals, rounded as a till rounds.
+QString lowStockMoney(const Decimal& amount);
+
 // "Stock of TITLE is down to N (minimum M)."
 QString lowStockText(const QString& title, const Decimal& stock, qint64 minimum);
 // The line a sale of sku warrants: lowStockText when the outcome is a recorded sale that left

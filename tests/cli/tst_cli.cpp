@@ -391,14 +391,13 @@ void CliTest::commandLines_data() {
         "--minimum takes a whole number of 0 or more, not \"-1\".", {"missing|" + levels});
     row("levels of no sku", {"levels", "{shop}", "set", "C300", "--minimum", "1"}, 2, "-",
         "=C300 doesn't exist.\n", {"missing|" + levels});
-    row("levels clear", {"levels", "{shop}", "clear", "A100"}, 0, "=Levels of A100 cleared.\n",
-        "-", {"ini|" + levels + "|Minimum|A100|(none)"},
-        {"cli|levels|set|{shop}|A100|--minimum|5"});
+    row("levels clear", {"levels", "{shop}", "clear", "A100"}, 0, "=Levels of A100 cleared.\n", "-",
+        {"ini|" + levels + "|Minimum|A100|(none)"}, {"cli|levels|set|{shop}|A100|--minimum|5"});
     row("levels import", {"levels", "{shop}", "import", "{base}/in.csv"}, 0,
         "=Levels set: 1\nSkipped: 1\nLine 2: no item has the SKU C300\n", "-",
         {"ini|" + levels + "|Minimum|B200|3"}, {"write|{base}/in.csv|B200,3,\r\nC300,1,1\r\n"});
-    row("levels export", {"levels", "{shop}", "export", "{base}/out.csv"}, 0,
-        "=Export Complete.\n", "-", {"contains|{base}/out.csv|\r\nA100,5,2\r\n"},
+    row("levels export", {"levels", "{shop}", "export", "{base}/out.csv"}, 0, "=Export Complete.\n",
+        "-", {"contains|{base}/out.csv|\r\nA100,5,2\r\n"},
         {"cli|levels|set|{shop}|A100|--minimum|5|--order|2"});
 }
 

@@ -59,17 +59,17 @@ private slots:
                                  l.order.toString(),
                                  l.orderCost.toString()}
                          .join('|');
-        QCOMPARE(lines, QStringList({"Kitchen|Cup|C1|0|5|6|9", "Gifts|Mug, \"blue\"|M1|1|2|2|5",
+        QCOMPARE(lines, QStringList({"Gifts|Cup again|C1|0|5|6|9", "Gifts|Mug, \"blue\"|M1|1|2|2|5",
                                      "Kitchen|Plate|P1|3|4|10|20"}));
         QCOMPARE(list.totalOrder.toString(), QString("18"));
         QCOMPARE(list.totalCost.toString(), QString("34"));
         QCOMPARE(lowStockCsv(list),
                  QByteArray("\xEF\xBB\xBF"
                             "Profit Center,Title,SKU,In Stock,Minimum,Order Quantity,Order Cost\r\n"
-                            "Kitchen,Cup,C1,0,5,6,9\r\n"
-                            "Gifts,\"Mug, \"\"blue\"\"\",M1,1,2,2,5\r\n"
-                            "Kitchen,Plate,P1,3,4,10,20\r\n"
-                            "Total,,,,,18,34\r\n"));
+                            "Gifts,Cup again,C1,0,5,6,9.00\r\n"
+                            "Gifts,\"Mug, \"\"blue\"\"\",M1,1,2,2,5.00\r\n"
+                            "Kitchen,Plate,P1,3,4,10,20.00\r\n"
+                            "Total,,,,,18,34.00\r\n"));
     }
 
     void aCompanyWithoutLevelsListsNothing() {
