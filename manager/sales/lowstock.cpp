@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace {
 Decimal whole(qint64 value) {
@@ -51,9 +53,18 @@ LowStockList lowStockList(const QString& companyFolder) {
             list.totalCost += cost;
         }
     }
-    std::stable_sort(
-        list.lines.begin(), list.lines.end(),
-        [](const LowStockLine& a, const LowStockLine& b) { return urgency(a) < urgency(b); });
+    // Each line's urgency is worked out once, not once per comparison.
+    std::vector<std::pair<double, int>> order;
+    order.reserve(size_t(list.lines.size()));
+    for (int i = 0; i < list.lines.size(); ++i)
+        order.emplace_back(urgency(list.lines[i]), i);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QVector<LowStockLine> sorted;
+    sorted.reserve(list.lines.size());
+    for (const auto& [key, i] : order)
+        sorted.push_back(std::move(list.lines[i]));
+    list.lines = std::move(sorted);
     return list;
 }
 
