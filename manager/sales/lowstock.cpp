@@ -20,10 +20,10 @@ Decimal whole(qint64 value) {
 
 // Urgency: the share of the minimum still in stock. A minimum of 0 is reached only at or below
 // no stock, which is as urgent as it gets.
-double urgency(const LowStockLine& line) {
-    if (line.minimum > 0)
-        return line.stock.toDouble() / double(line.minimum);
-    return line.stock.isNegative() ? -std::numeric_limits<double>::infinity() : 0.0;
+double urgency(double stock, qint64 minimum) {
+    if (minimum > 0)
+        return stock / double(minimum);
+    return stock < 0 ? -std::numeric_limits<double>::infinity() : 0.0;
 }
 } // namespace
 
@@ -33,36 +33,33 @@ LowStockList lowStockList(const QString& companyFolder) {
     if (levels.isEmpty())
         return list;
     QSet<QString> seen;
+    std::vector<std::pair<double, int>> urgencies; // (stock / minimum, line)
     for (const QString& center : listProfitCenters(companyFolder)) {
         for (const StoreItem& item : readItems(companyFolder, center)) {
+            const auto level = levels.constFind(item.sku);
+            if (level == levels.constEnd() || !level->minimum)
+                continue;
             if (seen.contains(item.sku))
                 continue;
             seen.insert(item.sku);
-            const StockLevel level = levels.value(item.sku);
-            if (!level.minimum)
-                continue;
+            const qint64 minimum = *level->minimum;
             const Decimal stock = Decimal::fromStored(item.stock);
-            if (stock > whole(*level.minimum))
+            if (stock > whole(minimum))
                 continue;
             const Decimal order =
-                level.order ? whole(*level.order) : whole(*level.minimum) - stock + Decimal(1);
+                level->order ? whole(*level->order) : whole(minimum) - stock + Decimal(1);
             const Decimal cost = Decimal::fromStored(item.cost) * order;
-            list.lines.push_back(
-                {center, item.title, item.sku, stock, *level.minimum, order, cost});
+            urgencies.emplace_back(urgency(item.stock.toDouble(), minimum), int(list.lines.size()));
+            list.lines.push_back({center, item.title, item.sku, stock, minimum, order, cost});
             list.totalOrder += order;
             list.totalCost += cost;
         }
     }
-    // Each line's urgency is worked out once, not once per comparison.
-    std::vector<std::pair<double, int>> order;
-    order.reserve(size_t(list.lines.size()));
-    for (int i = 0; i < list.lines.size(); ++i)
-        order.emplace_back(urgency(list.lines[i]), i);
-    std::stable_sort(order.begin(), order.end(),
+    std::stable_sort(urgencies.begin(), urgencies.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     QVector<LowStockLine> sorted;
     sorted.reserve(list.lines.size());
-    for (const auto& [key, i] : order)
+    for (const auto& [key, i] : urgencies)
         sorted.push_back(std::move(list.lines[i]));
     list.lines = std::move(sorted);
     return list;

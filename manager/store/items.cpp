@@ -8,6 +8,7 @@
 #include "manager/store/numbertext.h"
 #include "manager/store/recordcache.h"
 #include "manager/store/recordfile.h"
+#include "manager/store/recordlines.h"
 #include "manager/store/runtimeerror.h"
 #include "manager/store/textcodec.h"
 
@@ -15,9 +16,9 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
-#include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
 
 const QString ItemRecords::Titles = QStringLiteral("Titles");
@@ -51,7 +52,8 @@ bool ItemRecords::parseLevel(const QString& text, std::optional<qint64>* level) 
         return true;
     }
     // Digits only: no sign, no decimals, no exponent.
-    bool ok = !trimmed.contains(QRegularExpression(QStringLiteral("[^0-9]")));
+    bool ok = std::all_of(trimmed.begin(), trimmed.end(),
+                          [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
     const qint64 value = ok ? trimmed.toLongLong(&ok) : 0;
     if (!ok)
         return false;
@@ -84,20 +86,29 @@ QHash<QString, StockLevel> ItemRecords::stockLevels(const QString& companyFolder
         if (kept != g_keptLevels.constEnd() && kept->stamp == stamp)
             return kept->levels;
     }
-    const RecordFile file = RecordFile::load(path);
+    // One pass over the bytes: the file holds a line per SKU and level, often 100,000s.
+    QByteArray bytes;
+    if (!readRecordBytes(path, &bytes))
+        return {};
+    const QByteArray minimumPrefix = Minimum.toUtf8() + '\\';
+    const QByteArray orderPrefix = Order.toUtf8() + '\\';
     QHash<QString, StockLevel> levels;
-    for (const QString& section : {Minimum, Order}) {
-        const QString entries = file.section(section, QString());
-        for (const QStringView entry : QStringView(entries).split(QStringLiteral("\r\n"))) {
-            const qsizetype eq = entry.indexOf(QLatin1Char('='));
-            if (eq <= 0)
-                continue;
-            StockLevel& level = levels[entry.first(eq).toString()];
-            std::optional<qint64>& slot = section == Minimum ? level.minimum : level.order;
-            if (!slot) // the first line of a key is its record
-                slot = storedLevel(entry.sliced(eq + 1).toString());
-        }
-    }
+    forEachRecordLine(bytes, [&](QByteArrayView line) {
+        const bool minimum = line.startsWith(minimumPrefix);
+        if (!minimum && !line.startsWith(orderPrefix))
+            return;
+        const QByteArrayView rest = line.sliced((minimum ? minimumPrefix : orderPrefix).size());
+        // A level holds no "=", so the SKU, which may, ends at the last one.
+        const qsizetype eq = rest.lastIndexOf('=');
+        if (eq <= 0)
+            return;
+        const QByteArrayView key = rest.first(eq);
+        const QString sku = isUtf8(key) ? QString::fromUtf8(key) : decodeWindows1252(key);
+        StockLevel& level = levels[sku];
+        std::optional<qint64>& slot = minimum ? level.minimum : level.order;
+        if (!slot) // the first line of a key is its record
+            slot = storedLevel(QString::fromLatin1(rest.sliced(eq + 1)));
+    });
     const QMutexLocker locker(&g_levelsMutex);
     g_keptLevels.insert(path, {stamp, levels});
     return levels;
