@@ -48,7 +48,7 @@ QString cellText(const LowStockLine& line, int column) {
 QString totalsText(const LowStockList& list) {
     if (list.lines.isEmpty())
         return QStringLiteral("No item is at or below its minimum stock.");
-    return QStringLiteral("%1 SKUs low. To order: %2 units, cost %3.")
+    return QStringLiteral("SKUs at or below their minimum: %1. To order: %2 units, cost %3.")
         .arg(list.lines.size())
         .arg(list.totalOrder.toString(), lowStockMoney(list.totalCost));
 }
@@ -104,7 +104,7 @@ frmLowStock::frmLowStock(const QString& companyFolder, const QString& companyNam
     grdLow->setWordWrap(false);
     grdLow->verticalHeader()->hide();
     grdLow->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grdLow->horizontalHeader()->setStretchLastSection(true);
+    grdLow->verticalHeader()->setDefaultSectionSize(grdLow->fontMetrics().height() + 6);
     lblTotals = new QLabel(this);
     lblTotals->setObjectName(QStringLiteral("lblTotals"));
     auto button = [this](QPushButton*& member, const char* name, const QString& caption) {
@@ -142,6 +142,8 @@ void frmLowStock::refresh() {
         m_model->setList(&m_list);
         lblTotals->setText(totalsText(m_list));
         grdLow->resizeColumnsToContents();
+        // The title takes the room left over.
+        grdLow->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     });
 }
 

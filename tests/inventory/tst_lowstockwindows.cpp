@@ -145,7 +145,8 @@ private slots:
         const QString folder = shop(env);
         frmLowStock window(folder, "Shop");
         QCOMPARE(window.grdLow->model()->rowCount(), 1);
-        QCOMPARE(window.lblTotals->text(), QString("1 SKUs low. To order: 10 units, cost 12.50."));
+        QCOMPARE(window.lblTotals->text(),
+                 QString("SKUs at or below their minimum: 1. To order: 10 units, cost 12.50."));
 
         const QString csv = env.base() + "/order.csv";
         dialogs.fileAnswers << csv;
