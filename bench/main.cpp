@@ -46,6 +46,9 @@ void benchWritesOneRewrite(const QString& workFolder);
 void benchListItems(const QString& workFolder);
 void benchSaveItem(const QString& workFolder);
 
+// bench/lowstockbench.cpp
+void benchLowStock(const QString& workFolder);
+
 // bench/salebench.cpp
 void benchSale(const QString& workFolder);
 void benchServe(const QString& workFolder);
@@ -72,6 +75,7 @@ QList<BenchCase> benchCases() {
         {QStringLiteral("import_items"), benchImportItems},
         {QStringLiteral("export_inventory"), benchExportInventory},
         {QStringLiteral("csv_editor_open"), benchCsvEditorOpen},
+        {QStringLiteral("low_stock"), benchLowStock},
     };
 }
 
