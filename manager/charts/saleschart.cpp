@@ -123,6 +123,14 @@ QChart* buildSalesChart(const QString& company, const SalesSummary& summary,
 
     auto* axisX = new QBarCategoryAxis;
     axisX->append(categories);
+    // Day numbers are short enough to stand whole even where the axis thinks them too wide;
+    // thirty-one of them side by side need a smaller type in a window's chart.
+    axisX->setTruncateLabels(false);
+    if (categories.size() > 16) {
+        QFont small = axisX->labelsFont();
+        small.setPointSizeF(small.pointSizeF() * 0.75);
+        axisX->setLabelsFont(small);
+    }
     chart->addAxis(axisX, Qt::AlignBottom);
     series->attachAxis(axisX);
     auto* axisY = new QValueAxis;

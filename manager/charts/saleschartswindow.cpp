@@ -96,7 +96,8 @@ frmSalesCharts::frmSalesCharts(const QString& companyFolder, const QString& comp
     lstBest->verticalHeader()->setVisible(false);
     lstBest->setSelectionBehavior(QAbstractItemView::SelectRows);
     lstBest->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-    lstBest->setMinimumWidth(330);
+    lstBest->setMinimumWidth(320);
+    lstBest->setMaximumWidth(360); // the chart takes the rest: the days of a month need it
     lblBest->setBuddy(lstBest);
 
     lblSkipped = new QLabel(this);
@@ -128,11 +129,12 @@ frmSalesCharts::frmSalesCharts(const QString& companyFolder, const QString& comp
     best->addWidget(lstBest);
 
     auto* middle = new QHBoxLayout;
-    middle->addWidget(chartView, 3);
-    middle->addLayout(best, 2);
+    middle->addWidget(chartView, 1);
+    middle->addLayout(best);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(lblSkipped, 1);
+    buttons->addStretch();
     buttons->addWidget(cmdSave);
     buttons->addWidget(cmdPrint);
     buttons->addWidget(cmdClose);

@@ -102,7 +102,8 @@ public:
         m_body +=
             QStringLiteral("<text x=\"%1\" y=\"%2\" font-family=\"%3\" font-size=\"%4\"%5"
                            "%6 fill=\"%7\"%8>%9</text>\n")
-                .arg(number(p.x()), number(p.y()), font.family().toHtmlEscaped(), number(pixels),
+                .arg(number(p.x()), number(p.y()),
+                     font.family().toHtmlEscaped() + QStringLiteral(", sans-serif"), number(pixels),
                      font.bold() ? QStringLiteral(" font-weight=\"bold\"") : QString(),
                      font.italic() ? QStringLiteral(" font-style=\"italic\"") : QString(),
                      colorText(m_pen.color()),
