@@ -73,6 +73,9 @@ endforeach()
 
 # The chart library draws with Qt Charts and QtWidgets' graphics scene, but holds no window.
 foreach(src IN LISTS CHARTS)
+    if(NOT src MATCHES "\\.(h|cpp)$" OR NOT EXISTS "${src}")
+        continue()
+    endif()
     file(RELATIVE_PATH rel "${SOURCE_DIR}" "${src}")
     file(STRINGS "${src}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](QtWebEngine|QWebEngine)")
     if(lines)
