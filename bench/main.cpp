@@ -4,7 +4,7 @@
 
 #include "bench/bench.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
@@ -53,6 +53,8 @@ void benchBatch(const QString& workFolder);
 // bench/interchangebench.cpp
 void benchImportItems(const QString& workFolder);
 void benchExportInventory(const QString& workFolder);
+// bench/summarybench.cpp
+void benchSalesSummary(const QString& workFolder);
 
 namespace {
 
@@ -70,13 +72,17 @@ QList<BenchCase> benchCases() {
         {QStringLiteral("batch"), benchBatch},
         {QStringLiteral("import_items"), benchImportItems},
         {QStringLiteral("export_inventory"), benchExportInventory},
+        {QStringLiteral("sales_summary"), benchSalesSummary},
     };
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // The chart cases draw with Qt Charts, which needs an application with a GUI: offscreen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tallyvane"));
     QTemporaryDir work;
     // Benchmarks never touch the user's settings.

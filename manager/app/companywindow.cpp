@@ -6,6 +6,7 @@
 #include "manager/interchange/csveditor.h"
 #include "manager/interchange/interchangewindows.h"
 #include "manager/barcodes/barcodewindows.h"
+#include "manager/charts/saleschartswindow.h"
 #include "manager/internet/serverwindow.h"
 #include "manager/internet/storefrontwindows.h"
 #include "manager/inventory/itemwindow.h"
@@ -93,6 +94,9 @@ frmCompany::frmCompany(QWidget* parent)
     mnuToolsDump = makeEntry(mnuTools, "mnuToolsDump", QStringLiteral("Process &Batch File"));
     mnuToolsReports = makeEntry(mnuTools, "mnuToolsReports", QStringLiteral("&Save Report"));
     mnuToolsStats = makeEntry(mnuTools, "mnuToolsStats", QStringLiteral("S&tatistics"));
+    connect(makeEntry(mnuTools, "mnuToolsSalesCharts", QStringLiteral("Sales C&harts")),
+            &QAction::triggered, this,
+            [this] { showSalesCharts(this, cboCompanies->currentText(), CompPath()); });
     mnuToolsTransferAll = makeEntry(mnuTools, "mnuToolsTransferAll",
                                     QStringLiteral("Transfer &All Items to Storefront"));
     mnuTools->addSeparator();

@@ -4,101 +4,202 @@
 #include "manager/store/companystore.h"
 #include "manager/store/periodfiles.h"
 #include "manager/store/recordfile.h"
+#include "manager/store/recordlines.h"
 #include "manager/store/runtimeerror.h"
+#include "manager/store/textcodec.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QtConcurrent>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace {
 
-const QString kTotals = QStringLiteral("Totals");
-const QString kSales = QStringLiteral("Sales");
-const QString kReturns = QStringLiteral("Returns");
-const QString kGross = QStringLiteral("GrossSale");
-const QString kNet = QStringLiteral("NetProfit");
-const QString kTax = QStringLiteral("Tax");
+// A SKU's figures in one file, and which of its records were read (the first line of a record
+// is the one that counts, as for every reader of record files).
+struct FileFigures {
+    SalesFigures figures;
+    unsigned seen = 0;
+    bool legacy = false; // the SKU stands in a line of the older single-byte text
+};
 
-// The member of SalesFigures that a section of a period file adds to.
-Decimal* figureOf(SalesFigures& figures, const QString& section) {
-    if (section == kSales)
-        return &figures.sold;
-    if (section == kReturns)
-        return &figures.returned;
-    if (section == kGross)
-        return &figures.gross;
-    if (section == kNet)
-        return &figures.net;
-    return &figures.tax;
-}
-
-const QStringList& figureSections() {
-    static const QStringList sections{kSales, kReturns, kGross, kNet, kTax};
-    return sections;
-}
-
-// One period file as read: its totals and the figures of each SKU in it.
+// One period file as read: its totals and the figures of each SKU in it, keyed by the SKU's
+// bytes in the file (decoded once, when the file is added).
 struct PeriodFileSales {
+    QByteArray bytes;
     SalesFigures totals;
-    QHash<QString, SalesFigures> skus;
+    QHash<QByteArrayView, FileFigures> skus;
 };
 
 struct Refusal {
     QString reason;
 };
 
-Decimal storedFigure(const RecordFile& file, const QString& section, const QString& key) {
-    const QString text = file.value(section, key, QStringLiteral("0"));
+// What reading one period file gave.
+struct FileOutcome {
+    bool exists = false;
+    std::optional<PeriodFileSales> sales; // none: skipped for reason
+    QString reason;
+};
+
+// The sections summed, by their bytes at the start of a line (names are plain ASCII, so they
+// read the same in UTF-8 and in the older single-byte lines).
+enum Section { SalesSection, ReturnsSection, GrossSection, NetSection, TaxSection, NoSection };
+
+Section sectionOf(QByteArrayView name) {
+    static const QByteArrayView names[] = {"Sales", "Returns", "GrossSale", "NetProfit", "Tax"};
+    for (int i = 0; i < NoSection; ++i) {
+        if (name == names[i])
+            return static_cast<Section>(i);
+    }
+    return NoSection;
+}
+
+Decimal& figureOf(SalesFigures& figures, Section section) {
+    switch (section) {
+    case SalesSection:
+        return figures.sold;
+    case ReturnsSection:
+        return figures.returned;
+    case GrossSection:
+        return figures.gross;
+    case NetSection:
+        return figures.net;
+    default:
+        return figures.tax;
+    }
+}
+
+// The plain form the recordings write ("12", "-4.5"), read straight from the bytes; anything
+// else goes through the full parse of stored numbers.
+std::optional<Decimal> plainFigure(QByteArrayView text) {
+    qsizetype i = text.startsWith('-') ? 1 : 0;
+    const bool negative = i == 1;
+    qint64 mantissa = 0;
+    int digits = 0;
+    int scale = -1;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '.' && scale < 0) {
+            scale = 0;
+            continue;
+        }
+        if (c < '0' || c > '9' || ++digits > 17)
+            return std::nullopt;
+        mantissa = mantissa * 10 + (c - '0');
+        if (scale >= 0)
+            ++scale;
+    }
+    if (digits == 0 || scale == 0)
+        return std::nullopt;
+    return Decimal::fromParts(negative ? -mantissa : mantissa, qMax(scale, 0));
+}
+
+// Values beyond this could overflow a sum; no shop's period file holds one.
+constexpr double kLargestFigure = 1e300;
+
+Decimal storedFigure(QByteArrayView line, qsizetype valueStart) {
+    const QByteArrayView bytes = line.sliced(valueStart);
+    if (const std::optional<Decimal> plain = plainFigure(bytes))
+        return *plain;
+    const QString text = unescapeRecordValue(decodeStoreText(bytes));
     std::optional<Decimal> value;
     try {
         value = Decimal::parse(text);
     } catch (const RuntimeError&) {
-        throw Refusal{QStringLiteral("%1\\%2 is too large").arg(section, key)};
+        throw Refusal{QStringLiteral("\"%1\" is too large").arg(text.left(40))};
     }
     if (!value)
-        throw Refusal{QStringLiteral("%1\\%2 is not a number").arg(section, key)};
+        throw Refusal{QStringLiteral("\"%1\" is not a number").arg(text.left(40))};
+    if (std::abs(value->toDouble()) >= kLargestFigure)
+        throw Refusal{QStringLiteral("\"%1\" is too large").arg(text.left(40))};
     return *value;
 }
 
-// Reads a period file that exists. Throws Refusal when it cannot be used.
+bool isAscii(QByteArrayView bytes) {
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// Reads a period file that exists, in one pass over its lines. Throws Refusal when it cannot
+// be used.
 PeriodFileSales readPeriodFile(const QFileInfo& info) {
     if (!info.isFile())
         throw Refusal{QStringLiteral("not a file")};
     if (info.size() > kLargestPeriodFile)
         throw Refusal{QStringLiteral("larger than %1 MB").arg(kLargestPeriodFile >> 20)};
-    if (!info.isReadable())
-        throw Refusal{QStringLiteral("cannot be read")};
-    const RecordFile file = RecordFile::load(info.filePath());
-
     PeriodFileSales sales;
-    bool anySku = false;
-    for (const QString& section : figureSections()) {
-        for (const QString& sku : file.keys(section)) {
-            anySku = true;
-            *figureOf(sales.skus[sku], section) = storedFigure(file, section, sku);
-        }
-    }
+    if (!readRecordBytes(info.filePath(), &sales.bytes))
+        throw Refusal{QStringLiteral("cannot be read")};
+    const QByteArray& bytes = sales.bytes;
+    QHash<QByteArrayView, FileFigures>& skus = sales.skus;
+    skus.reserve(int(bytes.size() / 128));
+    FileFigures totals;
     bool anyTotal = false;
-    for (const QString& section : figureSections()) {
-        if (file.contains(kTotals, section)) {
+    forEachRecordLine(bytes, [&](QByteArrayView line) {
+        const qsizetype slash = line.indexOf('\\');
+        if (slash <= 0)
+            return;
+        const QByteArrayView sectionName = line.first(slash);
+        const qsizetype eq = line.indexOf('=', slash + 1);
+        if (eq < 0)
+            return;
+        const QByteArrayView keyBytes = line.sliced(slash + 1, eq - slash - 1);
+        if (sectionName == "Totals") {
+            const Section section = sectionOf(keyBytes);
+            if (section == NoSection || totals.seen & (1u << section))
+                return;
+            totals.seen |= 1u << section;
+            figureOf(totals.figures, section) = storedFigure(line, eq + 1);
             anyTotal = true;
-            *figureOf(sales.totals, section) = storedFigure(file, kTotals, section);
+            return;
         }
-    }
+        const Section section = sectionOf(sectionName);
+        if (section == NoSection)
+            return;
+        FileFigures& figures = skus[keyBytes];
+        if (figures.seen & (1u << section))
+            return;
+        if (!figures.seen)
+            figures.legacy = !isAscii(keyBytes) && !isUtf8(line);
+        figures.seen |= 1u << section;
+        figureOf(figures.figures, section) = storedFigure(line, eq + 1);
+    });
     // A file the company chooser started holds only "Info" lines: a day without sales.
-    if (anySku && !anyTotal)
+    if (!skus.isEmpty() && !anyTotal)
         throw Refusal{QStringLiteral("no Totals section")};
+    sales.totals = totals.figures;
     return sales;
 }
 
-SalesFigures operator+(SalesFigures a, const SalesFigures& b) {
-    return a += b;
+FileOutcome readOutcome(const QString& path) {
+    FileOutcome outcome;
+    const QFileInfo info(path);
+    outcome.exists = info.exists() || info.isSymLink();
+    if (!outcome.exists)
+        return outcome;
+    try {
+        outcome.sales = readPeriodFile(info);
+    } catch (const Refusal& refusal) {
+        outcome.reason = refusal.reason;
+    }
+    return outcome;
 }
+
+// A period file to read and the row of the summary it adds to.
+struct PeriodJob {
+    QString path;
+    int row;
+};
 
 class Collector {
 public:
@@ -106,39 +207,33 @@ public:
         : m_folder(companyFolder)
         , m_summary(summary) {}
 
-    // Adds the period file at path to row; false when it does not exist or was skipped.
-    bool add(const QString& path, SalesFigures* row) {
-        const QFileInfo info(path);
-        if (!info.exists() && !info.isSymLink())
-            return false;
-        try {
-            const PeriodFileSales sales = readPeriodFile(info);
-            // Everything is added to copies first, so a sum out of range leaves no half file.
-            const SalesFigures newRow = *row + sales.totals;
-            const SalesFigures newTotal = m_summary.total + sales.totals;
-            QHash<QString, SalesFigures> newSkus;
-            for (auto it = sales.skus.cbegin(); it != sales.skus.cend(); ++it)
-                newSkus.insert(it.key(), m_skus.value(it.key()) + it.value());
-            *row = newRow;
-            m_summary.total = newTotal;
-            for (auto it = newSkus.cbegin(); it != newSkus.cend(); ++it)
-                m_skus.insert(it.key(), it.value());
-            return true;
-        } catch (const Refusal& refusal) {
-            skip(info.fileName(), refusal.reason);
-        } catch (const RuntimeError&) {
-            skip(info.fileName(), QStringLiteral("its sums are too large"));
+    // Reads the files side by side, then adds them in order to their rows; a row is found when
+    // one of its files was used.
+    void addAll(const QVector<PeriodJob>& jobs) {
+        QVector<QString> paths;
+        for (const PeriodJob& job : jobs)
+            paths << job.path;
+        const QList<FileOutcome> outcomes = QtConcurrent::blockingMapped(paths, readOutcome);
+        for (int i = 0; i < jobs.size(); ++i) {
+            const FileOutcome& outcome = outcomes[i];
+            if (!outcome.exists)
+                continue;
+            if (!outcome.sales) {
+                skip(QFileInfo(jobs[i].path).fileName(), outcome.reason);
+                continue;
+            }
+            // Every figure is below kLargestFigure, so no sum of them can overflow.
+            const int row = jobs[i].row;
+            m_summary.rows[row] += outcome.sales->totals;
+            m_summary.total += outcome.sales->totals;
+            m_summary.found[row] = true;
+            const auto& skus = outcome.sales->skus;
+            for (auto it = skus.cbegin(); it != skus.cend(); ++it) {
+                const QString sku =
+                    it->legacy ? decodeWindows1252(it.key()) : QString::fromUtf8(it.key());
+                m_skus[sku] += it->figures;
+            }
         }
-        return false;
-    }
-
-    // Adds the daily files of a month to row; whether any was used.
-    bool addDays(int year, int month, SalesFigures* row) {
-        bool any = false;
-        const QDate first(year, month, 1);
-        for (int day = 1; day <= first.daysInMonth(); ++day)
-            any |= add(dailyPeriodFile(m_folder, QDate(year, month, day)), row);
-        return any;
     }
 
     void skip(const QString& name, const QString& reason) {
@@ -244,11 +339,11 @@ SalesSummary summarizeMonth(const QString& companyFolder, int year, int month) {
     if (!first.isValid())
         return {};
     SalesSummary summary = emptySummary(year, month, first.daysInMonth());
+    QVector<PeriodJob> jobs;
+    for (int day = 1; day <= first.daysInMonth(); ++day)
+        jobs.push_back({dailyPeriodFile(companyFolder, QDate(year, month, day)), day - 1});
     Collector collector(companyFolder, summary);
-    for (int day = 1; day <= first.daysInMonth(); ++day) {
-        summary.found[day - 1] = collector.add(
-            dailyPeriodFile(companyFolder, QDate(year, month, day)), &summary.rows[day - 1]);
-    }
+    collector.addAll(jobs);
     collector.reportStrayNames();
     collector.finish();
     return summary;
@@ -258,16 +353,20 @@ SalesSummary summarizeYear(const QString& companyFolder, int year) {
     if (!QDate(year, 1, 1).isValid())
         return {};
     SalesSummary summary = emptySummary(year, 0, 12);
-    Collector collector(companyFolder, summary);
+    QVector<PeriodJob> jobs;
     for (int month = 1; month <= 12; ++month) {
-        const QString monthly = monthlyPeriodFile(companyFolder, QDate(year, month, 1));
-        SalesFigures* row = &summary.rows[month - 1];
+        const QDate first(year, month, 1);
+        const QString monthly = monthlyPeriodFile(companyFolder, first);
         const QFileInfo info(monthly);
-        if (info.exists() || info.isSymLink())
-            summary.found[month - 1] = collector.add(monthly, row);
-        else
-            summary.found[month - 1] = collector.addDays(year, month, row);
+        if (info.exists() || info.isSymLink()) {
+            jobs.push_back({monthly, month - 1});
+            continue;
+        }
+        for (int day = 1; day <= first.daysInMonth(); ++day)
+            jobs.push_back({dailyPeriodFile(companyFolder, QDate(year, month, day)), month - 1});
     }
+    Collector collector(companyFolder, summary);
+    collector.addAll(jobs);
     collector.reportStrayNames();
     collector.finish();
     return summary;

@@ -269,8 +269,8 @@ private slots:
             captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
         QCOMPARE(captions,
                  (QStringList{"&Export Current Inventory", "Process &Batch File", "&Save Report",
-                              "S&tatistics", "Transfer &All Items to Storefront", "-",
-                              "I&mport Company", "E&xport Company", "-", "CSV E&ditor",
+                              "S&tatistics", "Sales C&harts", "Transfer &All Items to Storefront",
+                              "-", "I&mport Company", "E&xport Company", "-", "CSV E&ditor",
                               "&UPC Barcode Generator", "&Code39 Barcode Generator", "-",
                               "St&orefront Transfer Settings", "O&ptions"}));
     }

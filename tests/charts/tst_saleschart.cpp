@@ -156,6 +156,9 @@ private slots:
         QCOMPARE(QImage(picture + QStringLiteral(".png")).size(), kChartPictureSize);
         QVERIFY(env.errors.isEmpty());
         QVERIFY(dialogs.messages().isEmpty());
+
+        showSalesCharts(nullptr, QString(), QString());
+        QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("Please choose a company.")});
     }
 };
 

@@ -153,7 +153,7 @@ private slots:
         QTest::newRow("a missing Totals section")
             << "Sales2-3-2026.txt" << QByteArray("Sales\\A=1\r\nGrossSale\\A=4\r\n");
         QTest::newRow("a number too large to add")
-            << "Sales2-3-2026.txt" << QByteArray("Totals\\GrossSale=9E+308\r\n");
+            << "Sales2-3-2026.txt" << QByteArray("Totals\\GrossSale=2E+300\r\n");
         QTest::newRow("a folder named like a period file") << "Sales2-3-2026.txt" << QByteArray();
         QTest::newRow("a 200 MB period file") << "Sales2-3-2026.txt" << QByteArray("huge");
         QTest::newRow("a date that does not exist")
@@ -169,8 +169,8 @@ private slots:
         const QString folder = env.makeCompany(QStringLiteral("Shop"));
         const QString reports = reportsFolder(folder);
         TestEnvironment::writeBytes(reports + QStringLiteral("Sales2-1-2026.txt"),
-                                    "Info\\Company=Shop\r\nSales\\A=2.5\r\nGrossSale\\A=9E+308\r\n"
-                                    "Totals\\Sales=2.5\r\nTotals\\GrossSale=9E+308\r\n");
+                                    "Info\\Company=Shop\r\nSales\\A=2.5\r\nGrossSale\\A=9E+299\r\n"
+                                    "Totals\\Sales=2.5\r\nTotals\\GrossSale=9E+299\r\n");
         const QString path = reports + name;
         if (bytes.isEmpty()) {
             QVERIFY(QDir().mkpath(path));
@@ -189,7 +189,7 @@ private slots:
             QCOMPARE(summary.skipped[0].name, name);
             QVERIFY(!summary.skipped[0].reason.isEmpty());
             QCOMPARE(summary.total.sold.toString(), QStringLiteral("2.5"));
-            QVERIFY(summary.total.gross == *Decimal::parse(QStringLiteral("9E+308")));
+            QVERIFY(summary.total.gross == *Decimal::parse(QStringLiteral("9E+299")));
             QCOMPARE(summary.skus.size(), 1);
         }
     }
