@@ -37,12 +37,6 @@ namespace {
 
 const int kBestSellers = 10;
 
-QString shareText(const Decimal& part, const Decimal& whole) {
-    if (whole.isZero() || whole.isNegative())
-        return {};
-    return Decimal::divided(part * 100, whole, 1).toString() + QLatin1Char('%');
-}
-
 QTableWidgetItem* cell(const QString& text, bool number) {
     auto* item = new QTableWidgetItem(text);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
@@ -261,7 +255,8 @@ void frmSalesCharts::fillBestSellers() {
         lstBest->setItem(row, 1, cell(sku.title, false));
         lstBest->setItem(row, 2, cell(sku.figures.units().toString(), true));
         lstBest->setItem(row, 3, cell(sku.figures.gross.toString(), true));
-        lstBest->setItem(row, 4, cell(shareText(sku.figures.gross, m_summary.total.gross), true));
+        lstBest->setItem(row, 4,
+                         cell(grossShareText(sku.figures.gross, m_summary.total.gross), true));
     }
     lstBest->resizeColumnToContents(0);
     for (int column = 2; column < 5; ++column)

@@ -372,6 +372,12 @@ SalesSummary summarizeYear(const QString& companyFolder, int year) {
     return summary;
 }
 
+QString grossShareText(const Decimal& part, const Decimal& whole) {
+    if (whole.isZero() || whole.isNegative())
+        return {};
+    return Decimal::divided(part * 100, whole, 1).toString() + QLatin1Char('%');
+}
+
 bool parseMonthText(const QString& text, int* year, int* month) {
     static const QRegularExpression pattern(QStringLiteral("^(\\d{1,2})-(\\d{4})$"));
     const QRegularExpressionMatch match = pattern.match(text.trimmed());

@@ -61,5 +61,9 @@ SalesSummary summarizeMonth(const QString& companyFolder, int year, int month);
 // so a shop that keeps daily files only still sees its year.
 SalesSummary summarizeYear(const QString& companyFolder, int year);
 
+// A part of the gross as a share of the whole, "92.7%" (one decimal); "" when the whole is not
+// above zero.
+QString grossShareText(const Decimal& part, const Decimal& whole);
+
 // "12-2026" -> December 2026; false for anything else.
 bool parseMonthText(const QString& text, int* year, int* month);
