@@ -157,9 +157,19 @@ frmSalesCharts::frmSalesCharts(const QString& companyFolder, const QString& comp
     guarded(QStringLiteral("Form_Load"), [this] { paintsGradient(this, 0); });
     // The whole chart and the ten best sellers, inside a 1024 x 768 screen with its frame.
     resize(1000, 640);
+    // This month is shown unless the caller chooses another period before the window shows:
+    // the period files are read once, for the period shown.
     const QDate today = QDate::currentDate();
+    spnYear->setValue(today.year());
+    cboMonth->setCurrentIndex(today.month() - 1);
+    optMonth->setChecked(true);
     m_loading = false;
-    setPeriod(today.year(), today.month());
+}
+
+void frmSalesCharts::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!m_drawn)
+        Refresh();
 }
 
 ChartMeasure frmSalesCharts::measure() const {
@@ -187,6 +197,7 @@ QChart* frmSalesCharts::newChart() const {
 void frmSalesCharts::Refresh() {
     if (m_loading)
         return;
+    m_drawn = true;
     guarded(QStringLiteral("Refresh"), [this] {
         const int year = spnYear->value();
         const int month = optMonth->isChecked() ? cboMonth->currentIndex() + 1 : 0;

@@ -48,6 +48,9 @@ public slots:
     void cmdSave_Click();
     void cmdPrint_Click();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     QChart* newChart() const;
     void fillBestSellers();
@@ -57,6 +60,7 @@ private:
     SalesSummary m_summary;
     SalesSummary m_previous;
     bool m_loading = false;
+    bool m_drawn = false; // a period has been read and drawn
 };
 
 // Opens the window for the company; without a company, "Please choose a company." as the

@@ -157,6 +157,11 @@ private slots:
         QVERIFY(env.errors.isEmpty());
         QVERIFY(dialogs.messages().isEmpty());
 
+        frmSalesCharts opened(folder, QStringLiteral("Shop"));
+        opened.show();
+        QCOMPARE(opened.summary().month, QDate::currentDate().month());
+        QCOMPARE(opened.summary().year, QDate::currentDate().year());
+
         showSalesCharts(nullptr, QString(), QString());
         QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("Please choose a company.")});
     }
