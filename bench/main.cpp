@@ -57,6 +57,8 @@ void benchBatch(const QString& workFolder);
 void benchImportItems(const QString& workFolder);
 void benchExportInventory(const QString& workFolder);
 void benchCsvEditorOpen(const QString& workFolder);
+// bench/summarybench.cpp
+void benchSalesSummary(const QString& workFolder);
 
 namespace {
 
@@ -76,13 +78,15 @@ QList<BenchCase> benchCases() {
         {QStringLiteral("export_inventory"), benchExportInventory},
         {QStringLiteral("csv_editor_open"), benchCsvEditorOpen},
         {QStringLiteral("low_stock"), benchLowStock},
+        {QStringLiteral("sales_summary"), benchSalesSummary},
     };
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    // The CSV editor case opens its window; without a display it is drawn off screen.
+    // The CSV editor and Sales Charts cases open their windows; without a display they are
+    // drawn off screen.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

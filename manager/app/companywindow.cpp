@@ -3,9 +3,10 @@
 
 #include "manager/app/companies.h"
 #include "manager/app/framewindow.h"
+#include "manager/barcodes/barcodewindows.h"
+#include "manager/charts/saleschartswindow.h"
 #include "manager/interchange/csveditor.h"
 #include "manager/interchange/interchangewindows.h"
-#include "manager/barcodes/barcodewindows.h"
 #include "manager/internet/serverwindow.h"
 #include "manager/internet/storefrontwindows.h"
 #include "manager/inventory/itemwindow.h"
@@ -14,9 +15,9 @@
 #include "manager/sales/reportchooser.h"
 #include "manager/sales/salecommands.h"
 #include "manager/shell/dialogs.h"
-#include "manager/shell/windowhost.h"
 #include "manager/shell/gradientbackground.h"
 #include "manager/shell/optionswindow.h"
+#include "manager/shell/windowhost.h"
 #include "manager/store/companystore.h"
 #include "manager/store/runtimeerror.h"
 
@@ -95,6 +96,9 @@ frmCompany::frmCompany(QWidget* parent)
     mnuToolsReports = makeEntry(mnuTools, "mnuToolsReports", QStringLiteral("&Save Report"));
     mnuToolsStats = makeEntry(mnuTools, "mnuToolsStats", QStringLiteral("S&tatistics"));
     mnuToolsLowStock = makeEntry(mnuTools, "mnuToolsLowStock", QStringLiteral("&Low Stock"));
+    connect(makeEntry(mnuTools, "mnuToolsSalesCharts", QStringLiteral("Sales C&harts")),
+            &QAction::triggered, this,
+            [this] { showSalesCharts(this, cboCompanies->currentText(), CompPath()); });
     mnuToolsTransferAll = makeEntry(mnuTools, "mnuToolsTransferAll",
                                     QStringLiteral("Transfer &All Items to Storefront"));
     mnuTools->addSeparator();
@@ -199,9 +203,9 @@ void frmCompany::LoadComps() {
             }
         }
         if (firstError)
-            throw RuntimeError(firstError->number(),
-                               firstError->description() + QStringLiteral(": ") +
-                                   unwritable.join(QStringLiteral(", ")));
+            throw RuntimeError(firstError->number(), firstError->description() +
+                                                         QStringLiteral(": ") +
+                                                         unwritable.join(QStringLiteral(", ")));
     });
 }
 

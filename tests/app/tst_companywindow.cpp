@@ -267,12 +267,12 @@ private slots:
         QStringList captions;
         for (const QAction* action : chooser.mnuTools->actions())
             captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
-        QCOMPARE(captions,
-                 (QStringList{"&Export Current Inventory", "Process &Batch File", "&Save Report",
-                              "S&tatistics", "&Low Stock", "Transfer &All Items to Storefront", "-",
-                              "I&mport Company", "E&xport Company", "-", "CSV E&ditor",
-                              "&UPC Barcode Generator", "&Code39 Barcode Generator", "-",
-                              "St&orefront Transfer Settings", "O&ptions"}));
+        QCOMPARE(captions, (QStringList{"&Export Current Inventory", "Process &Batch File",
+                                        "&Save Report", "S&tatistics", "&Low Stock",
+                                        "Sales C&harts", "Transfer &All Items to Storefront", "-",
+                                        "I&mport Company", "E&xport Company", "-", "CSV E&ditor",
+                                        "&UPC Barcode Generator", "&Code39 Barcode Generator", "-",
+                                        "St&orefront Transfer Settings", "O&ptions"}));
     }
 
     void openHidesTheChooserUntilTheItemWindowCloses() {

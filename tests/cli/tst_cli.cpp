@@ -9,6 +9,7 @@
 #include "tests/support/fixtures.h"
 #include "tests/support/testenvironment.h"
 
+#include <QImage>
 #include <QtTest>
 
 using namespace fixture;
@@ -84,10 +85,21 @@ class CliTest : public QObject {
             QCOMPARE(lf(result.out), lf(TestEnvironment::readBytes(file)));
         else if (a[0] == "report")
             QCOMPARE(TestEnvironment::readBytes(file), reportBytes(path("{daily}")));
+        else if (a[0] == "pdftext")
+            QVERIFY2(pdfText(file).contains(a[2]), qPrintable(pdfText(file)));
+        else if (a[0] == "image")
+            QCOMPARE(QImage(file).size(), QSize(a[2].toInt(), a[3].toInt()));
         else if (a[0] == "!out")
             QVERIFY(!result.outText().contains(a[1]));
         else
             QFAIL(qPrintable("unknown check " + step));
+    }
+
+    static QString pdfText(const QString& path) {
+        QProcess process;
+        process.start("pdftotext", {path, "-"});
+        process.waitForFinished();
+        return QString::fromUtf8(process.readAllStandardOutput()).simplified();
     }
 
     // "" is not checked, "-" must be empty, "=TEXT" must be exactly TEXT, else a part of it.
@@ -345,6 +357,36 @@ void CliTest::commandLines_data() {
     row("control character", {"barcode", "code39", "A\tB", "{base}/c.svg"}, 2, "-",
         "A Code 39 text cannot hold a control character.\n", {"missing|{base}/c.svg"});
     row("barcode kind", {"barcode", "ean", "1", "{base}/c.svg"}, 64, "-", "KIND is upc or code39");
+
+    // summary and chart
+    const Steps march{"write|Reports/Sales3-2-2026.txt|Sales\\A100=3\r\nGrossSale\\A100=32.37\r\n"
+                      "Sales\\B7=1.5\r\nGrossSale\\B7=7.63\r\nTotals\\Sales=4.5\r\n"
+                      "Totals\\GrossSale=40\r\nTotals\\NetProfit=17.37\r\nTotals\\Tax=2.37\r\n",
+                      "write|Kitchen|Titles\\Blue mug, large=A100\r\n",
+                      "write|Reports/Sales2-30-2026.txt|Totals\\Sales=9\r\n"};
+    row("summary of a month", {"summary", "{shop}", "--month", "3-2026", "--csv", "{base}/m.csv"},
+        0, "A100  Blue mug, large      3  32.37  80.9%\n", "-",
+        {"contains|{base}/m.csv|\xEF\xBB\xBF"
+         "Day,Sold,Returned,Gross,Net Profit,Tax\r\n"
+         "1,0,0,0,0,0\r\n2,4.5,0,40,17.37,2.37\r\n3,0,0,0,0,0\r\n",
+         "contains|{base}/m.csv|\r\n31,0,0,0,0,0\r\nTotal,4.5,0,40,17.37,2.37\r\n\r\n"
+         "SKU,Title,Units,Gross,Share\r\nA100,\"Blue mug, large\",3,32.37,80.9%\r\n"
+         "B7,,1.5,7.63,19.1%\r\n"},
+        march);
+    row("summary of a year", {"summary", "{shop}", "--year", "2026"}, 0,
+        "\nMarch       4.5         0     40       17.37  2.37\n",
+        "=Not counted: Sales2-30-2026.txt (no such date)\n", {}, march);
+    row("summary needs a period", {"summary", "{shop}"}, 64, "-",
+        "Please give either --month M-YYYY or --year YYYY.");
+    row("summary of a bad month", {"summary", "{shop}", "--month", "13-2026"}, 64, "-",
+        "--month takes a month as M-YYYY");
+    row("chart as PDF",
+        {"chart", "{shop}", "--month", "3-2026", "--measure", "units", "{base}/c.pdf"}, 0, "-", "",
+        {"pdftext|{base}/c.pdf|Shop: Units, March 2026"}, march);
+    row("chart as PNG", {"chart", "{shop}", "--year", "2026", "{base}/c.png"}, 0, "-", "",
+        {"image|{base}/c.png|1200|700"}, march);
+    row("chart of another kind", {"chart", "{shop}", "--year", "2026", "{base}/c.gif"}, 2, "-",
+        "The file name must end in .png, .svg or .pdf.", {"missing|{base}/c.gif"});
 
     // company and profit-center
     row("first company of an account", {"company", "create", "New"}, 0, "=Company created.\n", "-",
