@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSysInfo>
 
@@ -143,14 +144,22 @@ void waitForLock(int descriptor, const QString& companyFolder) {
             handler = g_waitHandler;
     }
     const qint64 limitMs = t_patienceMs >= 0 ? t_patienceMs : qint64(g_waitSeconds) * 1000;
+    LockWait wait{companyFolder, {}, 0, false};
+    // A handler that was told of the wait hears when it is over, however it ends.
+    const auto tellEnd = qScopeGuard([&] {
+        if (handler && wait.waitedMs > 0) {
+            wait.ended = true;
+            handler(wait);
+        }
+    });
     for (;;) {
         const qint64 left = handler ? 100 : limitMs - timer.elapsed();
         if (left > 0 && lockWithin(descriptor, int(std::min<qint64>(left, 100))))
             return;
-        const LockHolder holder = companyLockHolder(companyFolder);
-        if (handler ? !handler({companyFolder, holder, timer.elapsed()})
-                    : timer.elapsed() >= limitMs)
-            throw gaveUp(holder, timer.elapsed(), bool(handler));
+        wait.holder = companyLockHolder(companyFolder);
+        wait.waitedMs = std::max<qint64>(timer.elapsed(), 1);
+        if (handler ? !handler(wait) : wait.waitedMs >= limitMs)
+            throw gaveUp(wait.holder, wait.waitedMs, bool(handler));
     }
 }
 #endif

@@ -74,13 +74,16 @@ struct LockHolder {
 // The holder of the company's lock, as its lock file records it (empty when nothing is recorded).
 LockHolder companyLockHolder(const QString& companyFolder);
 
-// A wait for a company's lock, told to the wait handler about ten times a second.
+// A wait for a company's lock, told to the wait handler about ten times a second, and once more
+// with ended set when the wait is over (its answer then counts for nothing).
 struct LockWait {
     QString companyFolder;
     LockHolder holder;
     qint64 waitedMs = 0;
+    bool ended = false;
 };
-// Returns false to give up. The desktop installs one that shows who it waits for, with Cancel.
+// Returns false to give up; called on the thread that waits. The desktop installs one that shows
+// who it waits for, with Cancel.
 using LockWaitHandler = std::function<bool(const LockWait&)>;
 LockWaitHandler setLockWaitHandler(LockWaitHandler handler); // returns the previous one
 // Without a handler a wait gives up after this many seconds (default 30).
