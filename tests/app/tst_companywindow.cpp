@@ -2,6 +2,8 @@
 #include "manager/app/companywindow.h"
 #include "manager/internet/serverwindow.h"
 #include "manager/inventory/itemwindow.h"
+#include "manager/sales/recording.h"
+#include "manager/store/companystore.h"
 #include "manager/store/periodfiles.h"
 #include "manager/store/recordfile.h"
 #include "manager/store/settings.h"
@@ -20,6 +22,9 @@
 #include <QPointer>
 #include <QTcpServer>
 #include <QTest>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 template <typename Window> Window* topLevel() {
@@ -50,6 +55,33 @@ void setLogging(const char* daily, const char* monthly) {
 class CompanyWindowTest : public QObject {
     Q_OBJECT
 private slots:
+    // The listing rewrites today's period files while another writer records sales: every sale
+    // stays in them.
+    void listingKeepsSalesRecordedMeanwhile() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        setLogging("1", "1");
+        const QString folder = env.makeCompany("Shop");
+        WriteINIString("Inventory", "A1", "1000", invCountPath(folder));
+        frmCompany chooser;
+        const int sales = 150;
+        std::atomic<bool> done{false};
+        std::thread seller([&] {
+            for (int i = 0; i < sales; ++i)
+                makeSales(folder, {unitRequest("A1", TaxNo)});
+            done = true;
+        });
+        while (!done)
+            chooser.LoadComps();
+        seller.join();
+        const QString count = QString::number(sales);
+        QCOMPARE(GetINIString("Sales", "A1", "", dailyPeriodFile(folder, QDate::currentDate())),
+                 count);
+        QCOMPARE(GetINIString("Sales", "A1", "", monthlyPeriodFile(folder, QDate::currentDate())),
+                 count);
+        QCOMPARE(dialogs.messages(), QStringList());
+    }
+
     void anEmptyRootGivesAnEmptyBoxAndOpenAsksForACompany() {
         TestEnvironment env;
         ScriptedDialogs dialogs;
@@ -143,7 +175,8 @@ private slots:
         QCOMPARE(dialogs.messages(), QStringList{"Company created."});
         QCOMPARE(dialogs.shown.at(1).title, QStringLiteral("Created"));
         QCOMPARE(entries(env.root() + "Acme Café"), (QStringList{"Logs", "Reports"}));
-        QVERIFY(entries(env.root() + "Acme Café/Logs").isEmpty());
+        // Only the lock the listing took to write the period files' "Info" records.
+        QCOMPARE(entries(env.root() + "Acme Café/Logs"), QStringList{".lock"});
         QCOMPARE(chooser.cboCompanies->currentText(), QStringLiteral("Acme Café"));
         QCOMPARE(boxItems(chooser), (QStringList{"Acme Café", "Zulu"}));
     }
