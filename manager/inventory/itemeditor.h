@@ -59,9 +59,12 @@ private:
     void buildControls();
     void Form_Load();
     bool confirm(ItemQuestion question);
+    bool confirmStockOverwrite(const ItemRecord& item);
 
     QString m_companyFolder;
     ItemRecord& m_item;
     // The identity the item had when the editor opened.
     ItemIdentity m_old;
+    // The stock box as the editor filled it.
+    QString m_shownStock;
 };

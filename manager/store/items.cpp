@@ -203,7 +203,8 @@ SaveOutcome saveItem(const QString& companyFolder, ItemRecord item,
     priceLog.write(kCost, item.sku, item.cost);
     priceLog.write(kPrices, item.sku, item.price);
     priceLog.write(kTax, item.sku, item.tax ? QStringLiteral("1") : QStringLiteral("0"));
-    invCount.write(kInventory, item.sku, item.inStock);
+    if (!item.keepStoredStock || !invCount.contains(kInventory, item.sku))
+        invCount.write(kInventory, item.sku, item.inStock);
 
     // All or nothing; the SKU records go first, so no title ever points to missing records.
     QVector<QPair<QString, QByteArray>> files{{priceLogPath(companyFolder), priceLog.bytes()},
