@@ -2,28 +2,20 @@
 // tallyvane-cli barcode and labels: the pictures the barcode windows save, and PDF sheets of
 // shelf labels for a company's items.
 
-#include "cli/commands.h"
+#include "cli/command.h"
 
 #include "manager/barcodes/labelsheet.h"
 #include "manager/barcodes/picture.h"
 #include "manager/barcodes/symbols.h"
-#include "manager/store/companystore.h"
-#include "manager/store/items.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace {
-
-const QString kBarcodeUsage = QStringLiteral("barcode upc DIGITS FILE | barcode code39 TEXT FILE");
-const QString kLabelsUsage = QStringLiteral(
-    "labels --company NAME [--root DIR] [--profit-center P] [--symbology code39|upc] OUT.pdf");
-
-int usageError(const QString& usage) {
-    printError(QStringLiteral("Usage: tallyvane-cli ") + usage);
-    return 2;
-}
 
 bool writeDrawing(const barcodes::Drawing& drawing, const QString& fileName) {
     const QString suffix = QFileInfo(fileName).suffix().toLower();
@@ -48,79 +40,109 @@ bool writeDrawing(const barcodes::Drawing& drawing, const QString& fileName) {
     return false;
 }
 
-int runBarcode(const QStringList& args) {
-    if (args.size() != 3)
-        return usageError(kBarcodeUsage);
-    const QString kind = args.at(0), data = args.at(1), file = args.at(2);
+// Up to 10 digits are a UPC code without its leading zeros, as the UPC window's box takes them.
+QString upcCodeOf(const QString& typed) {
+    static const QRegularExpression fewDigits(QStringLiteral("^[0-9]{1,10}$"));
+    return fewDigits.match(typed).hasMatch() ? barcodes::upcEntryText(typed) : typed;
+}
+
+int runBarcode(const CliCall& call) {
+    const QString kind = call.arguments.at(0), file = call.arguments.at(2);
     const QString suffix = QFileInfo(file).suffix().toLower();
     if (suffix != QLatin1String("bmp") && suffix != QLatin1String("png") &&
         suffix != QLatin1String("svg")) {
         printError(QStringLiteral("The file name must end in .bmp, .png or .svg."));
-        return 2;
+        return ExitRefused;
     }
     if (kind == QLatin1String("upc")) {
+        const QString data = upcCodeOf(call.arguments.at(1));
         const QString refusal = barcodes::labelRefusal(data, barcodes::Symbology::Upc);
         if (!refusal.isEmpty()) {
             printError(QStringLiteral("\"%1\": %2.").arg(data, refusal));
-            return 2;
+            return ExitRefused;
         }
         const QString code = data.left(11);
         if (!writeDrawing(barcodes::upcDrawing(code), file))
-            return 1;
+            return ExitError;
         printOut(QStringLiteral("Check digit: %1").arg(barcodes::upcCheckDigit(code)));
-        return 0;
+        return ExitDone;
     }
-    if (kind == QLatin1String("code39")) {
-        QString skipped;
-        barcodes::code39PatternList(data, &skipped);
-        if (!writeDrawing(barcodes::code39Drawing(data), file))
-            return 1;
-        if (!skipped.isEmpty())
-            printError(QStringLiteral("Left out of the symbol (Code 39 has no such characters): ") +
-                       skipped);
-        return 0;
+    const QString text = call.arguments.at(1);
+    // A control character has no place in a symbol's caption nor in the SVG that holds it.
+    if (std::any_of(text.begin(), text.end(),
+                    [](QChar c) { return c.category() == QChar::Other_Control; })) {
+        printError(QStringLiteral("A Code 39 text cannot hold a control character."));
+        return ExitRefused;
     }
-    return usageError(kBarcodeUsage);
+    QString skipped;
+    barcodes::code39PatternList(text, &skipped);
+    if (!writeDrawing(barcodes::code39Drawing(text), file))
+        return ExitError;
+    if (!skipped.isEmpty())
+        printError(QStringLiteral("Left out of the symbol (Code 39 has no such characters): ") +
+                   skipped);
+    return ExitDone;
 }
 
-int runLabels(QStringList args) {
-    CompanyOptions company;
-    if (!takeCompanyOptions(args, company))
-        return 2;
-    bool ok = true;
-    const QString center = takeOption(args, QStringLiteral("--profit-center"), QString(), ok);
-    const QString symbology =
-        takeOption(args, QStringLiteral("--symbology"), QStringLiteral("code39"), ok);
-    if (!ok || args.size() != 1 || args.first().startsWith(QLatin1String("--")) ||
-        (symbology != QLatin1String("code39") && symbology != QLatin1String("upc")))
-        return usageError(kLabelsUsage);
-    if (!center.isEmpty() &&
-        (!isStoreName(center) || !QFileInfo(profitCenterPath(company.folder, center)).isFile())) {
-        printError(
-            QStringLiteral("There is no profit center \"%1\" in %2.").arg(center, company.company));
-        return 2;
-    }
+CliCommand barcodeCommand() {
+    CliCommand command;
+    command.name = QStringLiteral("barcode");
+    command.summary =
+        QStringLiteral("Writes a UPC-A or Code 39 picture (BMP, PNG or SVG by the extension).");
+    command.description = QStringLiteral(
+        "A UPC code of 10 digits or fewer gets leading zeros up to 11; its check digit is\n"
+        "printed. Everything after upc or code39 is data, even when it starts with \"-\".");
+    command.arguments = {
+        {QStringLiteral("KIND"),
+         QStringLiteral("upc: UPC-A of 11 digits, or 12 with the check digit; code39: Code 39."),
+         false,
+         {QStringLiteral("upc"), QStringLiteral("code39")}},
+        {QStringLiteral("DATA"), QStringLiteral("The digits or the text."), false, {}},
+        {QStringLiteral("FILE"),
+         QStringLiteral("The picture to write: .bmp, .png or .svg."),
+         false,
+         {}}};
+    command.draws = true;
+    command.firstArgumentEnds = true;
+    command.run = runBarcode;
+    return command;
+}
+
+int runLabels(const CliCall& call) {
+    const QString center = call.value(QStringLiteral("profit-center"));
+    if (call.isSet(QStringLiteral("profit-center")) && !knownProfitCenter(call, center))
+        return ExitRefused;
     const barcodes::LabelSheetResult result = barcodes::writeLabelSheet(
-        company.folder, center.isEmpty() ? QStringList() : QStringList{center},
-        symbology == QLatin1String("upc") ? barcodes::Symbology::Upc : barcodes::Symbology::Code39,
-        QFileInfo(args.first()).absoluteFilePath());
+        call.folder, center.isEmpty() ? QStringList() : QStringList{center},
+        call.value(QStringLiteral("symbology")) == QLatin1String("upc")
+            ? barcodes::Symbology::Upc
+            : barcodes::Symbology::Code39,
+        QFileInfo(call.arguments.first()).absoluteFilePath());
     for (const QString& line : result.skipped)
         printOut(QStringLiteral("Skipped ") + line);
     printOut(QStringLiteral("%1 labels on %2 pages.").arg(result.labels).arg(result.pages));
-    return 0;
-}
-
-} // namespace
-
-CliCommand barcodeCommand() {
-    return {QStringLiteral("barcode"), kBarcodeUsage,
-            QStringLiteral("Write a UPC-A or Code 39 picture (BMP, PNG or SVG by the extension)."),
-            runBarcode};
+    return ExitDone;
 }
 
 CliCommand labelsCommand() {
-    return {
-        QStringLiteral("labels"), kLabelsUsage,
-        QStringLiteral("Write a PDF sheet of shelf labels (3 x 8 to an A4 page), one per item."),
-        runLabels};
+    CliCommand command;
+    command.name = QStringLiteral("labels");
+    command.summary =
+        QStringLiteral("Writes a PDF sheet of shelf labels (3 x 8 to an A4 page), one per item.");
+    command.company = CompanyUse::Company;
+    command.options = {
+        valueOption(QStringLiteral("profit-center"), QStringLiteral("P"),
+                    QStringLiteral("Only the items of this profit center; by default all.")),
+        choiceOption(QStringLiteral("symbology"), {QStringLiteral("code39"), QStringLiteral("upc")},
+                     QStringLiteral("The symbol drawn from each SKU."), QStringLiteral("code39"))};
+    command.arguments = {
+        {QStringLiteral("OUT.pdf"), QStringLiteral("The PDF file to write."), false, {}}};
+    command.draws = true;
+    command.run = runLabels;
+    return command;
 }
+
+const CliRegistration registeredBarcode(barcodeCommand);
+const CliRegistration registeredLabels(labelsCommand);
+
+} // namespace

@@ -2,7 +2,7 @@
 // tallyvane-cli batch: batch-file processing without its questions, over the same core code as
 // the desktop program.
 
-#include "cli/commands.h"
+#include "cli/command.h"
 
 #include "manager/sales/batch.h"
 #include "manager/sales/recording.h"
@@ -16,13 +16,6 @@
 #include <cstdio>
 
 namespace {
-
-const QString kBatchUsage = QStringLiteral("batch --company NAME [--root DIR] [--tax yes|no] FILE");
-
-int usageError() {
-    printError(QStringLiteral("Usage: tallyvane-cli ") + kBatchUsage);
-    return 2;
-}
 
 // The log file printed some lines at a time with LF line ends: the log of a million lines is
 // never held whole.
@@ -40,45 +33,46 @@ void printLog(const QString& path) {
     std::fflush(stdout);
 }
 
-int runBatch(QStringList args) {
-    CompanyOptions company;
-    if (!takeCompanyOptions(args, company))
-        return 2;
-    bool ok = true;
-    const QString tax = takeOption(args, QStringLiteral("--tax"), QStringLiteral("yes"), ok);
-    if (!ok || args.size() != 1 || args.first().startsWith(QLatin1String("--")))
-        return usageError();
-    int taxAnswer = TaxYes;
-    if (tax == QLatin1String("no"))
-        taxAnswer = TaxNo;
-    else if (tax != QLatin1String("yes"))
-        return usageError();
-
-    const QFileInfo file(args.first());
+int runBatch(const CliCall& call) {
+    const QString name = call.arguments.first();
+    const QFileInfo file(name);
     if (!file.isFile()) {
-        printError(QStringLiteral("There is no batch file \"%1\".")
-                       .arg(QDir::toNativeSeparators(args.first())));
-        return 2;
+        printError(
+            QStringLiteral("There is no batch file \"%1\".").arg(QDir::toNativeSeparators(name)));
+        return ExitRefused;
     }
     const QString path = file.absoluteFilePath();
     try {
-        processBatchFile(company.folder, path, QDir::toNativeSeparators(path), taxAnswer);
+        processBatchFile(call.folder, path, QDir::toNativeSeparators(path),
+                         call.yes(QStringLiteral("tax")) ? TaxYes : TaxNo);
     } catch (const RuntimeError& error) {
+        // The lines before the error stay recorded.
         printError(batchErrorText());
         printError(QStringLiteral("Error #%1: %2").arg(error.number()).arg(error.description()));
-        return 1;
+        return ExitStopped;
     }
-    printLog(lastBatchProcessPath(company.folder));
-    return 0;
+    printLog(lastBatchProcessPath(call.folder));
+    return ExitDone;
 }
-
-} // namespace
 
 CliCommand batchCommand() {
-    return {QStringLiteral("batch"), kBatchUsage,
-            QStringLiteral("Processes a batch file (one SKU per line sells one unit, \"!!\" + SKU "
-                           "returns one; tax recorded unless --tax no), prints the log and writes "
-                           "it to Logs/LastBatchProcess.txt: exit 0 processed (refused lines "
-                           "included), 1 stopped by an error, 2 bad usage."),
-            runBatch};
+    CliCommand command;
+    command.name = QStringLiteral("batch");
+    command.summary = QStringLiteral("Processes a batch file, prints the log and writes it to "
+                                     "Logs/LastBatchProcess.txt.");
+    command.description =
+        QStringLiteral("A line holding a SKU sells one unit, a line \"!!\" + SKU returns one. "
+                       "Refused lines are\nlogged and the run goes on (exit 0); an error stops "
+                       "it (exit 4).");
+    command.company = CompanyUse::Company;
+    command.options = {
+        yesNoOption(QStringLiteral("tax"), QStringLiteral("Whether tax is recorded."), true)};
+    command.arguments = {
+        {QStringLiteral("FILE"), QStringLiteral("The batch file, one line per unit."), false, {}}};
+    command.run = runBatch;
+    return command;
 }
+
+const CliRegistration registered(batchCommand);
+
+} // namespace

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tallyvane-cli serve and send: the internet sales server without a window, and a sales client.
 
-#include "cli/commands.h"
+#include "cli/command.h"
 
 #include "manager/internet/salesserver.h"
-#include "manager/store/numbertext.h"
 #include "manager/store/runtimeerror.h"
 #include "manager/store/textcodec.h"
 
@@ -21,24 +20,24 @@
 
 namespace {
 
-bool readPort(QStringList& args, quint16& port) {
-    bool ok = true;
-    const QString text = takeOption(args, QStringLiteral("--port"), QString(), ok);
-    if (!ok) {
-        printError(QStringLiteral("--port needs a number."));
-        return false;
-    }
-    if (text.isEmpty()) {
-        port = salesServerPort();
-        return true;
-    }
-    const uint value = text.toUInt(&ok);
-    if (!ok || value == 0 || value > 65535) {
-        printError(QStringLiteral("\"%1\" is not a port number (1 to 65535).").arg(text));
-        return false;
-    }
-    port = quint16(value);
-    return true;
+CliOption portOption() {
+    return valueOption(QStringLiteral("port"), QStringLiteral("N"),
+                       QStringLiteral("The port; by default the one of the settings (5723 unless "
+                                      "changed)."));
+}
+
+// The port of --port, or of the settings. 0 when --port is no port number.
+quint16 portOf(const CliCall& call) {
+    if (!call.isSet(QStringLiteral("port")))
+        return salesServerPort();
+    bool ok = false;
+    const uint value = call.value(QStringLiteral("port")).toUInt(&ok);
+    return ok && value <= 65535 ? quint16(value) : 0;
+}
+
+int badPort(const CliCall& call) {
+    return call.usageError(QStringLiteral("\"%1\" is not a port number (1 to 65535).")
+                               .arg(call.value(QStringLiteral("port"))));
 }
 
 #ifdef Q_OS_UNIX
@@ -67,25 +66,19 @@ void quitOnStopSignals() {
 }
 #endif
 
-int serveCompany(const QStringList& arguments) {
-    QStringList args = arguments;
-    CompanyOptions company;
-    quint16 port = 0;
-    if (!takeCompanyOptions(args, company) || !readPort(args, port))
-        return 2;
-    if (!args.isEmpty()) {
-        printError(QStringLiteral("Unexpected argument \"%1\".").arg(args.first()));
-        return 2;
-    }
-    SalesServer server(company.folder);
+int serveCompany(const CliCall& call) {
+    const quint16 port = portOf(call);
+    if (port == 0)
+        return badPort(call);
+    SalesServer server(call.folder);
     QObject::connect(&server, &SalesServer::logLine, [](const QString& line) { printOut(line); });
-    printOut(QStringLiteral("Loading ") + company.company + QStringLiteral("..."));
+    printOut(QStringLiteral("Loading ") + call.company + QStringLiteral("..."));
     try {
         server.listen(port);
     } catch (const RuntimeError& error) {
         printError(
             QStringLiteral("Cannot listen on port %1: %2").arg(port).arg(error.description()));
-        return 1;
+        return ExitError;
     }
     printOut(QStringLiteral("Local IP is {") + SalesServer::localAddress() + QStringLiteral("}."));
     printOut(QStringLiteral("Done. Ready for transactions."));
@@ -93,18 +86,15 @@ int serveCompany(const QStringList& arguments) {
     return QCoreApplication::exec();
 }
 
-int sendMessage(const QStringList& arguments) {
-    QStringList args = arguments;
-    bool ok = true;
-    const QString host =
-        takeOption(args, QStringLiteral("--host"), QStringLiteral("127.0.0.1"), ok);
-    quint16 port = 0;
-    if (!ok || !readPort(args, port))
-        return 2;
-    if (args.size() != 1 || args.first().isEmpty()) {
-        printError(QStringLiteral("Please give one message: a SKU, or !! and a SKU for a return."));
-        return 2;
-    }
+int sendMessage(const CliCall& call) {
+    const QString host = call.value(QStringLiteral("host"));
+    const quint16 port = portOf(call);
+    if (port == 0)
+        return badPort(call);
+    const QString message = call.arguments.first();
+    if (message.isEmpty())
+        return call.usageError(
+            QStringLiteral("Please give one message: a SKU, or !! and a SKU for a return."));
     const int timeoutMs = 10000;
     QTcpSocket socket;
     socket.connectToHost(host, port);
@@ -113,34 +103,52 @@ int sendMessage(const QStringList& arguments) {
                        .arg(host)
                        .arg(port)
                        .arg(socket.errorString()));
-        return 1;
+        return ExitError;
     }
-    socket.write(encodeStoreText(args.first())); // one message, in one piece
+    socket.write(encodeStoreText(message)); // one message, in one piece
     socket.flush();
     QByteArray reply;
     while (reply.isEmpty() && socket.waitForReadyRead(timeoutMs))
         reply = socket.read(1);
     if (reply.isEmpty()) {
         printError(QStringLiteral("No reply from %1:%2.").arg(host).arg(port));
-        return 1;
+        return ExitError;
     }
     printOut(QString::fromLatin1(reply));
-    return reply == "1" ? 0 : reply == "2" ? 2 : 1;
+    return reply == "1" ? ExitDone : reply == "2" ? ExitRefused : ExitError;
 }
 
-} // namespace
-
 CliCommand serveCommand() {
-    return {QStringLiteral("serve"), QStringLiteral("serve --company NAME [--root DIR] [--port N]"),
-            QStringLiteral("Runs the internet sales server for a company until SIGINT or SIGTERM, "
-                           "logging each step."),
-            serveCompany};
+    CliCommand command;
+    command.name = QStringLiteral("serve");
+    command.summary = QStringLiteral("Runs the internet sales server for a company until SIGINT or "
+                                     "SIGTERM, logging each step.");
+    command.company = CompanyUse::Company;
+    command.options = {portOption()};
+    command.run = serveCompany;
+    return command;
 }
 
 CliCommand sendCommand() {
-    return {QStringLiteral("send"), QStringLiteral("send [--host HOST] [--port N] MESSAGE"),
-            QStringLiteral("Sends a sale (SKU) or a return (!!SKU) to a sales server and prints "
-                           "the reply: exit 0 recorded, 2 refused, "
-                           "1 error or no reply."),
-            sendMessage};
+    CliCommand command;
+    command.name = QStringLiteral("send");
+    command.summary = QStringLiteral("Sends a sale (SKU) or a return (!!SKU) to a sales server and "
+                                     "prints the reply.");
+    command.description =
+        QStringLiteral("Exit 0 recorded, 2 refused, 1 error or no reply within 10 seconds.");
+    command.options = {valueOption(QStringLiteral("host"), QStringLiteral("HOST"),
+                                   QStringLiteral("The server's address."),
+                                   QStringLiteral("127.0.0.1")),
+                       portOption()};
+    command.arguments = {{QStringLiteral("MESSAGE"),
+                          QStringLiteral("A SKU sells one unit, \"!!\" + SKU returns one."),
+                          false,
+                          {}}};
+    command.run = sendMessage;
+    return command;
 }
+
+const CliRegistration registeredServe(serveCommand);
+const CliRegistration registeredSend(sendCommand);
+
+} // namespace

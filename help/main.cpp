@@ -39,6 +39,30 @@ int listBook(const QString& file) {
     }
 }
 
+// Whether the window has somewhere to show: the platform Qt would load finds its display. Qt
+// ends the program with an abort when it does not, which says nothing to the user.
+bool hasDisplay(int argc, char** argv) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0)
+            platform = argv[i + 1];
+    }
+    const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (platform.isEmpty())
+        return x11 || wayland;
+    if (platform.startsWith("xcb"))
+        return x11;
+    if (platform.startsWith("wayland"))
+        return wayland;
+#else
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+#endif
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -47,8 +71,15 @@ int main(int argc, char** argv) {
     if (geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 #endif
-    std::unique_ptr<QCoreApplication> app(printsOnly(argc, argv) ? new QCoreApplication(argc, argv)
-                                                                 : new QApplication(argc, argv));
+    const bool printing = printsOnly(argc, argv);
+    if (!printing && !hasDisplay(argc, argv)) {
+        std::fputs("tallyvane-help needs a display to show its window on, and there is none "
+                   "(DISPLAY and WAYLAND_DISPLAY are not set).\n",
+                   stderr);
+        return 1;
+    }
+    std::unique_ptr<QCoreApplication> app(printing ? new QCoreApplication(argc, argv)
+                                                   : new QApplication(argc, argv));
     QCoreApplication::setApplicationName(QStringLiteral("Tallyvane Help"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TALLYVANE_VERSION_TEXT));
     QCommandLineParser parser;

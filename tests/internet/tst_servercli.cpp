@@ -147,8 +147,8 @@ private slots:
         QCOMPARE(nobody.exitCode, 1);
 
         QCOMPARE(runCli({"serve", "--company", "Nope", "--root", env.root()}).exitCode, 2);
-        QCOMPARE(runCli({"send"}).exitCode, 2);
-        QCOMPARE(runCli({"send", "--port", "99999", "A1"}).exitCode, 2);
+        QCOMPARE(runCli({"send"}).exitCode, 64);
+        QCOMPARE(runCli({"send", "--port", "99999", "A1"}).exitCode, 64);
     }
 };
 
