@@ -246,10 +246,13 @@ void CliTest::commandLines_data() {
     row("unknown command", {"frobnicate", "--company", "Acme"}, 64, "-",
         "=Unknown command \"frobnicate\". Try tallyvane-cli --help.\n");
     row("help of a command", {"help", "sale"}, 0,
-        "Usage: tallyvane-cli sale --company NAME [--root DIR] [--quantity Q] [--tax yes|no] SKU",
+        "Usage: tallyvane-cli sale --company NAME [--root DIR] [--wait SECONDS] [--quantity Q] "
+        "[--tax yes|no] SKU",
         "-");
     row("--help of a command", {"stats", "--help"}, 0,
-        "Usage: tallyvane-cli stats --company NAME [--root DIR]\n", "-");
+        "Usage: tallyvane-cli stats --company NAME [--root DIR] [--wait SECONDS]\n", "-");
+    row("wait of no number", {"stats", "{shop}", "--wait", "long"}, 64, "-",
+        "--wait takes a whole number of seconds, not \"long\".");
     row("help of no command", {"help", "nope"}, 64, "-", "There is no command \"nope\".");
     row("unknown option", {"stats", "{shop}", "--colour"}, 64, "-", "Unknown option 'colour'");
 
@@ -314,9 +317,10 @@ void CliTest::commandLines_data() {
     row("batch without tax", {"batch", "{shop}", "--tax=no", "{base}/batch.txt"}, 0,
         "Processing complete.", "-", {"ini|{daily}|Tax|A100|0.79", "ini|{daily}|Sales|A100|2"},
         {"cli|batch|{shop}|{base}/batch.txt"});
-    row("batch stopped part-way", {"batch", "{shop}", "{base}/batch.txt"}, 4, "-",
-        "=" + batchErrorText() + "\nError #13: Type mismatch\n",
-        {"stock|A100|4", "missing|Logs/LastBatchProcess.txt"},
+    const QString stop = "Processing stopped at line 2 after recording 1 lines: Type mismatch.\n";
+    row("batch stopped part-way", {"batch", "{shop}", "{base}/batch.txt"}, 4,
+        "Received sale of SKU: A100.\n" + stop, "=" + batchErrorText() + "\nError #13: " + stop,
+        {"stock|A100|4", "printed|Logs/LastBatchProcess.txt"},
         {"ini|Logs/InvCount|Inventory|BAD|n/a", "write|{base}/batch.txt|A100\r\nBAD\r\nA100\r\n"});
     row("batch line that fails", {"batch", "{shop}", "{base}/batch.txt"}, 0, "Processing complete.",
         "=Unexpected error in procedure: LogSale\nError #13: Type mismatch\n",
