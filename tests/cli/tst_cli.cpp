@@ -58,6 +58,8 @@ class CliTest : public QObject {
             WriteINIString(a[2], a[3], a[4], path(a[1]));
         else if (a[0] == "write")
             TestEnvironment::writeBytes(path(a[1]), a[2].toUtf8());
+        else if (a[0] == "folder")
+            QVERIFY(QDir().mkpath(path(a[1])));
         else if (a[0] == "noroot")
             settings::write(QStringLiteral("Path"), QStringLiteral("Company"), QString());
         else if (a[0] == "cli")
@@ -295,6 +297,9 @@ void CliTest::commandLines_data() {
     row("stats", {"stats", "{shop}"}, 0, "Statistics for Shop as of ", "-",
         {"printed|Logs/LastStats.txt", "contains|Logs/LastStats.txt|\r\nTotal Items: 5\r\n"},
         {"ini|Kitchen|Titles|Blue mug|A100"});
+    row("stats where LastStats.txt cannot be written", {"stats", "{shop}"}, 1,
+        "Statistics for Shop as of ", "LastStats.txt could not be written", {},
+        {"folder|Logs/LastStats.txt"});
     row("stats takes no argument", {"stats", "{shop}", "extra"}, 64, "-", usage);
     row("report", {"report", "{shop}", "{dayname}", "{base}/day.csv"}, 0, "=Complete.\n", "-",
         {"report|{base}/day.csv", "contains|{base}/day.csv|Totals:\r\nSales,1\r\nGrossSale,10.79"},
