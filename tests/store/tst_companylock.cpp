@@ -121,6 +121,23 @@ private slots:
                      QByteArray("new"));
     }
 
+    // What a save killed in the company folder itself (a profit center, an item) left behind goes
+    // with the first lock, as in Logs and Reports; a fresh one (a writer at work) stays.
+    void staleTemporaryFilesInTheCompanyFolderGo() {
+        TestEnvironment env;
+        const QString company = env.makeCompany("Acme");
+        for (const char* name : {"Kitchen", ".~tallyvane-old1", ".~tallyvane-new1"})
+            TestEnvironment::writeBytes(company + QString(name), "x");
+        QFile old(company + ".~tallyvane-old1");
+        QVERIFY(old.open(QIODevice::ReadWrite));
+        QVERIFY(old.setFileTime(QDateTime::currentDateTime().addSecs(-120),
+                                QFileDevice::FileModificationTime));
+        old.close();
+        { const CompanyLock lock(company); }
+        QCOMPARE(QDir(company).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{".~tallyvane-new1", "Kitchen"}));
+    }
+
     // A replacement that cannot be finished leaves the journal for the next try, says what to
     // do, and leaves the company unlocked.
     void failedReplayReleasesTheLock() {
