@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/app/companywindow.h"
 
+#include "manager/app/checkcompanycommand.h"
 #include "manager/app/companies.h"
 #include "manager/app/framewindow.h"
 #include "manager/interchange/csveditor.h"
@@ -93,6 +94,7 @@ frmCompany::frmCompany(QWidget* parent)
     mnuToolsDump = makeEntry(mnuTools, "mnuToolsDump", QStringLiteral("Process &Batch File"));
     mnuToolsReports = makeEntry(mnuTools, "mnuToolsReports", QStringLiteral("&Save Report"));
     mnuToolsStats = makeEntry(mnuTools, "mnuToolsStats", QStringLiteral("S&tatistics"));
+    mnuToolsCheck = makeEntry(mnuTools, "mnuToolsCheck", QStringLiteral("Chec&k Company"));
     mnuToolsTransferAll = makeEntry(mnuTools, "mnuToolsTransferAll",
                                     QStringLiteral("Transfer &All Items to Storefront"));
     mnuTools->addSeparator();
@@ -141,6 +143,8 @@ frmCompany::frmCompany(QWidget* parent)
     connect(mnuToolsDump, &QAction::triggered, this, &frmCompany::mnuToolsDump_Click);
     connect(mnuToolsReports, &QAction::triggered, this, &frmCompany::mnuToolsReports_Click);
     connect(mnuToolsStats, &QAction::triggered, this, &frmCompany::mnuToolsStats_Click);
+    connect(mnuToolsCheck, &QAction::triggered, this,
+            [this] { checkCompanyCommand(this, cboCompanies->currentText(), CompPath()); });
     connect(mnuToolsOptions, &QAction::triggered, this, &frmCompany::mnuToolsOptions_Click);
 
     connect(cmdOpen, &QPushButton::clicked, this, &frmCompany::cmdOpen_Click);

@@ -227,7 +227,7 @@ CompanyLock::Descriptor::~Descriptor() {
 #endif
 }
 
-CompanyLock::CompanyLock(const QString& companyFolder)
+CompanyLock::CompanyLock(const QString& companyFolder, Recovery recovery)
     : m_depth(companyFolder) {
     if (!m_depth.first)
         return;
@@ -246,6 +246,8 @@ CompanyLock::CompanyLock(const QString& companyFolder)
         m_descriptor.value = -1;
     }
     recordHolder(m_descriptor.value);
+    if (recovery == Leave)
+        return;
     completeInterruptedSave(companyJournalPath(companyFolder));
     static QMutex cleanedMutex;
     static QSet<QString> cleaned;
@@ -261,6 +263,7 @@ CompanyLock::CompanyLock(const QString& companyFolder)
     }
 #else
     Q_UNUSED(companyFolder);
+    Q_UNUSED(recovery);
 #endif
 }
 

@@ -22,7 +22,10 @@
 // replay fails the constructor throws and nothing stays locked.
 class CompanyLock {
 public:
-    explicit CompanyLock(const QString& companyFolder);
+    // Leave: takes the lock as it finds the company, without finishing a journal or cleaning
+    // (a check that looks at what a crash left, a repair that decides what to do with it).
+    enum Recovery { Recover, Leave };
+    explicit CompanyLock(const QString& companyFolder, Recovery recovery = Recover);
     ~CompanyLock();
     CompanyLock(const CompanyLock&) = delete;
     CompanyLock& operator=(const CompanyLock&) = delete;

@@ -294,6 +294,28 @@ private slots:
         QCOMPARE(entries(env.root()), (QStringList{"A", "B"}));
     }
 
+    // Check Company finds what a crash left, and repairs just that when the user says so.
+    void checkCompanyRepairsWhatACrashLeft() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        const QString folder = env.makeCompany("Shop");
+        frmCompany chooser; // its listing takes the lock, which would finish the journal itself
+        TestEnvironment::writeBytes(folder + "Logs/.~tallyvane-journal",
+                                    "Logs/.~tallyvane-a\nLogs/InvCount\nend\n");
+        TestEnvironment::writeBytes(folder + "Logs/.~tallyvane-a", "Inventory\\A1=3\r\n");
+        dialogs.messageAnswers << Dialogs::Yes;
+        chooser.mnuToolsCheck->trigger();
+        QCOMPARE(dialogs.messages(),
+                 (QStringList{"Problems found in Shop:\n\nLogs/.~tallyvane-journal: a recording "
+                              "was left unfinished by a crash.\nLogs/.~tallyvane-a: a temporary "
+                              "file was left by a crash.\n\nRepair what the crash left "
+                              "behind? Nothing else is changed.",
+                              "The unfinished recording was finished.\n\nNo problems remain."}));
+        QCOMPARE(TestEnvironment::readBytes(folder + "Logs/InvCount"),
+                 QByteArray("Inventory\\A1=3\r\n"));
+        QVERIFY(!QFile::exists(folder + "Logs/.~tallyvane-journal"));
+    }
+
     void toolsMenuHoldsEveryEntryInOrder() {
         TestEnvironment env;
         frmCompany chooser;
@@ -302,8 +324,8 @@ private slots:
             captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
         QCOMPARE(captions,
                  (QStringList{"&Export Current Inventory", "Process &Batch File", "&Save Report",
-                              "S&tatistics", "Transfer &All Items to Storefront", "-",
-                              "I&mport Company", "E&xport Company", "-", "CSV E&ditor",
+                              "S&tatistics", "Chec&k Company", "Transfer &All Items to Storefront",
+                              "-", "I&mport Company", "E&xport Company", "-", "CSV E&ditor",
                               "&UPC Barcode Generator", "&Code39 Barcode Generator", "-",
                               "St&orefront Transfer Settings", "O&ptions"}));
     }

@@ -311,6 +311,34 @@ void CliTest::commandLines_data() {
         "-", "Error #", {}, {"cli|sale|{shop}|A100"});
     row("report without outfile", {"report", "{shop}", "{dayname}"}, 64, "-", usage);
 
+    // check
+    const Steps crash{"write|Logs/.~tallyvane-journal|Logs/.~tallyvane-a\nLogs/InvCount\nend\n",
+                      "write|Logs/.~tallyvane-a|Inventory\\A100=9\r\n",
+                      "write|Reports/.~tallyvane-b|x"};
+    row("check clean", {"check", "{shop}"}, 0, "=No problems found in Shop.\n", "-", {},
+        {"cli|sale|{shop}|A100"});
+    row("check totals", {"check", "{shop}"}, 3,
+        "Totals\\Sales is 5, but its SKU lines add up to 1.", "-", {},
+        {"cli|sale|{shop}|A100", "ini|{daily}|Totals|Sales|5"});
+    row("check titles", {"check", "{shop}"}, 3,
+        "Kitchen: the SKU Z9 of \"Mug\" has no Cost, Prices, Tax, Inventory record.", "-", {},
+        {"ini|Kitchen|Titles|Mug|Z9"});
+    row("check counts", {"check", "{shop}"}, 3,
+        "the stock of SKU A100 is not a whole number in range: 2.5", "-", {},
+        {"ini|Logs/InvCount|Inventory|A100|2.5"});
+    row("check records", {"check", "{shop}"}, 3, "Logs/PriceLog, line 2, is not a record: junk",
+        "-", {}, {"write|Logs/PriceLog|Cost\\A1=1\r\njunk\r\n"});
+    row("check leaves a crash as it is", {"check", "{shop}"}, 3,
+        "Logs/.~tallyvane-journal: a recording was left unfinished by a crash.\n"
+        "Logs/.~tallyvane-a: a temporary file was left by a crash.\n"
+        "Reports/.~tallyvane-b: a temporary file was left by a crash.\n3 problem(s) found",
+        "-", {"exists|Logs/.~tallyvane-journal", "stock|A100|5"}, crash);
+    row("check repairs a crash", {"check", "{shop}", "--repair"}, 0,
+        "=Repaired: The unfinished recording was finished.\n"
+        "Repaired: Reports/.~tallyvane-b was removed.\nNo problems found in Shop.\n",
+        "-", {"missing|Logs/.~tallyvane-journal", "missing|Reports/.~tallyvane-b", "stock|A100|9"},
+        crash);
+
     // batch
     const QString log = "=Processing batch file {base}/batch.txt.\nReceived sale of SKU: A100.\n"
                         "Received return for SKU: B200.\n"
