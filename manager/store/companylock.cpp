@@ -85,7 +85,7 @@ int wakeSignal() {
 bool lockWithin(int descriptor, int ms) {
     if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0)
         return true;
-    if (errno != EWOULDBLOCK && errno != EINTR)
+    if ((errno != EWOULDBLOCK && errno != EINTR) || ms <= 0)
         return false;
     const int signal = wakeSignal();
     sigevent event = {};
@@ -154,7 +154,7 @@ void waitForLock(int descriptor, const QString& companyFolder) {
     });
     for (;;) {
         const qint64 left = handler ? 100 : limitMs - timer.elapsed();
-        if (left > 0 && lockWithin(descriptor, int(std::min<qint64>(left, 100))))
+        if (lockWithin(descriptor, int(std::clamp<qint64>(left, 0, 100))))
             return;
         wait.holder = companyLockHolder(companyFolder);
         wait.waitedMs = std::max<qint64>(timer.elapsed(), 1);
@@ -213,10 +213,18 @@ CompanyLock::Patience::~Patience() {
 
 CompanyLock::Depth::Depth(const QString& companyFolder)
     : folder(companyFolder)
-    , first(t_held[companyFolder]++ == 0) {}
+    , nested(t_held.value(companyFolder) > 0) {
+    if (nested)
+        count();
+}
+
+void CompanyLock::Depth::count() {
+    ++t_held[folder];
+    counted = true;
+}
 
 CompanyLock::Depth::~Depth() {
-    if (--t_held[folder] == 0)
+    if (counted && --t_held[folder] == 0)
         t_held.remove(folder);
 }
 
@@ -229,14 +237,16 @@ CompanyLock::Descriptor::~Descriptor() {
 
 CompanyLock::CompanyLock(const QString& companyFolder, Recovery recovery)
     : m_depth(companyFolder) {
-    if (!m_depth.first)
+    if (m_depth.nested)
         return;
 #ifndef Q_OS_WIN
     const QByteArray path = QFile::encodeName(lockFilePath(companyFolder));
     for (;;) {
         m_descriptor.value = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (m_descriptor.value < 0)
+        if (m_descriptor.value < 0) {
+            m_depth.count();
             return; // a read-only or missing folder: the writes that follow fail on their own
+        }
         waitForLock(m_descriptor.value, companyFolder);
         // A lock file deleted or replaced meanwhile locks nothing that others see: take the one
         // in the folder now.
@@ -245,6 +255,7 @@ CompanyLock::CompanyLock(const QString& companyFolder, Recovery recovery)
         ::close(m_descriptor.value);
         m_descriptor.value = -1;
     }
+    m_depth.count();
     recordHolder(m_descriptor.value);
     if (recovery == Leave)
         return;
@@ -262,6 +273,7 @@ CompanyLock::CompanyLock(const QString& companyFolder, Recovery recovery)
             removeStaleTemporaryFiles(folder);
     }
 #else
+    m_depth.count();
     Q_UNUSED(companyFolder);
     Q_UNUSED(recovery);
 #endif

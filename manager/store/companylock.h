@@ -45,13 +45,17 @@ public:
 
 private:
     // Members, so that a constructor that throws still releases what it took.
+    // This thread's hold, counted once the lock is taken: a wait that runs the event loop may
+    // start another writer on this thread, which must wait too instead of taking it as its own.
     struct Depth {
         explicit Depth(const QString& folder);
         ~Depth();
         Depth(const Depth&) = delete;
         Depth& operator=(const Depth&) = delete;
+        void count();
         QString folder;
-        bool first = false;
+        bool nested = false;
+        bool counted = false;
     };
     struct Descriptor {
         Descriptor() = default;

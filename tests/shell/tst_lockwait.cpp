@@ -39,12 +39,21 @@ private slots:
         });
         held.acquire();
         QStringList shown;
+        bool innerTook = false;
         QTimer watch;
         connect(&watch, &QTimer::timeout, [&] {
             for (QWidget* widget : QApplication::topLevelWidgets())
                 if (auto* dialog = qobject_cast<QProgressDialog*>(widget);
                     dialog && dialog->isVisible() && !dialog->wasCanceled()) {
                     shown << dialog->labelText();
+                    // Another writer started by the event loop while this one waits must
+                    // wait too: the company is not this thread's yet.
+                    try {
+                        const CompanyLock::Patience patience(50);
+                        const CompanyLock inner(company);
+                        innerTook = true;
+                    } catch (const RuntimeError&) {
+                    }
                     if (cancel)
                         dialog->cancel();
                 }
@@ -62,6 +71,7 @@ private slots:
         release.release();
         holder.join();
         QCOMPARE(error, cancel ? 75 : 0);
+        QVERIFY(!innerTook);
         if (cancel) {
             QCOMPARE(shown.value(0), QString("Waiting for tst_lockwait (process %1 on %2) to "
                                              "finish with this company…")
