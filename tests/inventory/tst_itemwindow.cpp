@@ -382,7 +382,14 @@ private slots:
         TestEnvironment env;
         ScriptedDialogs dialogs;
         const QString folder = sharedStore(env);
-        ItemRecord item{"Kitchen", "Blue mug", "2.10", "4.95", "A100", "12", 1, true};
+        ItemRecord item;
+        item.profitCenter = "Kitchen";
+        item.title = "Blue mug";
+        item.cost = "2.10";
+        item.price = "4.95";
+        item.sku = "A100";
+        item.inStock = "12";
+        item.editing = true;
         frmAddEdit editor(folder, item);
         for (int i = 0; i < 3; ++i)
             makeSales(folder, {unitRequest("A100", TaxNo)});
