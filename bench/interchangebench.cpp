@@ -3,15 +3,16 @@
 
 #include "bench/bench.h"
 
+#include "manager/interchange/csveditor.h"
 #include "manager/interchange/itemimport.h"
 #include "manager/store/companystore.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonObject>
 
 namespace {
-
 
 // A company holding n SKUs in profit center "Main", and an empty profit center "New".
 QString makeCompany(const QString& workFolder, int n) {
@@ -60,4 +61,36 @@ void benchExportInventory(const QString& workFolder) {
     const double ms = timeMs([&] { exportInventory(folder, path); });
     reportCase(QStringLiteral("export_inventory"), n, ms,
                {{QStringLiteral("bytes"), QFile(path).size()}});
+}
+
+// The CSV editor opening a file until its window is drawn: a long item file, one line of commas
+// (a million empty columns) and a cell of 10 MB.
+void benchCsvEditorOpen(const QString& workFolder) {
+    QByteArray lines;
+    const int n = 500000;
+    for (int i = 0; i < n; ++i) {
+        const QByteArray id = QByteArray::number(i);
+        lines +=
+            "Item " + id + " blue,12.50,19.99,1,S" + id + "," + QByteArray::number(i % 97) + "\r\n";
+    }
+    const QByteArray commas = QByteArray(1 << 20, ',') + "\r\n";
+    const QByteArray cell = QByteArray(10 << 20, 'x') + ",1\r\n";
+    const struct {
+        const char* name;
+        const QByteArray& bytes;
+        int lines;
+    } files[] = {{"lines.csv", lines, n}, {"commas.csv", commas, 1}, {"cell.csv", cell, 1}};
+    for (const auto& file : files) {
+        const QString path = workFolder + QLatin1Char('/') + QLatin1String(file.name);
+        writeFile(path, file.bytes);
+        frmCSV editor;
+        const double ms = timeMs([&] {
+            editor.OpenCSV(path);
+            editor.show();
+            QApplication::processEvents();
+        });
+        reportCase(QStringLiteral("csv_editor_open"), file.lines, ms,
+                   {{QStringLiteral("bytes"), file.bytes.size()},
+                    {QStringLiteral("columns"), editor.table()->cols() - 1}});
+    }
 }

@@ -10,8 +10,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
@@ -129,17 +131,21 @@ frmMain::frmMain(QWidget* parent)
                 move(geometry.topLeft());
                 resize(geometry.size());
             });
-    connect(MainForm, &QWebEngineView::loadFinished, this, [this](bool ok) {
-        if (!ok)
-            MainForm->setHtml(QStringLiteral("Page or file not found."), MainForm->url());
-    });
+    // A missing page comes with the server's own text, which the browser shows in the page's
+    // place in the history. Only a page that never arrived needs the text put in.
+    connect(MainForm->page(), &QWebEnginePage::loadingChanged, this,
+            [this](const QWebEngineLoadingInfo& info) {
+                if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus &&
+                    info.errorDomain() != QWebEngineLoadingInfo::HttpStatusCodeDomain)
+                    MainForm->setHtml(QStringLiteral("Page or file not found."), info.url());
+            });
     setWindowTitle(QStringLiteral("Help"));
     resize(800, 600);
 }
 
 frmMain::~frmMain() = default;
 
-bool frmMain::Form_Load(const QString& bookFile, quint16 port) {
+bool frmMain::Form_Load(const QString& bookFile, quint16 port, const QString& page) {
     step(this, [&] { m_server->listen(port); });
     BookFile book;
     step(this, [&] {
@@ -155,6 +161,8 @@ bool frmMain::Form_Load(const QString& bookFile, quint16 port) {
     step(this, [&] {
         if (bag.read(QStringLiteral("Protected"), QStringLiteral("False")) != QLatin1String("True"))
             return;
+        // A gate that cannot be checked stays shut: the error is shown and the program ends.
+        gaveUp = true;
         Pass = Crypt(bag.read(QStringLiteral("Password"))).toLower();
         frmLogin login(Pass, this);
         if (g_modalHook)
@@ -177,12 +185,19 @@ bool frmMain::Form_Load(const QString& bookFile, quint16 port) {
             for (QPushButton* b : {cmdBack, cmdForward, cmdHome, cmdRefresh, cmdSearch, cmdStop})
                 b->hide();
     });
-    step(this, [&] { cmdHome_Click(); });
+    step(this, [&] {
+        if (page.isEmpty())
+            cmdHome_Click();
+        else
+            showPage(page);
+    });
     step(this, [&] { resizeFlag = textToBool(bag.read(QStringLiteral("Resize"))); });
     step(this, [&] {
         setWindowState(bag.read(QStringLiteral("State")) == QLatin1String("Normal")
                            ? Qt::WindowNoState
                            : Qt::WindowMaximized);
+        if (!resizeFlag)
+            m_heldState = windowState();
     });
     step(this, [&] {
         if (windowState() & Qt::WindowMaximized)
@@ -204,6 +219,16 @@ void frmMain::cmdHome_Click() {
         QUrl(m_server->address() + QLatin1Char('/') + Crypt(bag.read(QStringLiteral("HomePage")))));
 }
 
+void frmMain::showPage(const QString& name) {
+    QString key = AddBackslash(name);
+    if (!bag.contains(key) && bag.contains(key + QStringLiteral(".html")))
+        key += QStringLiteral(".html");
+    if (bag.contains(key))
+        MainForm->load(QUrl(m_server->address() + key.toLower())); // as the book stores it
+    else
+        cmdHome_Click();
+}
+
 void frmMain::cmdSearch_Click() {
     MainForm->load(QUrl(m_server->address() + QStringLiteral("/search")));
 }
@@ -211,6 +236,18 @@ void frmMain::cmdSearch_Click() {
 void frmMain::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layoutControls();
+}
+
+void frmMain::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // Whatever the window manager allows, a book that may not be resized keeps its state.
+    if (event->type() != QEvent::WindowStateChange || !m_heldState ||
+        (windowState() & Qt::WindowMinimized) || windowState() == *m_heldState)
+        return;
+    QTimer::singleShot(0, this, [this] {
+        if (m_heldState && !(windowState() & Qt::WindowMinimized))
+            setWindowState(*m_heldState);
+    });
 }
 
 void frmMain::layoutControls() {

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class PageServer;
 class QLineEdit;
@@ -44,8 +45,10 @@ class frmMain : public QWidget {
 public:
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
-    // Start-up; false when the password gate was given up (the program ends).
-    bool Form_Load(const QString& bookFile, quint16 port);
+    // Start-up, at the home page or at the page named (the home page when the book has no such
+    // page); false when the password gate was given up or could not be checked (the program
+    // ends).
+    bool Form_Load(const QString& bookFile, quint16 port, const QString& page = QString());
 
     PropertyBag bag;
     QString Pass;
@@ -62,12 +65,16 @@ public:
 
     void cmdHome_Click();
     void cmdSearch_Click();
+    void showPage(const QString& name);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void layoutControls();
+    // The state the book holds the window in when it may not be resized.
+    std::optional<Qt::WindowStates> m_heldState;
     PageServer* m_server;
     int m_bookWidth = 0;
     int m_bookHeight = 0;

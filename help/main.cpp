@@ -63,6 +63,16 @@ bool hasDisplay(int argc, char** argv) {
     return true;
 }
 
+// A port number from 0 (a free one) to 65535; anything else is refused.
+bool readPort(const QString& text, quint16& port) {
+    bool ok = false;
+    const uint value = text.toUInt(&ok);
+    if (!ok || value > 65535)
+        return false;
+    port = quint16(value);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -93,16 +103,26 @@ int main(int argc, char** argv) {
         QStringLiteral("FILE"));
     const QCommandLineOption list(QStringLiteral("list"),
                                   QStringLiteral("Print the names of the book's entries and end."));
+    const QCommandLineOption page(QStringLiteral("page"),
+                                  QStringLiteral("Open the book at page NAME (upc.html)."),
+                                  QStringLiteral("NAME"));
     parser.addOption(port);
     parser.addOption(book);
     parser.addOption(list);
+    parser.addOption(page);
     parser.process(*app);
+    quint16 portNumber = 0;
+    if (!readPort(parser.value(port), portNumber)) {
+        std::fprintf(stderr, "tallyvane-help: --port takes a number from 0 to 65535, not \"%s\".\n",
+                     qPrintable(parser.value(port)));
+        return 2;
+    }
     const QString file =
         parser.isSet(book) ? parser.value(book) : QCoreApplication::applicationFilePath();
     if (parser.isSet(list))
         return listBook(file);
     frmMain window;
-    if (!window.Form_Load(file, parser.value(port).toUShort()))
+    if (!window.Form_Load(file, portNumber, parser.value(page)))
         return 0;
     window.show();
     return app->exec();

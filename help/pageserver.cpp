@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "help/pageserver.h"
 
-#include <QRegularExpression>
+#include "help/search.h"
+
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTextDocumentFragment>
 #include <QTimer>
 #include <QUrlQuery>
 
@@ -45,56 +45,12 @@ QByteArray bytesOf(const QString& value) {
     return value.toLatin1();
 }
 
-QString pageText(const PropertyBag& bag, const QString& key) {
-    QString value = bag.read(key);
-    if (bag.read(QStringLiteral("Encrypt"), QStringLiteral("True")) == QLatin1String("True"))
-        value = Crypt(value);
-    return QString::fromUtf8(bytesOf(value));
-}
-
-QString titleOf(const QString& html, const QString& fallback) {
-    static const QRegularExpression title(QStringLiteral("<title>(.*?)</title>"),
-                                          QRegularExpression::CaseInsensitiveOption |
-                                              QRegularExpression::DotMatchesEverythingOption);
-    const auto match = title.match(html);
-    return match.hasMatch() ? match.captured(1).trimmed() : fallback;
-}
-
-// The book's own search page: every text page holding all the words typed, as links.
-QByteArray searchPage(const PropertyBag& bag, const QString& path) {
-    const QString words = QUrlQuery(path.section(QLatin1Char('?'), 1))
-                              .queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded)
-                              .replace(QLatin1Char('+'), QLatin1Char(' '));
-    const QStringList wanted = words.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    QString list;
-    int found = 0;
-    for (const auto& entry : bag.entries()) {
-        const QString& key = entry.first;
-        if (!key.startsWith(QLatin1Char('/')) || !key.endsWith(QLatin1String(".html")) ||
-            wanted.isEmpty())
-            continue;
-        const QString html = pageText(bag, key);
-        const QString text = QTextDocumentFragment::fromHtml(html).toPlainText();
-        bool all = true;
-        for (const QString& word : wanted)
-            all = all && text.contains(word, Qt::CaseInsensitive);
-        if (all) {
-            ++found;
-            list += QStringLiteral("<li><a href=\"%1\">%2</a></li>\n")
-                        .arg(key.mid(1).toHtmlEscaped(), titleOf(html, key.mid(1)).toHtmlEscaped());
-        }
-    }
-    QString page =
-        QStringLiteral(
-            "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Search</title></head><body>"
-            "<h1>Search the help</h1><form action=\"search\" method=\"get\"><input name=\"q\" "
-            "value=\"%1\" autofocus> <input type=\"submit\" value=\"Search\"></form>\n")
-            .arg(words.toHtmlEscaped());
-    if (!wanted.isEmpty())
-        page += found ? QStringLiteral("<ul>\n%1</ul>").arg(list)
-                      : QStringLiteral("<p>No page holds all of these words.</p>");
-    page += QStringLiteral("<p><a href=\"index.html\">Contents</a></p></body></html>");
-    return page.toUtf8();
+// The words typed into the search page's form.
+QString searchQuery(const QString& path) {
+    // A form sends its spaces as "+" and a typed "+" as "%2B".
+    return QUrlQuery(
+               path.section(QLatin1Char('?'), 1).replace(QLatin1Char('+'), QStringLiteral("%20")))
+        .queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded);
 }
 
 } // namespace
@@ -102,7 +58,7 @@ QByteArray searchPage(const PropertyBag& bag, const QString& path) {
 QByteArray respond(const PropertyBag& bag, const QByteArray& request) {
     QString path = GetToken(QString::fromLatin1(request), QStringLiteral(" "), 2);
     if (path == QLatin1String("/search") || path.startsWith(QLatin1String("/search?")))
-        return response("200 OK", "text/html; charset=utf-8", searchPage(bag, path));
+        return response("200 OK", "text/html; charset=utf-8", searchPage(bag, searchQuery(path)));
     if (path == QLatin1String("/"))
         path = QStringLiteral("/index.html");
     try {

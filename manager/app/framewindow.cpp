@@ -4,6 +4,7 @@
 #include "manager/app/companywindow.h"
 #include "manager/shell/aboutwindow.h"
 #include "manager/shell/dialogs.h"
+#include "manager/shell/helpkey.h"
 #include "manager/shell/placement.h"
 #include "manager/shell/twips.h"
 #include "manager/shell/updatecheck.h"
@@ -232,13 +233,7 @@ void frmFrame::mnuFileExit_Click() {
 }
 
 void frmFrame::mnuHelpHelp_Click() {
-    guarded(QStringLiteral("mnuHelpHelp_Click"), [] {
-        const QString program = programExecutable(QStringLiteral("tallyvane-help"));
-        if (!QFileInfo(program).isExecutable())
-            throw RuntimeError::fileNotFound();
-        if (!QProcess::startDetached(program, {}))
-            throw RuntimeError::invalidCall();
-    });
+    guarded(QStringLiteral("mnuHelpHelp_Click"), [] { startHelp(); });
 }
 
 void frmFrame::mnuHelpSupport_Click() {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "help/book.h"
 #include "help/bookwriter.h"
+#include "help/search.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -38,6 +39,27 @@ int errorReading(const QByteArray& bytes) {
     return 0;
 }
 
+PropertyBag searchBag() {
+    PropertyBag bag;
+    bag.add(QStringLiteral("encrypt"), QStringLiteral("False"));
+    bag.add(QStringLiteral("homepage"), Crypt(QStringLiteral("index.html")));
+    const QList<QPair<const char*, const char*>> pages = {
+        {"/index.html", "<title>Contents</title><h1>Contents</h1>returns labels batch export"},
+        {"/sales.html", "<title>Sales and returns</title><h1>Sales and returns</h1>"
+                        "<p>Record a sale. Batches of sales.</p>"},
+        {"/batch.html", "<title>Batch files</title><h1>Batch files</h1><h2>Returns in a batch"
+                        "</h2><p>A till writes batch files.</p>"},
+        {"/labels.html",
+         "<title>Label sheets</title><p>Print barcode labels for every <i>item</i>; "
+         "the <i>return</i> key &amp; more.</p><p><a href=\"index.html\">Contents</a></p>"},
+        {"/export.html", "<title>Exporting</title><p>Export the company to a folder.</p>"},
+        {kSynonymEntry, "# comment\nrefund = return\nbackup = export company\n"
+                        "till = batch | sales client\n"}};
+    for (const auto& page : pages)
+        bag.add(QString::fromLatin1(page.first), QString::fromLatin1(page.second));
+    return bag;
+}
+
 void setI32(QByteArray& bytes, qint64 offset, qint32 value) {
     qToLittleEndian(value, bytes.data() + offset);
 }
@@ -55,6 +77,38 @@ private slots:
             all += QChar(c);
         QCOMPARE(Crypt(Crypt(all)), all);
         QVERIFY_THROWS_EXCEPTION(HelpError, Crypt(QStringLiteral("a€")));
+    }
+
+    void searchRanksTitleThenHeadingThenText_data() {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QStringList>("pages");
+        const QStringList returns = {"sales.html", "batch.html", "labels.html"};
+        QTest::newRow("stemmed, contents left out") << "returned" << returns;
+        QTest::newRow("synonym") << "Refunds" << returns;
+        QTest::newRow("synonym of two words") << "backup" << QStringList{"export.html"};
+        QTest::newRow("word and synonym") << "till" << QStringList{"batch.html", "sales.html"};
+        QTest::newRow("question words dropped")
+            << "how do I print the labels" << QStringList{"labels.html"};
+        QTest::newRow("every word needed") << "return export" << QStringList();
+    }
+    void searchRanksTitleThenHeadingThenText() {
+        QFETCH(QString, query);
+        QFETCH(QStringList, pages);
+        QStringList found;
+        for (const SearchHit& hit : searchBook(searchBag(), query))
+            found << hit.page;
+        QCOMPARE(found, pages);
+    }
+
+    void searchHitsShowTheirWordsInContext() {
+        const QList<SearchHit> hits = searchBook(searchBag(), QStringLiteral("refund"));
+        QCOMPARE(hits.last().title, QStringLiteral("Label sheets"));
+        QCOMPARE(hits.last().snippet,
+                 QStringLiteral("Print barcode labels for every item; the <b>return</b> key "
+                                "&amp; more."));
+        const QByteArray page = searchPage(searchBag(), QStringLiteral("refund"));
+        QVERIFY(page.indexOf("href=\"sales.html\"") < page.indexOf("href=\"labels.html\""));
+        QVERIFY(!searchPage(searchBag(), QStringLiteral("zzz")).contains("<ol"));
     }
 
     void viewerTextRoutines() {

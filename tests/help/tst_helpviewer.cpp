@@ -6,9 +6,11 @@
 
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QWebEngineHistory>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 #include <QtTest>
 
@@ -100,6 +102,103 @@ private slots:
         QCOMPARE(bool(window.windowState() & Qt::WindowMaximized), maximised);
         if (!maximised)
             QCOMPARE(window.size(), QSize(800, 600));
+    }
+
+    void aProtectedBookThatCannotBeCheckedStaysShut_data() {
+        QTest::addColumn<QString>("password");
+        QTest::newRow("no password entry") << QString();
+        QTest::newRow("password beyond one byte") << QStringLiteral("pa€");
+    }
+    void aProtectedBookThatCannotBeCheckedStaysShut() {
+        QFETCH(QString, password);
+        QTemporaryDir dir;
+        bool gateShown = false;
+        setHelpModalHook([&](QDialog*) { return int(gateShown = true); });
+        QStringList messages;
+        setHelpMessageHook([&](const QString& text, const QString&) { messages << text; });
+        frmMain window;
+        QVERIFY(
+            !window.Form_Load(writeBook(dir, {{"protected", "True"}, {"password", password}}), 0));
+        QVERIFY(!gateShown);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages.first().startsWith("Error: "));
+    }
+
+    void aBookThatMayNotBeResizedKeepsItsState_data() {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<int>("userState");
+        QTest::newRow("maximised") << "Maximized" << int(Qt::WindowNoState);
+        QTest::newRow("normal") << "Normal" << int(Qt::WindowMaximized);
+    }
+    void aBookThatMayNotBeResizedKeepsItsState() {
+        QFETCH(QString, state);
+        QFETCH(int, userState);
+        QTemporaryDir dir;
+        frmMain window;
+        QVERIFY(window.Form_Load(writeBook(dir, {{"resize", "False"}, {"state", state}}), 0));
+        window.show();
+        const Qt::WindowStates held = window.windowState();
+        window.setWindowState(Qt::WindowStates(userState));
+        QTRY_COMPARE(window.windowState(), held);
+        if (held == Qt::WindowNoState)
+            QCOMPARE(window.size(), QSize(800, 600));
+    }
+
+    void thePageOptionChoosesTheFirstPage_data() {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("no option") << QString() << "/index.html";
+        QTest::newRow("a page") << "upc.html"
+                                << "/upc.html";
+        QTest::newRow("without extension") << "UPC"
+                                           << "/upc.html";
+        QTest::newRow("no such page") << "nosuch.html"
+                                      << "/index.html";
+    }
+    void thePageOptionChoosesTheFirstPage() {
+        QFETCH(QString, page);
+        QFETCH(QString, shown);
+        QTemporaryDir dir;
+        frmMain window;
+        QVERIFY(window.Form_Load(writeBook(dir, {}), 0, page));
+        QTRY_COMPARE(window.MainForm->page()->requestedUrl().path(), shown);
+    }
+
+    void badPortsAreRefused_data() {
+        QTest::addColumn<QString>("port");
+        QTest::newRow("letters") << "abc";
+        QTest::newRow("too large") << "70000";
+        QTest::newRow("negative") << "-1";
+    }
+    void badPortsAreRefused() {
+        QFETCH(QString, port);
+        QProcess viewer;
+        viewer.start(QDir(qEnvironmentVariable("TALLYVANE_BINARY_DIR"))
+                         .filePath(QStringLiteral("tallyvane-help")),
+                     {QStringLiteral("--port"), port});
+        QVERIFY(viewer.waitForFinished(20000));
+        QCOMPARE(viewer.exitCode(), 2);
+        QVERIFY(viewer.readAllStandardError().contains(port.toUtf8()));
+    }
+
+    void aMissingPageLeavesBackAndForwardWorking() {
+        QTemporaryDir dir;
+        frmMain window;
+        QVERIFY(window.Form_Load(writeBook(dir, {}), 0));
+        window.show();
+        QTRY_COMPARE_WITH_TIMEOUT(window.windowTitle(), QStringLiteral("Tallyvane Help"), 20000);
+        const auto text = [&] {
+            return evaluate(window.MainForm->page(), QStringLiteral("document.body.innerText"))
+                .toString();
+        };
+        window.MainForm->load(QUrl(window.server()->address() + QStringLiteral("/nosuch.html")));
+        QTRY_COMPARE_WITH_TIMEOUT(text(), QStringLiteral("Page or file not found."), 20000);
+        window.cmdBack->click();
+        QTRY_COMPARE_WITH_TIMEOUT(window.windowTitle(), QStringLiteral("Tallyvane Help"), 20000);
+        window.cmdForward->click();
+        QTRY_COMPARE_WITH_TIMEOUT(text(), QStringLiteral("Page or file not found."), 20000);
+        window.cmdBack->click();
+        QTRY_COMPARE_WITH_TIMEOUT(window.windowTitle(), QStringLiteral("Tallyvane Help"), 20000);
     }
 
     void thePasswordGate() {
