@@ -173,7 +173,7 @@ private slots:
         QCOMPARE(GetINIString("Totals", "Sales", "", daily()), QString("1"));
         QVERIFY(TestEnvironment::readBytes(lastBatchProcessPath(folder))
                     .endsWith("Processing stopped at line 3 after recording 2 lines: Type "
-                              "mismatch.\r\n"));
+                              "mismatch: the stock of SKU BAD is \"lots\", not a number.\r\n"));
 
         // A count at the top of the 32-bit range cannot take one more.
         WriteINIString("Inventory", "A100", "2147483647", invCountPath(folder));
@@ -207,7 +207,9 @@ private slots:
         }
         QVERIFY(stopped);
         QCOMPARE(stopped->line(), 3);
-        const QString why = writeFails ? "Path/File access error" : "Type mismatch";
+        const QString why = writeFails ? "Path/File access error"
+                                       : "Type mismatch: the stock of SKU A100 is \"lots\", not "
+                                         "a number";
         QCOMPARE(decodeStoreText(TestEnvironment::readBytes(lastBatchProcessPath(folder))),
                  "Processing batch file C:\\b.txt.\r\nReceived sale of SKU: A100.\r\n"
                  "Received sale of SKU: B200.\r\nProcessing stopped at line 3 after recording 2 "

@@ -184,13 +184,15 @@ private slots:
         QVERIFY(processBatchFileCommand(&chooser, "Shop", folder));
         QCOMPARE(dialogs->shown.last().text,
                  batchErrorText() + "\n\nProcessing stopped at line 2 after recording 1 lines: "
-                                    "Type mismatch.");
+                                    "Type mismatch: the stock of SKU BAD is \"n/a\", not a "
+                                    "number.");
         QCOMPARE(dialogs->shown.last().title, QString("Tallyvane"));
         QVERIFY(chooser.isEnabled());
         QCOMPARE(stockOf(folder, "A100"), QString("4"));
         QVERIFY(TestEnvironment::readBytes(lastBatchProcessPath(folder))
                     .endsWith("SKU: A100.\r\nProcessing stopped at line 2 after recording 1 "
-                              "lines: Type mismatch.\r\n"));
+                              "lines: Type mismatch: the stock of SKU BAD is \"n/a\", not a "
+                              "number.\r\n"));
 
         // A file that cannot be read is no batch file either.
         dialogs->fileAnswers << env->base() + "/missing.txt";
