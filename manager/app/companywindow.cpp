@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/app/companywindow.h"
 
+#include "manager/app/checkcompanycommand.h"
 #include "manager/app/companies.h"
 #include "manager/app/framewindow.h"
 #include "manager/barcodes/barcodewindows.h"
@@ -99,6 +100,7 @@ frmCompany::frmCompany(QWidget* parent)
     connect(makeEntry(mnuTools, "mnuToolsSalesCharts", QStringLiteral("Sales C&harts")),
             &QAction::triggered, this,
             [this] { showSalesCharts(this, cboCompanies->currentText(), CompPath()); });
+    mnuToolsCheck = makeEntry(mnuTools, "mnuToolsCheck", QStringLiteral("Chec&k Company"));
     mnuToolsTransferAll = makeEntry(mnuTools, "mnuToolsTransferAll",
                                     QStringLiteral("Transfer &All Items to Storefront"));
     mnuTools->addSeparator();
@@ -151,6 +153,8 @@ frmCompany::frmCompany(QWidget* parent)
         guarded(QStringLiteral("mnuToolsLowStock_Click"),
                 [this] { showLowStockWindow(this, CompPath(), cboCompanies->currentText()); });
     });
+    connect(mnuToolsCheck, &QAction::triggered, this,
+            [this] { checkCompanyCommand(this, cboCompanies->currentText(), CompPath()); });
     connect(mnuToolsOptions, &QAction::triggered, this, &frmCompany::mnuToolsOptions_Click);
 
     connect(cmdOpen, &QPushButton::clicked, this, &frmCompany::cmdOpen_Click);

@@ -59,6 +59,8 @@ class CliTest : public QObject {
             WriteINIString(a[2], a[3], a[4], path(a[1]));
         else if (a[0] == "write")
             TestEnvironment::writeBytes(path(a[1]), a[2].toUtf8());
+        else if (a[0] == "folder")
+            QVERIFY(QDir().mkpath(path(a[1])));
         else if (a[0] == "noroot")
             settings::write(QStringLiteral("Path"), QStringLiteral("Company"), QString());
         else if (a[0] == "cli")
@@ -258,10 +260,13 @@ void CliTest::commandLines_data() {
     row("unknown command", {"frobnicate", "--company", "Acme"}, 64, "-",
         "=Unknown command \"frobnicate\". Try tallyvane-cli --help.\n");
     row("help of a command", {"help", "sale"}, 0,
-        "Usage: tallyvane-cli sale --company NAME [--root DIR] [--quantity Q] [--tax yes|no] SKU",
+        "Usage: tallyvane-cli sale --company NAME [--root DIR] [--wait SECONDS] [--quantity Q] "
+        "[--tax yes|no] SKU",
         "-");
     row("--help of a command", {"stats", "--help"}, 0,
-        "Usage: tallyvane-cli stats --company NAME [--root DIR]\n", "-");
+        "Usage: tallyvane-cli stats --company NAME [--root DIR] [--wait SECONDS]\n", "-");
+    row("wait of no number", {"stats", "{shop}", "--wait", "long"}, 64, "-",
+        "--wait takes a whole number of seconds, not \"long\".");
     row("help of no command", {"help", "nope"}, 64, "-", "There is no command \"nope\".");
     row("unknown option", {"stats", "{shop}", "--colour"}, 64, "-", "Unknown option 'colour'");
 
@@ -304,6 +309,9 @@ void CliTest::commandLines_data() {
     row("stats", {"stats", "{shop}"}, 0, "Statistics for Shop as of ", "-",
         {"printed|Logs/LastStats.txt", "contains|Logs/LastStats.txt|\r\nTotal Items: 5\r\n"},
         {"ini|Kitchen|Titles|Blue mug|A100"});
+    row("stats where LastStats.txt cannot be written", {"stats", "{shop}"}, 1,
+        "Statistics for Shop as of ", "LastStats.txt could not be written", {},
+        {"folder|Logs/LastStats.txt"});
     row("stats takes no argument", {"stats", "{shop}", "extra"}, 64, "-", usage);
     row("report", {"report", "{shop}", "{dayname}", "{base}/day.csv"}, 0, "=Complete.\n", "-",
         {"report|{base}/day.csv", "contains|{base}/day.csv|Totals:\r\nSales,1\r\nGrossSale,10.79"},
@@ -314,6 +322,34 @@ void CliTest::commandLines_data() {
     row("report into no folder", {"report", "{shop}", "{dayname}", "{base}/no/such/folder.csv"}, 1,
         "-", "Error #", {}, {"cli|sale|{shop}|A100"});
     row("report without outfile", {"report", "{shop}", "{dayname}"}, 64, "-", usage);
+
+    // check
+    const Steps crash{"write|Logs/.~tallyvane-journal|Logs/.~tallyvane-a\nLogs/InvCount\nend\n",
+                      "write|Logs/.~tallyvane-a|Inventory\\A100=9\r\n",
+                      "write|Reports/.~tallyvane-b|x"};
+    row("check clean", {"check", "{shop}"}, 0, "=No problems found in Shop.\n", "-", {},
+        {"cli|sale|{shop}|A100"});
+    row("check totals", {"check", "{shop}"}, 3,
+        "Totals\\Sales is 5, but its SKU lines add up to 1.", "-", {},
+        {"cli|sale|{shop}|A100", "ini|{daily}|Totals|Sales|5"});
+    row("check titles", {"check", "{shop}"}, 3,
+        "Kitchen: the SKU Z9 of \"Mug\" has no Cost, Prices, Tax, Inventory record.", "-", {},
+        {"ini|Kitchen|Titles|Mug|Z9"});
+    row("check counts", {"check", "{shop}"}, 3,
+        "the stock of SKU A100 is not a whole number in range: 2.5", "-", {},
+        {"ini|Logs/InvCount|Inventory|A100|2.5"});
+    row("check records", {"check", "{shop}"}, 3, "Logs/PriceLog, line 2, is not a record: junk",
+        "-", {}, {"write|Logs/PriceLog|Cost\\A1=1\r\njunk\r\n"});
+    row("check leaves a crash as it is", {"check", "{shop}"}, 3,
+        "Logs/.~tallyvane-journal: a recording was left unfinished by a crash.\n"
+        "Logs/.~tallyvane-a: a temporary file was left by a crash.\n"
+        "Reports/.~tallyvane-b: a temporary file was left by a crash.\n3 problem(s) found",
+        "-", {"exists|Logs/.~tallyvane-journal", "stock|A100|5"}, crash);
+    row("check repairs a crash", {"check", "{shop}", "--repair"}, 0,
+        "=Repaired: The unfinished recording was finished.\n"
+        "Repaired: Reports/.~tallyvane-b was removed.\nNo problems found in Shop.\n",
+        "-", {"missing|Logs/.~tallyvane-journal", "missing|Reports/.~tallyvane-b", "stock|A100|9"},
+        crash);
 
     // batch
     const QString log = "=Processing batch file {base}/batch.txt.\nReceived sale of SKU: A100.\n"
@@ -326,10 +362,11 @@ void CliTest::commandLines_data() {
     row("batch without tax", {"batch", "{shop}", "--tax=no", "{base}/batch.txt"}, 0,
         "Processing complete.", "-", {"ini|{daily}|Tax|A100|0.79", "ini|{daily}|Sales|A100|2"},
         {"cli|batch|{shop}|{base}/batch.txt"});
-    row("batch stopped part-way", {"batch", "{shop}", "{base}/batch.txt"}, 4, "-",
-        "=" + batchErrorText() +
-            "\nError #13: Type mismatch: the stock of SKU BAD is \"n/a\", not a number\n",
-        {"stock|A100|4", "missing|Logs/LastBatchProcess.txt"},
+    const QString stop = "Processing stopped at line 2 after recording 1 lines: Type mismatch: "
+                         "the stock of SKU BAD is \"n/a\", not a number.\n";
+    row("batch stopped part-way", {"batch", "{shop}", "{base}/batch.txt"}, 4,
+        "Received sale of SKU: A100.\n" + stop, "=" + batchErrorText() + "\nError #13: " + stop,
+        {"stock|A100|4", "printed|Logs/LastBatchProcess.txt"},
         {"ini|Logs/InvCount|Inventory|BAD|n/a", "write|{base}/batch.txt|A100\r\nBAD\r\nA100\r\n"});
     row("batch line that fails", {"batch", "{shop}", "{base}/batch.txt"}, 0, "Processing complete.",
         "=Unexpected error in procedure: LogSale\nError #13: Type mismatch: the price of SKU X1 "
