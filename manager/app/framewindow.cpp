@@ -181,7 +181,13 @@ void frmFrame::storePlacement() {
 
 QMdiSubWindow* frmFrame::showChild(QWidget* window) {
     QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
-    if (!sub || sub->mdiArea() != m_mdi) {
+    const bool added = !sub || sub->mdiArea() != m_mdi;
+    // A window opens at the size it gave itself, else at the size its content asks for; the
+    // child-window border goes around that.
+    const QSize wanted = window->testAttribute(Qt::WA_Resized)
+                             ? window->size()
+                             : window->sizeHint().expandedTo(window->minimumSizeHint());
+    if (added) {
         sub = m_mdi->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->setWindowIcon(windowIcon());
@@ -190,6 +196,8 @@ QMdiSubWindow* frmFrame::showChild(QWidget* window) {
     }
     window->show();
     sub->show();
+    if (added && !sub->isMaximized())
+        sub->resize(wanted.expandedTo(window->minimumSize()) + sub->size() - window->size());
     sub->raise();
     m_mdi->setActiveSubWindow(sub);
     return sub;

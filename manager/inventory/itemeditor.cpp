@@ -117,11 +117,11 @@ void frmAddEdit::buildControls() {
     connect(cmdAdd, &QPushButton::clicked, this, [this] {
         guarded(QStringLiteral("cmdAdd_Click"), [this] {
             const QString sku = txtSKU->text();
-            openStorefrontAdd(this, m_companyFolder,
-                              {txtTitle->text(), sku, txtPrice->text(),
-                               storefront::imagePath(
-                                   sku, storefront::readSettings(m_companyFolder).leaveBlank),
-                               cboProfs->currentText()});
+            openStorefrontAdd(
+                this, m_companyFolder,
+                {txtTitle->text(), sku, txtPrice->text(),
+                 storefront::imagePath(sku, storefront::readSettings(m_companyFolder).leaveBlank),
+                 cboProfs->currentText()});
         });
     });
     connect(cmdDelete, &QPushButton::clicked, this, [this] {
@@ -131,18 +131,13 @@ void frmAddEdit::buildControls() {
     });
 }
 
-// Hiding ends the editor's modal showing, so the item window lists again; the editor comes back
-// as a window of its own beside the barcode window, which must stay usable.
+// The editor comes back as a window of its own beside the barcode window.
 void frmAddEdit::cmdCopySKU_Click() {
     guarded(QStringLiteral("cmdCopySKU_Click"), [this] {
-        hide();
         auto* barcode = new frmCode39;
-        showToolWindow(barcode);
+        showToolBeside(this, barcode);
         barcode->txtData->setText(txtSKU->text());
         barcode->cmdGen_Click();
-        setWindowModality(Qt::NonModal);
-        setAttribute(Qt::WA_ShowModal, false);
-        show();
     });
 }
 

@@ -20,3 +20,12 @@ void showToolWindow(QWidget* window) {
     else
         window->show();
 }
+
+void showToolBeside(QWidget* owner, QWidget* tool) {
+    owner->hide();
+    showToolWindow(tool);
+    // Shown again while still marked modal, the owner would block every other window.
+    owner->setWindowModality(Qt::NonModal);
+    owner->setAttribute(Qt::WA_ShowModal, false);
+    owner->show();
+}

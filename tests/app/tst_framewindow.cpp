@@ -1,7 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/app/companywindow.h"
 #include "manager/app/framewindow.h"
+#include "manager/barcodes/barcodewindows.h"
+#include "manager/interchange/csveditor.h"
+#include "manager/internet/serverwindow.h"
+#include "manager/internet/storefrontwindows.h"
 #include "manager/inventory/itemwindow.h"
+#include "manager/sales/resultswindow.h"
+#include "manager/shell/twips.h"
 #include "manager/store/settings.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"
@@ -99,6 +105,32 @@ private slots:
     }
 
     // A window inside that refuses to close (unsaved changes kept by Cancel) keeps the program.
+    // Each child opens at the size it gives itself, whatever the frame's state, and comes back
+    // to it after a child was maximised.
+    void childWindowsOpenAtTheirOwnSizeAndAreRestoredToIt() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        frmFrame frame;
+        frame.resize(1500, 950);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        auto* code39 = new frmCode39;
+        QCOMPARE(code39->size(),
+                 QSize(qRound(7500 / twipsPerPixelX()), qRound(4365 / twipsPerPixelY())));
+        const QList<QWidget*> windows = {code39, new frmResults, new frmTransferOne(QString()),
+                                         new frmCSV, new frmServer("Shop", env.root())};
+        QList<QSize> sizes;
+        for (QWidget* window : windows) {
+            sizes << window->size();
+            frmFrame::showWindow(window);
+            QCOMPARE(window->size(), sizes.last());
+        }
+        frame.mdiArea()->activeSubWindow()->showMaximized();
+        frame.mdiArea()->activeSubWindow()->showNormal();
+        for (int i = 0; i < windows.size(); ++i)
+            QCOMPARE(windows[i]->size(), sizes[i]);
+    }
+
     void aWindowThatStaysOpenKeepsTheProgram() {
         struct Stubborn : QWidget {
             bool keep = true;

@@ -318,6 +318,24 @@ private slots:
         QVERIFY(handed.editing);
     }
 
+    void aListingLeavesNoItemCurrentWhenTheGridGetsTheFocus() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        frmMain w(sharedStore(env), "Shop");
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.cboProfs->setCurrentText("Kitchen");
+        clickRow(w, "Plate");
+        w.cboProfs->setFocus();
+        w.ListTitles();                                     // as after a sale, a save or a cancel
+        w.lstTitles->setFocus(Qt::ActiveWindowFocusReason); // the window comes back
+        QCOMPARE(w.currentRow(), -1);
+        w.cmdMakeSale->click();
+        w.cmdEditItem->click();
+        w.cmdRemoveItem->click();
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+
     void removingAnItemAsksAndKeepsSharedRecords() {
         TestEnvironment env;
         ScriptedDialogs dialogs;
