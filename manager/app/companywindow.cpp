@@ -3,9 +3,9 @@
 
 #include "manager/app/companies.h"
 #include "manager/app/framewindow.h"
+#include "manager/barcodes/barcodewindows.h"
 #include "manager/interchange/csveditor.h"
 #include "manager/interchange/interchangewindows.h"
-#include "manager/barcodes/barcodewindows.h"
 #include "manager/internet/serverwindow.h"
 #include "manager/internet/storefrontwindows.h"
 #include "manager/inventory/itemwindow.h"
@@ -13,9 +13,9 @@
 #include "manager/sales/reportchooser.h"
 #include "manager/sales/salecommands.h"
 #include "manager/shell/dialogs.h"
-#include "manager/shell/windowhost.h"
 #include "manager/shell/gradientbackground.h"
 #include "manager/shell/optionswindow.h"
+#include "manager/shell/windowhost.h"
 #include "manager/store/companystore.h"
 #include "manager/store/runtimeerror.h"
 
@@ -123,10 +123,10 @@ frmCompany::frmCompany(QWidget* parent)
     });
     connect(mnuToolsCSV, &QAction::triggered, this, [this] { showCsvEditor(this); });
     connect(mnuToolsUPC, &QAction::triggered, this, [] {
-        guarded(QStringLiteral("mnuToolsUPC_Click"), [] { showToolWindow(new frmUPC); });
+        guarded(QStringLiteral("mnuToolsUPC_Click"), [] { showToolWindow(upcWindow()); });
     });
     connect(mnuToolsCode, &QAction::triggered, this, [] {
-        guarded(QStringLiteral("mnuToolsCode_Click"), [] { showToolWindow(new frmCode39); });
+        guarded(QStringLiteral("mnuToolsCode_Click"), [] { showToolWindow(code39Window()); });
     });
     connect(mnuToolsTransferAll, &QAction::triggered, this, [this] {
         guarded(QStringLiteral("mnuToolsTransferAll_Click"),
@@ -193,9 +193,9 @@ void frmCompany::LoadComps() {
             }
         }
         if (firstError)
-            throw RuntimeError(firstError->number(),
-                               firstError->description() + QStringLiteral(": ") +
-                                   unwritable.join(QStringLiteral(", ")));
+            throw RuntimeError(firstError->number(), firstError->description() +
+                                                         QStringLiteral(": ") +
+                                                         unwritable.join(QStringLiteral(", ")));
     });
 }
 

@@ -54,6 +54,12 @@ frmFrame::frmFrame(QWidget* parent)
     openMenus->setContext(Qt::WindowShortcut);
     connect(openMenus, &QShortcut::activated, this,
             [this] { menuBar()->setActiveAction(menuBar()->actions().value(0)); });
+    // Ctrl+F4 closes the active child window, as Ctrl+W does.
+    auto* closeChild = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4), this);
+    closeChild->setContext(Qt::WindowShortcut);
+    connect(closeChild, &QShortcut::activated, m_mdi, &QMdiArea::closeActiveSubWindow);
+    // A child window's own close entry may claim the key too: one close is meant either way.
+    connect(closeChild, &QShortcut::activatedAmbiguously, m_mdi, &QMdiArea::closeActiveSubWindow);
     resize(800, 600);
     setWindowShower([](QWidget* window) { showWindow(window); });
 }

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPageLayout>
 #include <QPainter>
+#include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
 
@@ -317,4 +318,21 @@ void frmCode39::cmdPrint_Click() {
 
 void frmCode39::cmdClose_Click() {
     guarded(QStringLiteral("cmdClose_Click"), [this] { close(); });
+}
+
+namespace {
+template <typename Window> Window* oneWindow() {
+    static QPointer<Window> window;
+    if (!window)
+        window = new Window;
+    return window;
+}
+} // namespace
+
+frmUPC* upcWindow() {
+    return oneWindow<frmUPC>();
+}
+
+frmCode39* code39Window() {
+    return oneWindow<frmCode39>();
 }

@@ -41,6 +41,7 @@ frmAddEdit::frmAddEdit(const QString& companyFolder, ItemRecord& currentItem, QW
     setWindowTitle(QStringLiteral("Add/Edit Product"));
     buildControls();
     Form_Load();
+    txtTitle->setFocus();
 }
 
 void frmAddEdit::buildControls() {
@@ -134,7 +135,7 @@ void frmAddEdit::buildControls() {
 // The editor comes back as a window of its own beside the barcode window.
 void frmAddEdit::cmdCopySKU_Click() {
     guarded(QStringLiteral("cmdCopySKU_Click"), [this] {
-        auto* barcode = new frmCode39;
+        auto* barcode = code39Window();
         showToolBeside(this, barcode);
         barcode->txtData->setText(txtSKU->text());
         barcode->cmdGen_Click();

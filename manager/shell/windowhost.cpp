@@ -28,4 +28,6 @@ void showToolBeside(QWidget* owner, QWidget* tool) {
     owner->setWindowModality(Qt::NonModal);
     owner->setAttribute(Qt::WA_ShowModal, false);
     owner->show();
+    // The small owner stays in sight over the frame that now shows the tool window.
+    owner->raise();
 }

@@ -13,12 +13,14 @@
 #include "tests/support/testenvironment.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -113,7 +115,7 @@ private slots:
         frmFrame frame;
         frame.resize(1500, 950);
         frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
         auto* code39 = new frmCode39;
         QCOMPARE(code39->size(),
                  QSize(qRound(7500 / twipsPerPixelX()), qRound(4365 / twipsPerPixelY())));
@@ -129,6 +131,37 @@ private slots:
         frame.mdiArea()->activeSubWindow()->showNormal();
         for (int i = 0; i < windows.size(); ++i)
             QCOMPARE(windows[i]->size(), sizes[i]);
+        // Ctrl+F4 closes the active child.
+        QPointer<QWidget> active = frame.mdiArea()->activeSubWindow();
+        QTest::keyClick(windows.last()->focusWidget(), Qt::Key_F4, Qt::ControlModifier);
+        QTRY_VERIFY(active.isNull());
+    }
+
+    // A placement stored on a larger screen comes back inside this one, its size kept where
+    // it fits.
+    void aPlacementFromALargerScreenIsMovedOnScreen_data() {
+        QTest::addColumn<QRect>("stored"); // in pixels, from the screen's right and bottom edges
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("off to the right") << QRect(-100, 100, 300, 200) << QSize(300, 200);
+        QTest::newRow("off the bottom") << QRect(100, -50, 300, 200) << QSize(300, 200);
+        QTest::newRow("larger than the screen") << QRect(0, 0, 5000, 4000) << QSize();
+    }
+    void aPlacementFromALargerScreenIsMovedOnScreen() {
+        QFETCH(QRect, stored);
+        QFETCH(QSize, size);
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const int x = stored.x() < 0 ? screen.right() + stored.x() : stored.x();
+        const int y = stored.y() < 0 ? screen.bottom() + stored.y() : stored.y();
+        auto twips = [](double pixels, double per) { return QString::number(pixels * per); };
+        storeNormalPlacement(twips(x, twipsPerPixelX()), twips(y, twipsPerPixelY()),
+                             twips(stored.width(), twipsPerPixelX()),
+                             twips(stored.height(), twipsPerPixelY()));
+        frmFrame frame;
+        QVERIFY(frame.Form_Load());
+        QVERIFY(screen.contains(QRect(frame.pos(), frame.size())));
+        QCOMPARE(frame.size(), size.isValid() ? size : screen.size());
     }
 
     void aWindowThatStaysOpenKeepsTheProgram() {

@@ -392,6 +392,7 @@ private slots:
         frmAddEdit editor(folder, item);
         QCOMPARE(profitCenters(editor.cboProfs), QStringList({"Gifts", "Kitchen"}));
         QCOMPARE(editor.txtTitle->maxLength(), 255);
+        QCOMPARE(editor.focusWidget(), editor.txtTitle); // typing starts with the title
         QSignalSpy saved(&editor, &frmAddEdit::saved);
         editor.cmdSave_Click();
         editor.txtTitle->setText("Plate");
