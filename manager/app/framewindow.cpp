@@ -188,22 +188,25 @@ void frmFrame::storePlacement() {
 QMdiSubWindow* frmFrame::showChild(QWidget* window) {
     QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
     const bool added = !sub || sub->mdiArea() != m_mdi;
-    // A window opens at the size it gave itself, else at the size its content asks for; the
-    // child-window border goes around that.
-    const QSize wanted = window->testAttribute(Qt::WA_Resized)
-                             ? window->size()
-                             : window->sizeHint().expandedTo(window->minimumSizeHint());
     if (added) {
+        // A window opens at the size it gave itself, else at the size its content asks for;
+        // the child-window border goes around that.
+        const QSize wanted = window->testAttribute(Qt::WA_Resized)
+                                 ? window->size()
+                                 : window->sizeHint().expandedTo(window->minimumSizeHint());
         sub = m_mdi->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->setWindowIcon(windowIcon());
         // A window that closes itself takes its border with it.
         connect(window, &QObject::destroyed, sub, &QWidget::close);
+        // Sized before it shows, so that a child opened while another is maximised comes back
+        // to this size too.
+        const QMargins border = sub->contentsMargins();
+        sub->resize(wanted.expandedTo(window->minimumSize()) +
+                    QSize(border.left() + border.right(), border.top() + border.bottom()));
     }
     window->show();
     sub->show();
-    if (added && !sub->isMaximized())
-        sub->resize(wanted.expandedTo(window->minimumSize()) + sub->size() - window->size());
     sub->raise();
     m_mdi->setActiveSubWindow(sub);
     return sub;

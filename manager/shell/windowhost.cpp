@@ -30,4 +30,5 @@ void showToolBeside(QWidget* owner, QWidget* tool) {
     owner->show();
     // The small owner stays in sight over the frame that now shows the tool window.
     owner->raise();
+    owner->activateWindow();
 }

@@ -125,9 +125,11 @@ private slots:
         for (QWidget* window : windows) {
             sizes << window->size();
             frmFrame::showWindow(window);
-            QCOMPARE(window->size(), sizes.last());
+            if (window == code39) {
+                QCOMPARE(window->size(), sizes.last());
+                frame.mdiArea()->activeSubWindow()->showMaximized(); // the others open maximised
+            }
         }
-        frame.mdiArea()->activeSubWindow()->showMaximized();
         frame.mdiArea()->activeSubWindow()->showNormal();
         for (int i = 0; i < windows.size(); ++i)
             QCOMPARE(windows[i]->size(), sizes[i]);
