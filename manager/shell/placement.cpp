@@ -6,6 +6,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStyle>
 #include <QWidget>
 
 #include <charconv>
@@ -65,9 +66,20 @@ void TwipsPlacement::restore(QWidget* window, const QSize& minimum) {
                  std::max(minimum.height(), toPixels(m_loadedTwips[3], perY)));
     window->move(placed.topLeft());
     window->resize(placed.size());
-    placed = fitInside(placed, availableArea(window), minimum);
-    window->move(placed.topLeft());
-    window->resize(placed.size());
+    // The title bar and borders must fit as well; before the window manager has framed the
+    // window they are taken from the style.
+    int edge = 0, title = 0;
+    if (window->isWindow()) {
+        edge = window->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+        title = window->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    }
+    const QSize border(2 * edge, title + edge);
+    const QRect wanted(placed.topLeft(), placed.size() + border);
+    const QRect fitted = fitInside(wanted, availableArea(window), minimum + border);
+    if (fitted != wanted) {
+        // Placed by its inside, so that the title bar lands inside the area too.
+        window->setGeometry(QRect(fitted.topLeft() + QPoint(edge, title), fitted.size() - border));
+    }
     m_loadedPixels = QRect(window->pos(), window->size());
 }
 

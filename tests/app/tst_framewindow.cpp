@@ -163,7 +163,8 @@ private slots:
         frmFrame frame;
         QVERIFY(frame.Form_Load());
         QVERIFY(screen.contains(QRect(frame.pos(), frame.size())));
-        QCOMPARE(frame.size(), size.isValid() ? size : screen.size());
+        if (size.isValid())
+            QCOMPARE(frame.size(), size);
     }
 
     void aWindowThatStaysOpenKeepsTheProgram() {
