@@ -81,43 +81,61 @@ void TestBarcodeCli::barcodeFiles() {
         QVERIFY(TestEnvironment::readBytes(file).contains("<text"));
 }
 
+// Each sheet in its own pages, from the label to start at: a sheet used in part is used up.
 void TestBarcodeCli::labelSheetDecodesPageByPage_data() {
     QTest::addColumn<QString>("symbology");
-    QTest::newRow("code39") << "code39";
-    QTest::newRow("upc") << "upc";
+    QTest::addColumn<QString>("sheet");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("perPage");
+    QTest::newRow("code39, A4 3 x 8") << "code39"
+                                      << "a4-3x8" << 1 << 24;
+    QTest::newRow("upc, Letter 3 x 10 from 5") << "upc"
+                                               << "letter-3x10" << 5 << 30;
+    QTest::newRow("code39, A4 3 x 7 from 21") << "code39"
+                                              << "a4-3x7" << 21 << 21;
 }
 
 void TestBarcodeCli::labelSheetDecodesPageByPage() {
     QFETCH(QString, symbology);
+    QFETCH(QString, sheet);
+    QFETCH(int, start);
+    QFETCH(int, perPage);
     const bool upc = symbology == "upc";
     TestEnvironment env;
     const QString folder = env.makeCompany("Shop");
-    // 30 labelled items: a full page and 6 on the second; then three that get no symbol.
-    QList<QStringList> expected{{}, {}};
+    // 30 labelled items, then three that get no symbol.
+    const int pages = (start - 1 + 30 + perPage - 1) / perPage;
+    QList<QStringList> expected(pages);
     for (int i = 0; i < 30; ++i) {
         const QString code =
             QStringLiteral("%1").arg(10000000000LL + i * 7919LL, 11, 10, QChar('0'));
         const QString sku = upc ? code : QStringLiteral("SKU-%1").arg(i);
         fixture::writeItem(folder, sku, "2.5", "1", "1", "3");
         fixture::writeTitle(folder, "Shelf", QStringLiteral("Item %1").arg(i), sku);
-        expected[i / 24] << (upc ? "UPC-A:" + code + QString::number(barcodes::upcCheckDigit(code))
-                                 : "CODE-39:" + sku);
+        expected[(start - 1 + i) / perPage]
+            << (upc ? "UPC-A:" + code + QString::number(barcodes::upcCheckDigit(code))
+                    : "CODE-39:" + sku);
     }
     for (const char* sku : {"lower-x", "A*B", "12345-abc"})
         fixture::writeTitle(folder, "Shelf", QStringLiteral("Odd ") + sku, sku);
     for (QStringList& page : expected)
         page.sort();
     const QString pdf = env.base() + "/labels.pdf";
-    const CliResult result = runCli(
-        {"labels", "--company", "Shop", "--root", env.root(), "--symbology", symbology, pdf});
+    const CliResult result =
+        runCli({"labels", "--company", "Shop", "--root", env.root(), "--symbology", symbology,
+                "--sheet", sheet, "--start", QString::number(start), pdf});
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.outText().count("Skipped Odd "), 3);
-    QVERIFY(result.outText().contains("30 labels on 2 pages."));
+    QVERIFY(result.outText().contains(QStringLiteral("30 labels on %1 pages.").arg(pages)));
     QCOMPARE(pdfSymbols(pdf, env.base()), expected);
     QCOMPARE(runCli({"labels", "--company", "Shop", "--root", env.root(), "--profit-center",
                      "Nowhere", pdf})
                  .exitCode,
              2);
+    QCOMPARE(runCli({"labels", "--company", "Shop", "--root", env.root(), "--sheet", sheet,
+                     "--start", QString::number(perPage + 1), pdf})
+                 .exitCode,
+             64);
 }
 
 QTEST_GUILESS_MAIN(TestBarcodeCli)
