@@ -108,7 +108,20 @@ CliCommand barcodeCommand() {
     return command;
 }
 
+QStringList stockNames() {
+    QStringList names;
+    for (const barcodes::LabelStock& stock : barcodes::labelStocks())
+        names << stock.name;
+    return names;
+}
+
 int runLabels(const CliCall& call) {
+    const barcodes::LabelStock& stock = *barcodes::labelStock(call.value(QStringLiteral("sheet")));
+    bool number = false;
+    const int start = call.value(QStringLiteral("start")).toInt(&number);
+    if (!number || start < 1 || start > stock.perPage())
+        return call.usageError(
+            QStringLiteral("--start must be a label of the sheet, 1 to %1.").arg(stock.perPage()));
     const QString center = call.value(QStringLiteral("profit-center"));
     if (call.isSet(QStringLiteral("profit-center")) && !knownProfitCenter(call, center))
         return ExitRefused;
@@ -117,7 +130,7 @@ int runLabels(const CliCall& call) {
         call.value(QStringLiteral("symbology")) == QLatin1String("upc")
             ? barcodes::Symbology::Upc
             : barcodes::Symbology::Code39,
-        QFileInfo(call.arguments.first()).absoluteFilePath());
+        QFileInfo(call.arguments.first()).absoluteFilePath(), stock, start);
     for (const QString& line : result.skipped)
         printOut(QStringLiteral("Skipped ") + line);
     printOut(QStringLiteral("%1 labels on %2 pages.").arg(result.labels).arg(result.pages));
@@ -127,14 +140,21 @@ int runLabels(const CliCall& call) {
 CliCommand labelsCommand() {
     CliCommand command;
     command.name = QStringLiteral("labels");
-    command.summary =
-        QStringLiteral("Writes a PDF sheet of shelf labels (3 x 8 to an A4 page), one per item.");
+    command.summary = QStringLiteral("Writes PDF sheets of shelf labels, one per item.");
     command.company = CompanyUse::Company;
     command.options = {
         valueOption(QStringLiteral("profit-center"), QStringLiteral("P"),
                     QStringLiteral("Only the items of this profit center; by default all.")),
         choiceOption(QStringLiteral("symbology"), {QStringLiteral("code39"), QStringLiteral("upc")},
-                     QStringLiteral("The symbol drawn from each SKU."), QStringLiteral("code39"))};
+                     QStringLiteral("The symbol drawn from each SKU."), QStringLiteral("code39")),
+        choiceOption(QStringLiteral("sheet"), stockNames(),
+                     QStringLiteral("The label sheet: A4 3 x 8 of 70 x 37 mm, A4 3 x 7 of 70 x "
+                                    "42.4 mm, or US Letter 3 x 10 of 2 5/8 x 1 in."),
+                     QStringLiteral("a4-3x8")),
+        valueOption(QStringLiteral("start"), QStringLiteral("N"),
+                    QStringLiteral("The first label to print on, counted across from the top "
+                                   "left, to use up a sheet used in part."),
+                    QStringLiteral("1"))};
     command.arguments = {
         {QStringLiteral("OUT.pdf"), QStringLiteral("The PDF file to write."), false, {}}};
     command.draws = true;

@@ -12,5 +12,5 @@ function(add_tallyvane_test name)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES
         TIMEOUT 300
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;TALLYVANE_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;TALLYVANE_BINARY_DIR=${CMAKE_BINARY_DIR}")
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;LC_ALL=C.UTF-8;TALLYVANE_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;TALLYVANE_BINARY_DIR=${CMAKE_BINARY_DIR}")
 endfunction()

@@ -131,10 +131,10 @@ frmCompany::frmCompany(QWidget* parent)
     });
     connect(mnuToolsCSV, &QAction::triggered, this, [this] { showCsvEditor(this); });
     connect(mnuToolsUPC, &QAction::triggered, this, [] {
-        guarded(QStringLiteral("mnuToolsUPC_Click"), [] { showToolWindow(new frmUPC); });
+        guarded(QStringLiteral("mnuToolsUPC_Click"), [] { showToolWindow(upcWindow()); });
     });
     connect(mnuToolsCode, &QAction::triggered, this, [] {
-        guarded(QStringLiteral("mnuToolsCode_Click"), [] { showToolWindow(new frmCode39); });
+        guarded(QStringLiteral("mnuToolsCode_Click"), [] { showToolWindow(code39Window()); });
     });
     connect(mnuToolsTransferAll, &QAction::triggered, this, [this] {
         guarded(QStringLiteral("mnuToolsTransferAll_Click"),

@@ -55,6 +55,12 @@ frmFrame::frmFrame(QWidget* parent)
     openMenus->setContext(Qt::WindowShortcut);
     connect(openMenus, &QShortcut::activated, this,
             [this] { menuBar()->setActiveAction(menuBar()->actions().value(0)); });
+    // Ctrl+F4 closes the active child window, as Ctrl+W does.
+    auto* closeChild = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4), this);
+    closeChild->setContext(Qt::WindowShortcut);
+    connect(closeChild, &QShortcut::activated, m_mdi, &QMdiArea::closeActiveSubWindow);
+    // A child window's own close entry may claim the key too: one close is meant either way.
+    connect(closeChild, &QShortcut::activatedAmbiguously, m_mdi, &QMdiArea::closeActiveSubWindow);
     resize(800, 600);
     setWindowShower([](QWidget* window) { showWindow(window); });
 }
@@ -182,12 +188,23 @@ void frmFrame::storePlacement() {
 
 QMdiSubWindow* frmFrame::showChild(QWidget* window) {
     QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
-    if (!sub || sub->mdiArea() != m_mdi) {
+    const bool added = !sub || sub->mdiArea() != m_mdi;
+    if (added) {
+        // A window opens at the size it gave itself, else at the size its content asks for;
+        // the child-window border goes around that.
+        const QSize wanted = window->testAttribute(Qt::WA_Resized)
+                                 ? window->size()
+                                 : window->sizeHint().expandedTo(window->minimumSizeHint());
         sub = m_mdi->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->setWindowIcon(windowIcon());
         // A window that closes itself takes its border with it.
         connect(window, &QObject::destroyed, sub, &QWidget::close);
+        // Sized before it shows, so that a child opened while another is maximised comes back
+        // to this size too.
+        const QMargins border = sub->contentsMargins();
+        sub->resize(wanted.expandedTo(window->minimumSize()) +
+                    QSize(border.left() + border.right(), border.top() + border.bottom()));
     }
     window->show();
     sub->show();

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPageLayout>
 #include <QPainter>
+#include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
 
@@ -301,13 +302,25 @@ void frmCode39::cmdPrint_Click() {
     const double portraitWidth = printer.pageLayout().paintRect(QPageLayout::Inch).width() * 1440;
     if (drawing.width > portraitWidth)
         printer.setPageOrientation(QPageLayout::Landscape);
+    const double pageWidth = printer.pageLayout().paintRect(QPageLayout::Inch).width() * 1440;
+    const double fit = drawing.width > pageWidth ? pageWidth / drawing.width : 1.0;
+    // Scanners need a narrow bar of 0.19 mm (7.5 mil) at least; a thinner one is printed only
+    // when the user wants it all the same.
+    const double narrowMm = barcodes::kCode39PrintNarrow * fit * 25.4 / 1440;
+    if (narrowMm < 0.19 &&
+        dialogs().message(this,
+                          QStringLiteral("This barcode is too long for the page: to fit, its "
+                                         "narrowest bars would be %1 mm wide, and scanners need "
+                                         "at least 0.19 mm. Print it anyway?")
+                              .arg(narrowMm, 0, 'f', 2),
+                          QStringLiteral("Code 39"), Dialogs::OkCancel,
+                          Dialogs::Exclamation) != Dialogs::Ok)
+        return;
     QPainter painter;
     while (!painter.begin(&printer)) {
         if (code39Error(this, printerError()) != Dialogs::Retry)
             return;
     }
-    const double pageWidth = printer.pageLayout().paintRect(QPageLayout::Inch).width() * 1440;
-    const double fit = drawing.width > pageWidth ? pageWidth / drawing.width : 1.0;
     const double scale = printer.resolution() / 1440.0 * fit;
     painter.scale(scale, scale);
     barcodes::paintDrawing(painter, drawing);
@@ -317,4 +330,21 @@ void frmCode39::cmdPrint_Click() {
 
 void frmCode39::cmdClose_Click() {
     guarded(QStringLiteral("cmdClose_Click"), [this] { close(); });
+}
+
+namespace {
+template <typename Window> Window* oneWindow() {
+    static QPointer<Window> window;
+    if (!window)
+        window = new Window;
+    return window;
+}
+} // namespace
+
+frmUPC* upcWindow() {
+    return oneWindow<frmUPC>();
+}
+
+frmCode39* code39Window() {
+    return oneWindow<frmCode39>();
 }

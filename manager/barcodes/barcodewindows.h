@@ -81,3 +81,8 @@ private:
 // Writes a picture as a bitmap under the name the user gives in the save dialog; the error of a
 // failed write goes to the standard handler for procedure.
 void savePictureAs(QWidget* window, const QImage& picture, const QString& procedure);
+
+// The one UPC-A and the one Code 39 window, made on first use; asked for again while open, the
+// same window comes back. Each closes and frees itself.
+frmUPC* upcWindow();
+frmCode39* code39Window();

@@ -14,16 +14,15 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace barcodes {
 
 namespace {
 
-// Twips of an A4 page, its margins and one label.
-constexpr int kPageWidth = 11906, kPageHeight = 16838;
-constexpr int kSideMargin = 397, kTopMargin = 567; // 7 mm and 10 mm
-constexpr int kColumns = 3, kRows = 8;
-constexpr int kLabelWidth = (kPageWidth - 2 * kSideMargin) / kColumns;
-constexpr int kLabelHeight = (kPageHeight - 2 * kTopMargin) / kRows;
+constexpr int mm(double millimetres) {
+    return int(millimetres * 1440 / 25.4 + 0.5);
+}
 constexpr int kPadding = 120;
 constexpr int kUpcModule = 18;      // 0.32 mm
 constexpr int kCode39Narrow = 20;   // the windows' narrow element
@@ -43,7 +42,7 @@ int code39Units(const QString& sku) {
 
 // Bars from left, top, each module (or narrow element) unit twips wide.
 void drawSymbol(QPainter& p, const QString& sku, Symbology symbology, double left, double top,
-                double height) {
+                double height, int labelWidth) {
     if (symbology == Symbology::Upc) {
         const QString code = sku.left(11);
         const QString stream = moduleStream(upcElements(code, upcCheckDigit(code)));
@@ -53,8 +52,8 @@ void drawSymbol(QPainter& p, const QString& sku, Symbology symbology, double lef
         return;
     }
     const int units = code39Units(sku);
-    const double narrow = qMin<double>(kCode39Narrow, (kLabelWidth - 2 * kPadding) / double(units));
-    double x = left + ((kLabelWidth - 2 * kPadding) - units * narrow) / 2 + 10 * narrow;
+    const double narrow = qMin<double>(kCode39Narrow, (labelWidth - 2 * kPadding) / double(units));
+    double x = left + ((labelWidth - 2 * kPadding) - units * narrow) / 2 + 10 * narrow;
     for (const QString& pattern : code39PatternList(sku)) {
         bool black = true;
         for (const QChar d : pattern) {
@@ -68,11 +67,11 @@ void drawSymbol(QPainter& p, const QString& sku, Symbology symbology, double lef
     }
 }
 
-void drawLabel(QPainter& p, const StoreItem& item, Symbology symbology, double left, double top) {
-    const double inner = kLabelWidth - 2 * kPadding;
+// No outline: on a sheet that is cut already, a line printed a little off lands on the next label.
+void drawLabel(QPainter& p, const StoreItem& item, Symbology symbology, const LabelStock& stock,
+               double left, double top) {
+    const double inner = stock.labelWidth - 2 * kPadding;
     const double x = left + kPadding;
-    p.setPen(QColor(200, 200, 200));
-    p.drawRect(QRectF(left, top, kLabelWidth, kLabelHeight));
     p.setPen(Qt::black);
     p.setFont(labelFont(9, true));
     const QFontMetricsF titleMetrics(p.font());
@@ -84,21 +83,41 @@ void drawLabel(QPainter& p, const StoreItem& item, Symbology symbology, double l
     const double symbolTop = top + kPadding + 2 * titleMetrics.height() + 60;
     p.setFont(labelFont(7));
     const QFontMetricsF skuMetrics(p.font());
-    const double symbolHeight = top + kLabelHeight - kPadding - skuMetrics.height() - symbolTop;
+    const double symbolHeight =
+        top + stock.labelHeight - kPadding - skuMetrics.height() - symbolTop;
     const double symbolLeft = symbology == Symbology::Upc ? x + (inner - 95 * kUpcModule) / 2 : x;
-    drawSymbol(p, item.sku, symbology, symbolLeft, symbolTop, symbolHeight);
+    drawSymbol(p, item.sku, symbology, symbolLeft, symbolTop, symbolHeight, stock.labelWidth);
     const QString shown =
         symbology == Symbology::Upc
             ? item.sku.left(11) + QString::number(upcCheckDigit(item.sku.left(11)))
             : item.sku;
     p.drawText(QPointF(x + (inner - skuMetrics.horizontalAdvance(shown)) / 2,
-                       top + kLabelHeight - kPadding - skuMetrics.descent()),
+                       top + stock.labelHeight - kPadding - skuMetrics.descent()),
                shown);
 }
 
 } // namespace
 
-QString labelRefusal(const QString& sku, Symbology symbology) {
+const QVector<LabelStock>& labelStocks() {
+    static const QVector<LabelStock> stocks = {
+        {QStringLiteral("a4-3x8"), QStringLiteral("A4, 3 x 8 labels of 70 x 37 mm"), QPageSize::A4,
+         3, 8, mm(70), mm(37), 0, mm(0.5), mm(70), mm(37)},
+        {QStringLiteral("a4-3x7"), QStringLiteral("A4, 3 x 7 labels of 70 x 42.4 mm"),
+         QPageSize::A4, 3, 7, mm(70), mm(42.4), 0, mm(0.1), mm(70), mm(42.4)},
+        {QStringLiteral("letter-3x10"), QStringLiteral("US Letter, 3 x 10 labels of 2 5/8 x 1 in"),
+         QPageSize::Letter, 3, 10, 3780, 1440, 270, 720, 3960, 1440},
+    };
+    return stocks;
+}
+
+const LabelStock* labelStock(const QString& name) {
+    for (const LabelStock& stock : labelStocks())
+        if (stock.name == name)
+            return &stock;
+    return nullptr;
+}
+
+QString labelRefusal(const QString& sku, Symbology symbology, const LabelStock& stock) {
     if (sku.isEmpty())
         return QStringLiteral("no SKU");
     if (symbology == Symbology::Upc) {
@@ -114,20 +133,21 @@ QString labelRefusal(const QString& sku, Symbology symbology) {
     code39PatternList(sku, &skipped);
     if (!skipped.isEmpty() || sku.toUpper() != sku)
         return QStringLiteral("Code 39 cannot encode it exactly");
-    if ((kLabelWidth - 2 * kPadding) / code39Units(sku) < kCode39Thinnest)
+    if ((stock.labelWidth - 2 * kPadding) / code39Units(sku) < kCode39Thinnest)
         return QStringLiteral("too long for a label");
     return QString();
 }
 
 LabelSheetResult writeLabelSheet(const QString& companyFolder, const QStringList& profitCenters,
-                                 Symbology symbology, const QString& pdfFile) {
+                                 Symbology symbology, const QString& pdfFile,
+                                 const LabelStock& stock, int start) {
     const QStringList centers =
         profitCenters.isEmpty() ? listProfitCenters(companyFolder) : profitCenters;
     LabelSheetResult result;
     QVector<StoreItem> labels;
     for (const QString& center : centers) {
         for (const StoreItem& item : readItems(companyFolder, center)) {
-            const QString refusal = labelRefusal(item.sku, symbology);
+            const QString refusal = labelRefusal(item.sku, symbology, stock);
             if (refusal.isEmpty())
                 labels.append(item);
             else
@@ -143,17 +163,19 @@ LabelSheetResult writeLabelSheet(const QString& companyFolder, const QStringList
         QPdfWriter writer(&file);
         writer.setResolution(1440); // the painter's unit is the twip
         writer.setPageLayout(
-            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+            QPageLayout(QPageSize(stock.page), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         writer.setTitle(QStringLiteral("Shelf labels"));
         writer.setCreator(QStringLiteral("Tallyvane"));
         QPainter painter(&writer);
+        const int skip = std::clamp(start, 1, stock.perPage()) - 1;
         for (int i = 0; i < labels.size(); ++i) {
-            const int onPage = i % (kColumns * kRows);
+            const int slot = skip + i;
+            const int onPage = slot % stock.perPage();
             if (i > 0 && onPage == 0)
                 writer.newPage();
-            drawLabel(painter, labels.at(i), symbology,
-                      kSideMargin + (onPage % kColumns) * kLabelWidth,
-                      kTopMargin + (onPage / kColumns) * kLabelHeight);
+            drawLabel(painter, labels.at(i), symbology, stock,
+                      stock.left + (onPage % stock.columns) * stock.columnPitch,
+                      stock.top + (onPage / stock.columns) * stock.rowPitch);
         }
         if (!painter.end())
             throw RuntimeError::accessError();
@@ -161,7 +183,8 @@ LabelSheetResult writeLabelSheet(const QString& companyFolder, const QStringList
     if (!file.commit())
         throw RuntimeError::accessError();
     result.labels = static_cast<int>(labels.size());
-    result.pages = labels.isEmpty() ? 1 : static_cast<int>((labels.size() + 23) / 24);
+    const int used = std::clamp(start, 1, stock.perPage()) - 1 + static_cast<int>(labels.size());
+    result.pages = labels.isEmpty() ? 1 : (used + stock.perPage() - 1) / stock.perPage();
     return result;
 }
 

@@ -1,12 +1,32 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QPageSize>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
-// Shelf labels: one label per item with its title, price and a symbol of its SKU, 3 x 8 to an
-// A4 page, written as a PDF file.
+// Shelf labels: one label per item with its title, price and a symbol of its SKU, on a sheet of
+// common self-adhesive labels, written as a PDF file.
 namespace barcodes {
+
+// A sheet of labels as sold: its page, and where the labels stand on it, in twips.
+struct LabelStock {
+    QString name; // "a4-3x8"
+    QString description;
+    QPageSize::PageSizeId page;
+    int columns, rows;
+    int labelWidth, labelHeight;
+    int left, top;             // the first label's corner
+    int columnPitch, rowPitch; // from one label's corner to the next one's
+    int perPage() const { return columns * rows; }
+};
+
+// A4 3 x 8 of 70 x 37 mm (the first, and the default), A4 3 x 7 of 70 x 42.4 mm and US Letter
+// 3 x 10 of 2 5/8 x 1 in.
+const QVector<LabelStock>& labelStocks();
+// The sheet of that name, or nullptr.
+const LabelStock* labelStock(const QString& name);
 
 enum class Symbology { Code39, Upc };
 
@@ -19,11 +39,15 @@ struct LabelSheetResult {
 // Why a SKU gets no symbol of the symbology, or "" when it can have one. A symbol must read
 // back as exactly the SKU: Code 39 has no lower-case letters and no "*", UPC-A needs 11 digits
 // or 12 whose last is the right check digit.
-QString labelRefusal(const QString& sku, Symbology symbology);
+QString labelRefusal(const QString& sku, Symbology symbology,
+                     const LabelStock& stock = labelStocks().first());
 
 // The labels of the items of the given profit centers (every one when empty), in the order of
-// the profit centers and their lines. Throws RuntimeError when the file cannot be written.
+// the profit centers and their lines, from label number start (1 = top left) of the first sheet,
+// so that a sheet used in part can be used up. Throws RuntimeError when the file cannot be
+// written.
 LabelSheetResult writeLabelSheet(const QString& companyFolder, const QStringList& profitCenters,
-                                 Symbology symbology, const QString& pdfFile);
+                                 Symbology symbology, const QString& pdfFile,
+                                 const LabelStock& stock = labelStocks().first(), int start = 1);
 
 } // namespace barcodes

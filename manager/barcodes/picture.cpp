@@ -88,7 +88,7 @@ Drawing code39Drawing(const QString &text)
 Drawing code39PrintDrawing(const QString &text)
 {
     Drawing d;
-    const int x = code39Bars(text, 400, 20, 20, 0, d.bars);
+    const int x = code39Bars(text, 400, kCode39PrintNarrow, 20, 0, d.bars);
     d.text = text.toUpper();
     d.textPoints = 12;
     const QFontMetricsF metrics(twipsFont(d.textPoints));

@@ -16,6 +16,8 @@ inline constexpr int kTwipsPerPixel = 5; // 288 dots per inch
 inline constexpr int kUpcPictureWidth = 2175;
 inline constexpr int kUpcPictureHeight = 1200;
 inline constexpr int kCode39PictureHeight = 1700;
+// The narrow element of a printed Code 39 symbol, in twips.
+inline constexpr int kCode39PrintNarrow = 20;
 
 // One symbol as it is drawn, in twips: the black areas on white, and the text line under them.
 // Pictures, vector files and the printer all draw from it, so they show the same symbol.

@@ -37,7 +37,8 @@ QLineEdit* namedBox(QWidget* parent, const char* name) {
 // ---- settings window ----
 
 frmXferOptions::frmXferOptions(const QString& companyFolder, QWidget* parent)
-    : QDialog(parent), m_folder(companyFolder) {
+    : QDialog(parent)
+    , m_folder(companyFolder) {
     setObjectName(QStringLiteral("frmXferOptions"));
     setWindowTitle(QStringLiteral("Storefront Transfer Settings"));
     txtLocation = namedBox(this, "txtLocation");
@@ -137,7 +138,9 @@ void frmXferOptions::cmdCancel_Click() {
 
 // ---- browser ----
 
-StorefrontBrowser::StorefrontBrowser(QWidget* parent) : QWidget(parent), m_idleCaption(kIdleOne) {
+StorefrontBrowser::StorefrontBrowser(QWidget* parent)
+    : QWidget(parent)
+    , m_idleCaption(kIdleOne) {
     tbToolBar = new QToolBar(this);
     tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
     brwWebBrowser = new QWebEngineView(this);
@@ -186,12 +189,22 @@ StorefrontBrowser::StorefrontBrowser(QWidget* parent) : QWidget(parent), m_idleC
     connect(timTimer, &QTimer::timeout, this, &StorefrontBrowser::timTimer_Timer);
     connect(cboAddress, qOverload<int>(&QComboBox::activated), this,
             &StorefrontBrowser::cboAddress_Click);
+    // Enter on an address already listed activates it; a new one is opened here.
+    connect(cboAddress->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        if (cboAddress->findText(cboAddress->currentText(), Qt::MatchFixedString) < 0)
+            cboAddress_Click();
+    });
 }
 
 StorefrontBrowser::~StorefrontBrowser() = default;
 
 void StorefrontBrowser::setIdleCaption(const QString& caption) {
     m_idleCaption = caption;
+}
+
+QWidget* StorefrontBrowser::captionHolder() {
+    // The transfer window around the browser, never the frame that holds that window.
+    return parentWidget() ? parentWidget() : this;
 }
 
 void StorefrontBrowser::startTimer() {
@@ -216,11 +229,11 @@ void StorefrontBrowser::navigate(const QString& address) {
 void StorefrontBrowser::timTimer_Timer() {
     guarded(QStringLiteral("timTimer_Timer"), [this] {
         if (m_busy) {
-            window()->setWindowTitle(QStringLiteral("Working..."));
+            captionHolder()->setWindowTitle(QStringLiteral("Working..."));
             return;
         }
         timTimer->stop();
-        window()->setWindowTitle(m_idleCaption);
+        captionHolder()->setWindowTitle(m_idleCaption);
     });
 }
 
@@ -236,7 +249,8 @@ void StorefrontBrowser::brwWebBrowser_NavigateComplete(bool) {
         const QString address = brwWebBrowser->url().toString(QUrl::FullyEncoded);
         // Putting the address at the top selects it; that choice is not a new navigation.
         m_listing = true;
-        const int earlier = cboAddress->findText(address, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        const int earlier =
+            cboAddress->findText(address, Qt::MatchExactly | Qt::MatchCaseSensitive);
         if (earlier >= 0)
             cboAddress->removeItem(earlier);
         cboAddress->insertItem(0, address);
@@ -247,7 +261,8 @@ void StorefrontBrowser::brwWebBrowser_NavigateComplete(bool) {
 
 // ---- windows ----
 
-frmTransferOne::frmTransferOne(const QString& startAddress, QWidget* parent) : QWidget(parent) {
+frmTransferOne::frmTransferOne(const QString& startAddress, QWidget* parent)
+    : QWidget(parent) {
     setObjectName(QStringLiteral("frmTransferOne"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(kIdleOne);
@@ -261,7 +276,8 @@ frmTransferOne::frmTransferOne(const QString& startAddress, QWidget* parent) : Q
 }
 
 frmTransferAll::frmTransferAll(const QString& companyFolder, QWidget* parent)
-    : QWidget(parent), m_folder(companyFolder) {
+    : QWidget(parent)
+    , m_folder(companyFolder) {
     setObjectName(QStringLiteral("frmTransferAll"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(kIdleOne);
@@ -292,12 +308,10 @@ frmTransferAll::frmTransferAll(const QString& companyFolder, QWidget* parent)
 bool frmTransferAll::NextItem(storefront::Item& found) {
     bool ok = false;
     guarded(QStringLiteral("NextItem"), [&] {
-        if (!m_walked) {
-            m_items = storefront::walkItems(m_folder);
-            m_walked = true;
-        }
-        if (m_index >= 0 && m_index < m_items.size()) {
-            found = m_items[m_index];
+        // The store as it is now: items added or removed since the last Next count.
+        const QVector<storefront::Item> items = storefront::walkItems(m_folder);
+        if (m_index >= 0 && m_index < items.size()) {
+            found = items[m_index];
             ++m_index;
             ok = true;
             return;
@@ -327,8 +341,7 @@ void frmTransferAll::cmdNext_Click() {
 void frmTransferAll::cmdJump_Click() {
     guarded(QStringLiteral("cmdJump_Click"), [this] {
         const QString answer = dialogs().input(this, QStringLiteral("Item number to jump to:"),
-                                               QStringLiteral("Jump to Item"),
-                                               QStringLiteral("1"));
+                                               QStringLiteral("Jump to Item"), QStringLiteral("1"));
         bool numeric = false;
         const double value = answer.trimmed().toDouble(&numeric);
         // Halves go to the even number, as the classic rounding does.
@@ -343,10 +356,7 @@ void frmTransferAll::cmdJump_Click() {
 
 namespace {
 void showTransfer(QWidget* editor, const QString& address) {
-    editor->hide();
-    auto* window = new frmTransferOne(address);
-    showToolWindow(window);
-    editor->show();
+    showToolBeside(editor, new frmTransferOne(address));
 }
 } // namespace
 

@@ -64,6 +64,7 @@ public:
 
 private:
     void startTimer();
+    QWidget* captionHolder();
     void timTimer_Timer();
     void cboAddress_Click();
     void brwWebBrowser_NavigateComplete(bool ok);
@@ -103,13 +104,9 @@ private:
     int m_index = 0;
     QString m_username;
     QString m_password;
-    // One walk of the company serves every Next; a new window walks afresh.
-    QVector<storefront::Item> m_items;
-    bool m_walked = false;
 };
 
 // The storefront's delete page for one item needs the admin password: "Restricted" otherwise.
 void openStorefrontDelete(QWidget* parent, const QString& companyFolder, const QString& sku,
                           const QString& profitCenter);
-void openStorefrontAdd(QWidget* parent, const QString& companyFolder,
-                       const storefront::Item& item);
+void openStorefrontAdd(QWidget* parent, const QString& companyFolder, const storefront::Item& item);

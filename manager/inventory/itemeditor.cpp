@@ -43,6 +43,7 @@ frmAddEdit::frmAddEdit(const QString& companyFolder, ItemRecord& currentItem, QW
     setWindowTitle(QStringLiteral("Add/Edit Product"));
     buildControls();
     Form_Load();
+    txtTitle->setFocus();
 }
 
 void frmAddEdit::buildControls() {
@@ -143,18 +144,13 @@ void frmAddEdit::buildControls() {
     });
 }
 
-// Hiding ends the editor's modal showing, so the item window lists again; the editor comes back
-// as a window of its own beside the barcode window, which must stay usable.
+// The editor comes back as a window of its own beside the barcode window.
 void frmAddEdit::cmdCopySKU_Click() {
     guarded(QStringLiteral("cmdCopySKU_Click"), [this] {
-        hide();
-        auto* barcode = new frmCode39;
-        showToolWindow(barcode);
+        auto* barcode = code39Window();
+        showToolBeside(this, barcode);
         barcode->txtData->setText(txtSKU->text());
         barcode->cmdGen_Click();
-        setWindowModality(Qt::NonModal);
-        setAttribute(Qt::WA_ShowModal, false);
-        show();
     });
 }
 

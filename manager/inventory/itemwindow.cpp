@@ -119,6 +119,10 @@ void frmMain::buildControls() {
     lstTitles = new QTableView(this);
     lstTitles->setObjectName(QStringLiteral("lstTitles"));
     lstTitles->setModel(m_model);
+    // A new listing leaves no item current until the user clicks one: without this the grid
+    // would make its first row current on getting the focus back.
+    connect(m_model, &QAbstractItemModel::modelReset, lstTitles,
+            [this] { lstTitles->setCurrentIndex(QModelIndex()); });
     lstTitles->setSelectionBehavior(QAbstractItemView::SelectRows);
     // The current column is always "Title" between operations, whatever cell a click or a key
     // made current, so the current cell's text is the current item's title.
@@ -419,17 +423,19 @@ void frmMain::cmdSearch_Click() {
                                       QStringLiteral("Search"), QString()));
         if (key.isEmpty())
             return;
-        // false when the user stops at this hit.
-        auto keepGoing = [this](const QString& title, const QString& profitCenter) {
-            return dialogs().message(this, foundItemText(title, profitCenter),
-                                     QStringLiteral("Found One"), Dialogs::YesNo) == Dialogs::Yes;
-        };
         // A long search shows its progress, one step a profit center, and may be cancelled.
         QProgressDialog progress(QStringLiteral("Searching..."), QStringLiteral("Cancel"), 0,
                                  cboProfs->count(), this);
         progress.setWindowTitle(QStringLiteral("Search"));
         progress.setWindowModality(Qt::WindowModal);
         progress.setMinimumDuration(500);
+        // false when the user stops at this hit. The progress steps aside while the question is
+        // open (its pending showing too), so that nothing covers the question.
+        auto keepGoing = [this, &progress](const QString& title, const QString& profitCenter) {
+            progress.reset();
+            return dialogs().message(this, foundItemText(title, profitCenter),
+                                     QStringLiteral("Found One"), Dialogs::YesNo) == Dialogs::Yes;
+        };
         for (int index = 0; index < cboProfs->count(); ++index) {
             progress.setValue(index);
             cboProfs->blockSignals(true);

@@ -139,10 +139,14 @@ int QtDialogs::message(QWidget* parent, const QString& text, const QString& titl
 
 QString QtDialogs::input(QWidget* parent, const QString& prompt, const QString& title,
                          const QString& defaultText) {
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(ownerOf(parent), title, prompt, QLineEdit::Normal, defaultText, &ok);
-    return ok ? text : QString();
+    QInputDialog box(ownerOf(parent));
+    box.setWindowTitle(title);
+    box.setLabelText(prompt);
+    box.setTextValue(defaultText);
+    // At the asking window's left and top, where the eye already is.
+    if (parent)
+        box.move(parent->mapToGlobal(QPoint(0, 0)));
+    return box.exec() == QDialog::Accepted ? box.textValue() : QString();
 }
 
 QString QtDialogs::qtFilter(const QString& filter) {

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QWidget>
 
@@ -91,6 +92,15 @@ void applyControlColor(QWidget* control) {
         control->setAutoFillBackground(true);
     }
     control->setPalette(palette);
+    // The style draws buttons and lists with gradients of its own over the palette; a style
+    // sheet gives them the colour itself.
+    if (qobject_cast<QPushButton*>(control) || qobject_cast<QComboBox*>(control))
+        control->setStyleSheet(
+            QStringLiteral("%1 { background-color: %2; border: 1px solid %3; border-radius: 2px;"
+                           " padding: 3px 8px; } %1:pressed { background-color: %4; }"
+                           " %1:focus { border-color: %5; } %1:disabled { color: %3; }")
+                .arg(QLatin1String(control->metaObject()->className()), color.name(),
+                     color.darker(160).name(), color.darker(115).name(), color.darker(300).name()));
     control->setProperty(coloredControlProperty, true);
 }
 

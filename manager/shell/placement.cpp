@@ -4,6 +4,9 @@
 #include "manager/shell/twips.h"
 #include "manager/store/numbertext.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStyle>
 #include <QWidget>
 
 #include <charconv>
@@ -20,7 +23,25 @@ QString shortestSingle(double value) {
 int toPixels(const QString& twips, double perPixel) {
     return int(std::lround(leadingNumber(twips) / perPixel));
 }
+// Where a window may stand: the screen's free area for a window of its own (without panels),
+// the parent's inside for a window within the frame.
+QRect availableArea(const QWidget* window) {
+    if (!window->isWindow() && window->parentWidget())
+        return window->parentWidget()->rect();
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
 } // namespace
+
+QRect fitInside(const QRect& placed, const QRect& area, const QSize& minimum) {
+    if (area.isEmpty())
+        return placed;
+    // A stored place from a larger screen: the size is kept where it fits, the window is moved in.
+    const QSize size = placed.size().boundedTo(area.size()).expandedTo(minimum);
+    const int x = std::max(area.left(), std::min(placed.left(), area.right() + 1 - size.width()));
+    const int y = std::max(area.top(), std::min(placed.top(), area.bottom() + 1 - size.height()));
+    return QRect(QPoint(x, y), size);
+}
 
 TwipsPlacement::TwipsPlacement(const settings::PlacementKeys& keys, const QString (&defaults)[4])
     : m_keys(keys) {
@@ -40,9 +61,25 @@ void TwipsPlacement::restore(QWidget* window, const QSize& minimum) {
     const double perY = twipsPerPixelY();
     window->showNormal();
     // The position is the outer frame's, as x() and y() report it; the size is the inside's.
-    window->move(toPixels(m_loadedTwips[0], perX), toPixels(m_loadedTwips[1], perY));
-    window->resize(std::max(minimum.width(), toPixels(m_loadedTwips[2], perX)),
-                   std::max(minimum.height(), toPixels(m_loadedTwips[3], perY)));
+    QRect placed(toPixels(m_loadedTwips[0], perX), toPixels(m_loadedTwips[1], perY),
+                 std::max(minimum.width(), toPixels(m_loadedTwips[2], perX)),
+                 std::max(minimum.height(), toPixels(m_loadedTwips[3], perY)));
+    window->move(placed.topLeft());
+    window->resize(placed.size());
+    // The title bar and borders must fit as well; before the window manager has framed the
+    // window they are taken from the style.
+    int edge = 0, title = 0;
+    if (window->isWindow()) {
+        edge = window->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+        title = window->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    }
+    const QSize border(2 * edge, title + edge);
+    const QRect wanted(placed.topLeft(), placed.size() + border);
+    const QRect fitted = fitInside(wanted, availableArea(window), minimum + border);
+    if (fitted != wanted) {
+        // Placed by its inside, so that the title bar lands inside the area too.
+        window->setGeometry(QRect(fitted.topLeft() + QPoint(edge, title), fitted.size() - border));
+    }
     m_loadedPixels = QRect(window->pos(), window->size());
 }
 

@@ -8,6 +8,10 @@
 
 class QWidget;
 
+// A placement moved inside an area (a screen's free part, the frame's inside): the size is kept
+// where it fits, else cut to the area (but not below the minimum).
+QRect fitInside(const QRect& placed, const QRect& area, const QSize& minimum = QSize(1, 1));
+
 // A window's placement stored in the settings in twips: a state ("0" restores the stored
 // position and size, anything else opens maximised) and left, top, width and height.
 // An unmoved window stores back exactly the texts it read, so twips survive pixel rounding.

@@ -138,11 +138,11 @@ void frmSplash::Form_Load() {
 void frmSplash::tmrTimer_Timer() {
     guarded(QStringLiteral("tmrTimer_Timer"), [&] {
         if (m_updateCheck && checksForUpdates()) {
+            // A slow server never holds the frame back: the check runs on behind it.
             if (m_updateCheck->isBusy()) {
                 lblStatus->setText(QStringLiteral("Resolving server..."));
-                return;
-            }
-            if (m_updateCheck->updateFound()) {
+                m_updateCheck->finishInBackground();
+            } else if (m_updateCheck->updateFound()) {
                 lblStatus->setText(QStringLiteral("Update available."));
                 m_updateCheck->showUpdate();
             } else {

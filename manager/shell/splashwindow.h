@@ -10,8 +10,9 @@
 class QLabel;
 class QTimer;
 
-// The update check the splash waits for: the hidden update window. It owns itself: showUpdate()
-// hands it to the user, unload() ends it.
+// The update check the splash looks at: the hidden update window. It owns itself: showUpdate()
+// hands it to the user, unload() ends it, finishInBackground() lets it run on after the splash
+// and show the update window when it finds an update.
 class SplashUpdateCheck {
 public:
     virtual ~SplashUpdateCheck() = default;
@@ -19,6 +20,7 @@ public:
     virtual bool updateFound() const = 0;
     virtual void showUpdate() = 0;
     virtual void unload() = 0;
+    virtual void finishInBackground() = 0;
 };
 // Loads the update window hidden, which starts the check in the background.
 using StartUpdateCheck = std::function<SplashUpdateCheck*()>;

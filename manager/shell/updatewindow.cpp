@@ -4,9 +4,15 @@
 #include "manager/store/programfiles.h"
 #include "manager/store/runtimeerror.h"
 
+#include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStackedLayout>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 frmUpdate::frmUpdate(QWidget* parent, int timeLimitMs)
@@ -16,10 +22,37 @@ frmUpdate::frmUpdate(QWidget* parent, int timeLimitMs)
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     wbUpdate = new QWebEngineView(this);
     wbUpdate->setObjectName(QStringLiteral("wbUpdate"));
+    // Only the page's title decides: a page, hostile or not, runs no scripts or plugins here
+    // and reads no local files.
+    QWebEngineSettings* engine = wbUpdate->settings();
+    engine->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    engine->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    engine->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    engine->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    // Shown until the first page has loaded, so that a slow server is never a blank window.
+    auto* checking = new QLabel(QStringLiteral("Checking for updates..."), this);
+    checking->setObjectName(QStringLiteral("lblChecking"));
+    checking->setAlignment(Qt::AlignCenter);
+    auto* pages = new QStackedLayout;
+    pages->addWidget(checking);
+    pages->addWidget(wbUpdate);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("&Close"));
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // The page takes the keys it is given; Escape closes the window all the same.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(wbUpdate);
+    layout->setContentsMargins(0, 0, 0, 6);
+    layout->addLayout(pages, 1);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->setContentsMargins(6, 0, 6, 0);
+    buttonRow->addWidget(buttons);
+    layout->addLayout(buttonRow);
     resize(640, 480);
+    connect(wbUpdate, &QWebEngineView::loadFinished, pages,
+            [pages, this] { pages->setCurrentWidget(wbUpdate); });
 
     m_limit = new QTimer(this);
     m_limit->setSingleShot(true);
@@ -95,7 +128,17 @@ void StartupUpdateCheck::showUpdate() {
     auto* window = new frmUpdate(nullptr, m_timeLimitMs);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
+    // Found behind the frame's back: it comes to the front rather than opening under it.
+    window->raise();
+    window->activateWindow();
     delete this;
+}
+
+void StartupUpdateCheck::finishInBackground() {
+    QObject::connect(&m_fetch, &UpdateFetch::titleFound, &m_fetch, [this] {
+        // After the flag is set by the title; the fetch goes with this check.
+        QTimer::singleShot(0, [this] { updateFound() ? showUpdate() : unload(); });
+    });
 }
 
 void StartupUpdateCheck::unload() {

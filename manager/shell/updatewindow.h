@@ -42,6 +42,7 @@ public:
     bool updateFound() const override;
     void showUpdate() override;
     void unload() override;
+    void finishInBackground() override;
 
 private:
     UpdateFetch m_fetch;

@@ -24,3 +24,15 @@ void showToolWindow(QWidget* window) {
     else
         window->show();
 }
+
+void showToolBeside(QWidget* owner, QWidget* tool) {
+    owner->hide();
+    showToolWindow(tool);
+    // Shown again while still marked modal, the owner would block every other window.
+    owner->setWindowModality(Qt::NonModal);
+    owner->setAttribute(Qt::WA_ShowModal, false);
+    owner->show();
+    // The small owner stays in sight over the frame that now shows the tool window.
+    owner->raise();
+    owner->activateWindow();
+}

@@ -12,3 +12,8 @@ using WindowShower = std::function<void(QWidget* window)>;
 
 void setWindowShower(WindowShower shower); // an empty shower restores the default
 void showToolWindow(QWidget* window);
+
+// A side trip from a modal window (the item editor's barcode and storefront buttons): hides the
+// window, which ends its modal showing, shows the tool window, then shows the first again as an
+// ordinary window beside it, so that both take the mouse and the keyboard.
+void showToolBeside(QWidget* owner, QWidget* tool);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/app/companywindow.h"
+#include "manager/barcodes/barcodewindows.h"
 #include "manager/internet/serverwindow.h"
 #include "manager/inventory/itemwindow.h"
 #include "manager/sales/recording.h"
@@ -16,12 +17,14 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLocale>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 
 #include <atomic>
 #include <thread>
@@ -80,6 +83,47 @@ private slots:
         QCOMPARE(GetINIString("Sales", "A1", "", monthlyPeriodFile(folder, QDate::currentDate())),
                  count);
         QCOMPARE(dialogs.messages(), QStringList());
+    }
+
+    // Asked for again, the barcode windows come back rather than open a copy.
+    void barcodeWindowsAreOneOfEachKind() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        frmCompany chooser;
+        for (int i = 0; i < 2; ++i) {
+            chooser.mnuToolsUPC->trigger();
+            chooser.mnuToolsCode->trigger();
+        }
+        int upc = 0, code39 = 0;
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            upc += qobject_cast<frmUPC*>(top) != nullptr;
+            code39 += qobject_cast<frmCode39*>(top) != nullptr;
+        }
+        QCOMPARE(upc, 1);
+        QCOMPARE(code39, 1);
+        QPointer<QWidget> closed = code39Window();
+        closed->close();
+        QTRY_VERIFY(closed.isNull());
+        QVERIFY(code39Window());
+        delete code39Window();
+        delete upcWindow();
+    }
+
+    // "Name of new company:" and the other input boxes open at the asking window's left and top.
+    void inputBoxesOpenAtTheChoosersCorner() {
+        TestEnvironment env;
+        frmCompany chooser;
+        chooser.move(200, 150);
+        chooser.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chooser));
+        QPoint at;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            at = box->pos();
+            box->reject();
+        });
+        QtDialogs().input(&chooser, "Name of new company:", "Name", QString());
+        QCOMPARE(at, chooser.mapToGlobal(QPoint(0, 0)));
     }
 
     void anEmptyRootGivesAnEmptyBoxAndOpenAsksForACompany() {

@@ -1,18 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/app/companywindow.h"
 #include "manager/app/framewindow.h"
+#include "manager/barcodes/barcodewindows.h"
+#include "manager/interchange/csveditor.h"
+#include "manager/internet/serverwindow.h"
+#include "manager/internet/storefrontwindows.h"
 #include "manager/inventory/itemwindow.h"
+#include "manager/sales/resultswindow.h"
+#include "manager/shell/twips.h"
 #include "manager/store/settings.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -99,6 +107,66 @@ private slots:
     }
 
     // A window inside that refuses to close (unsaved changes kept by Cancel) keeps the program.
+    // Each child opens at the size it gives itself, whatever the frame's state, and comes back
+    // to it after a child was maximised.
+    void childWindowsOpenAtTheirOwnSizeAndAreRestoredToIt() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        frmFrame frame;
+        frame.resize(1500, 950);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        auto* code39 = new frmCode39;
+        QCOMPARE(code39->size(),
+                 QSize(qRound(7500 / twipsPerPixelX()), qRound(4365 / twipsPerPixelY())));
+        const QList<QWidget*> windows = {code39, new frmResults, new frmTransferOne(QString()),
+                                         new frmCSV, new frmServer("Shop", env.root())};
+        QList<QSize> sizes;
+        for (QWidget* window : windows) {
+            sizes << window->size();
+            frmFrame::showWindow(window);
+            if (window == code39) {
+                QCOMPARE(window->size(), sizes.last());
+                frame.mdiArea()->activeSubWindow()->showMaximized(); // the others open maximised
+            }
+        }
+        frame.mdiArea()->activeSubWindow()->showNormal();
+        for (int i = 0; i < windows.size(); ++i)
+            QCOMPARE(windows[i]->size(), sizes[i]);
+        // Ctrl+F4 closes the active child.
+        QPointer<QWidget> active = frame.mdiArea()->activeSubWindow();
+        QTest::keyClick(windows.last()->focusWidget(), Qt::Key_F4, Qt::ControlModifier);
+        QTRY_VERIFY(active.isNull());
+    }
+
+    // A placement stored on a larger screen comes back inside this one, its size kept where
+    // it fits.
+    void aPlacementFromALargerScreenIsMovedOnScreen_data() {
+        QTest::addColumn<QRect>("stored"); // in pixels, from the screen's right and bottom edges
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("off to the right") << QRect(-100, 100, 300, 200) << QSize(300, 200);
+        QTest::newRow("off the bottom") << QRect(100, -50, 300, 200) << QSize(300, 200);
+        QTest::newRow("larger than the screen") << QRect(0, 0, 5000, 4000) << QSize();
+    }
+    void aPlacementFromALargerScreenIsMovedOnScreen() {
+        QFETCH(QRect, stored);
+        QFETCH(QSize, size);
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const int x = stored.x() < 0 ? screen.right() + stored.x() : stored.x();
+        const int y = stored.y() < 0 ? screen.bottom() + stored.y() : stored.y();
+        auto twips = [](double pixels, double per) { return QString::number(pixels * per); };
+        storeNormalPlacement(twips(x, twipsPerPixelX()), twips(y, twipsPerPixelY()),
+                             twips(stored.width(), twipsPerPixelX()),
+                             twips(stored.height(), twipsPerPixelY()));
+        frmFrame frame;
+        QVERIFY(frame.Form_Load());
+        QVERIFY(screen.contains(QRect(frame.pos(), frame.size())));
+        if (size.isValid())
+            QCOMPARE(frame.size(), size);
+    }
+
     void aWindowThatStaysOpenKeepsTheProgram() {
         struct Stubborn : QWidget {
             bool keep = true;

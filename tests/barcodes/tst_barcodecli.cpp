@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "manager/barcodes/labelsheet.h"
 #include "manager/barcodes/symbols.h"
 #include "tests/barcodes/zbarreader.h"
+#include "tests/barcodes/zxingreader.h"
 #include "tests/cli/clirunner.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/testenvironment.h"
@@ -22,15 +24,38 @@ private slots:
 
 namespace {
 // The symbols zbar reads on each page of a PDF rendered at 300 dpi, sorted per page.
-QList<QStringList> pdfSymbols(const QString& pdf, const QString& folder) {
-    QProcess render;
-    render.start("pdftoppm", {"-r", "300", "-png", pdf, folder + "/page"});
-    render.waitForFinished(120000);
+// The symbols of each page, rendered at each of the resolutions of common printers, as both
+// zbar and ZXing read them: a page whose readers or resolutions disagree reads as "differs".
+QList<QStringList> pdfSymbols(const QString& pdf, const QString& folder,
+                              const QString& sheet = QStringLiteral("a4-3x8")) {
+    const barcodes::LabelStock& stock = *barcodes::labelStock(sheet);
     QList<QStringList> pages;
-    for (const QString& page : QDir(folder).entryList({"page*.png"}, QDir::Files, QDir::Name)) {
-        QStringList found = zbarRead(QImage(folder + '/' + page));
-        found.sort();
-        pages << found;
+    for (const char* dpi : {"300", "200", "150"}) {
+        const QString prefix = folder + "/page" + dpi;
+        QProcess render;
+        render.start("pdftoppm", {"-r", dpi, "-png", pdf, prefix});
+        render.waitForFinished(120000);
+        const QStringList files =
+            QDir(folder).entryList({"page" + QString(dpi) + "-*.png"}, QDir::Files, QDir::Name);
+        for (int i = 0; i < files.size(); ++i) {
+            const QImage image(folder + '/' + files[i]);
+            const double scale = QString(dpi).toDouble() / 1440;
+            QList<QRect> labels;
+            for (int label = 0; label < stock.perPage(); ++label)
+                labels << QRectF((stock.left + label % stock.columns * stock.columnPitch) * scale,
+                                 (stock.top + label / stock.columns * stock.rowPitch) * scale,
+                                 stock.labelWidth * scale, stock.labelHeight * scale)
+                              .toRect();
+            QStringList found = zbarRead(image), read = zxingRead(image, labels);
+            found.sort();
+            read.sort();
+            if (read != found)
+                found = QStringList{QStringLiteral("differs at %1 dpi").arg(dpi)};
+            if (pages.size() <= i)
+                pages << found;
+            else if (pages[i] != found)
+                pages[i] = QStringList{QStringLiteral("differs at %1 dpi").arg(dpi)};
+        }
     }
     return pages;
 }
@@ -81,43 +106,66 @@ void TestBarcodeCli::barcodeFiles() {
         QVERIFY(TestEnvironment::readBytes(file).contains("<text"));
 }
 
+// Each sheet in its own pages, from the label to start at: a sheet used in part is used up.
 void TestBarcodeCli::labelSheetDecodesPageByPage_data() {
     QTest::addColumn<QString>("symbology");
-    QTest::newRow("code39") << "code39";
-    QTest::newRow("upc") << "upc";
+    QTest::addColumn<QString>("sheet");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("perPage");
+    QTest::newRow("code39, A4 3 x 8") << "code39"
+                                      << "a4-3x8" << 1 << 24;
+    QTest::newRow("upc, Letter 3 x 10 from 5") << "upc"
+                                               << "letter-3x10" << 5 << 30;
+    QTest::newRow("code39, A4 3 x 7 from 21") << "code39"
+                                              << "a4-3x7" << 21 << 21;
+    QTest::newRow("long code39, Letter 3 x 10") << "long code39"
+                                                << "letter-3x10" << 1 << 30;
 }
 
 void TestBarcodeCli::labelSheetDecodesPageByPage() {
     QFETCH(QString, symbology);
+    QFETCH(QString, sheet);
+    QFETCH(int, start);
+    QFETCH(int, perPage);
     const bool upc = symbology == "upc";
+    // Long SKUs shrink the narrow element below its full 20 twips.
+    const QString skuPattern = symbology.startsWith("long") ? "STOCK-%1-SHELF" : "SKU-%1";
+    symbology = symbology.section(' ', -1);
     TestEnvironment env;
     const QString folder = env.makeCompany("Shop");
-    // 30 labelled items: a full page and 6 on the second; then three that get no symbol.
-    QList<QStringList> expected{{}, {}};
+    // 30 labelled items, then three that get no symbol.
+    const int pages = (start - 1 + 30 + perPage - 1) / perPage;
+    QList<QStringList> expected(pages);
     for (int i = 0; i < 30; ++i) {
         const QString code =
             QStringLiteral("%1").arg(10000000000LL + i * 7919LL, 11, 10, QChar('0'));
-        const QString sku = upc ? code : QStringLiteral("SKU-%1").arg(i);
+        const QString sku = upc ? code : skuPattern.arg(i * 7);
         fixture::writeItem(folder, sku, "2.5", "1", "1", "3");
         fixture::writeTitle(folder, "Shelf", QStringLiteral("Item %1").arg(i), sku);
-        expected[i / 24] << (upc ? "UPC-A:" + code + QString::number(barcodes::upcCheckDigit(code))
-                                 : "CODE-39:" + sku);
+        expected[(start - 1 + i) / perPage]
+            << (upc ? "UPC-A:" + code + QString::number(barcodes::upcCheckDigit(code))
+                    : "CODE-39:" + sku);
     }
     for (const char* sku : {"lower-x", "A*B", "12345-abc"})
         fixture::writeTitle(folder, "Shelf", QStringLiteral("Odd ") + sku, sku);
     for (QStringList& page : expected)
         page.sort();
     const QString pdf = env.base() + "/labels.pdf";
-    const CliResult result = runCli(
-        {"labels", "--company", "Shop", "--root", env.root(), "--symbology", symbology, pdf});
+    const CliResult result =
+        runCli({"labels", "--company", "Shop", "--root", env.root(), "--symbology", symbology,
+                "--sheet", sheet, "--start", QString::number(start), pdf});
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.outText().count("Skipped Odd "), 3);
-    QVERIFY(result.outText().contains("30 labels on 2 pages."));
-    QCOMPARE(pdfSymbols(pdf, env.base()), expected);
+    QVERIFY(result.outText().contains(QStringLiteral("30 labels on %1 pages.").arg(pages)));
+    QCOMPARE(pdfSymbols(pdf, env.base(), sheet), expected);
     QCOMPARE(runCli({"labels", "--company", "Shop", "--root", env.root(), "--profit-center",
                      "Nowhere", pdf})
                  .exitCode,
              2);
+    QCOMPARE(runCli({"labels", "--company", "Shop", "--root", env.root(), "--sheet", sheet,
+                     "--start", QString::number(perPage + 1), pdf})
+                 .exitCode,
+             64);
 }
 
 QTEST_GUILESS_MAIN(TestBarcodeCli)

@@ -27,6 +27,7 @@ private slots:
     void code39Generate();
     void code39PrintDecodes_data();
     void code39PrintDecodes();
+    void code39TooNarrowToScanAsksFirst();
     void editorMakesBarcodeOfSku();
 };
 
@@ -174,6 +175,30 @@ void TestBarcodeWindows::code39PrintDecodes() {
     const QStringList pages = QDir(env.base()).entryList({"page*.png"});
     QCOMPARE(pages.size(), 1);
     QCOMPARE(zbarRead(QImage(env.base() + '/' + pages.first())), QStringList{"CODE-39:" + text});
+}
+
+// Shrunk below a narrow bar of 0.19 mm to fit the page, a symbol is printed only when the user
+// says so.
+void TestBarcodeWindows::code39TooNarrowToScanAsksFirst() {
+    TestEnvironment env;
+    ScriptedDialogs dialogs;
+    frmCode39 window;
+    const QString pdf = env.base() + "/printed.pdf";
+    window.txtData->setText(QString(60, 'A')); // fits a landscape page at full width
+    dialogs.printAnswers = {env.base() + "/wide.pdf"};
+    window.cmdPrint->click();
+    QVERIFY(QFile::exists(env.base() + "/wide.pdf"));
+    QCOMPARE(dialogs.messages(), QStringList());
+    window.txtData->setText(QString(200, 'A'));
+    dialogs.printAnswers = {pdf, pdf};
+    dialogs.messageAnswers = {Dialogs::Cancel, Dialogs::Ok};
+    window.cmdPrint->click();
+    QVERIFY(!QFile::exists(pdf));
+    window.cmdPrint->click();
+    QVERIFY(QFile::exists(pdf));
+    QCOMPARE(dialogs.messages().size(), 2);
+    QVERIFY(dialogs.messages()[0].contains("0.19 mm"));
+    QCOMPARE(dialogs.shown.last().buttons, int(Dialogs::OkCancel));
 }
 
 void TestBarcodeWindows::editorMakesBarcodeOfSku() {

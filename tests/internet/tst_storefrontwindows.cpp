@@ -10,9 +10,12 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <QWebEngineView>
 
 namespace {
@@ -70,14 +73,49 @@ private slots:
         QCOMPARE(server.pages().size(), 4);
     }
 
+    void transferKeepsToItsOwnCaptionAndWalksTheStoreAsItIsNow() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        StorefrontServer server;
+        const QString folder = company(env, server.script());
+        QMainWindow frame;
+        frame.setWindowTitle("Frame");
+        auto* area = new QMdiArea;
+        frame.setCentralWidget(area);
+        auto* window = new frmTransferAll(folder);
+        area->addSubWindow(window);
+        frame.show();
+        QTRY_COMPARE(server.pages().size(), 1);
+        fixture::writeTitle(folder, "Books", "Banjo", "B3");
+        window->cmdNext->click();
+        QTRY_COMPARE(server.pages().size(), 2);
+        window->cmdNext->click();
+        QTRY_COMPARE(server.pages().size(), 3);
+        QVERIFY(server.pages()[2].contains("&SKU=B3&"));
+        QTRY_COMPARE(window->windowTitle(), QStringLiteral("Current Item: 3"));
+        // A typed address opens on Enter.
+        QLineEdit* typed = window->browser->cboAddress->lineEdit();
+        typed->setText(server.script() + "?typed=1");
+        QTest::keyClick(typed, Qt::Key_Return);
+        QTRY_COMPARE(server.pages().size(), 4);
+        QCOMPARE(server.pages()[3], QStringLiteral("/cgi-bin/s.cgi?typed=1"));
+        QTRY_COMPARE(window->windowTitle(), QStringLiteral("Current Item: 3"));
+        QCOMPARE(frame.windowTitle(), QStringLiteral("Frame"));
+    }
+
     void jumpGoesToTheNumberedItem_data() {
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("sku");
-        QTest::newRow("two") << "2" << "B2";
-        QTest::newRow("half to even") << "2.5" << "B2";
-        QTest::newRow("negative") << "-3" << "K1";
-        QTest::newRow("not a number") << "abc" << "";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("two") << "2"
+                             << "B2";
+        QTest::newRow("half to even") << "2.5"
+                                      << "B2";
+        QTest::newRow("negative") << "-3"
+                                  << "K1";
+        QTest::newRow("not a number") << "abc"
+                                      << "";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void jumpGoesToTheNumberedItem() {
         QFETCH(QString, answer);
@@ -130,6 +168,32 @@ private slots:
         QVERIFY(stored.leaveBlank);
     }
 
+    void editorTripsLeaveEveryWindowUsable_data() {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("barcode") << "cmdCopySKU";
+        QTest::newRow("add") << "cmdAdd";
+        QTest::newRow("delete") << "cmdDelete";
+    }
+    void editorTripsLeaveEveryWindowUsable() {
+        QFETCH(QString, button);
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        StorefrontServer server;
+        const QString folder = company(env, server.script());
+        WriteINIString("Script", "Admin", "pw", storefrontPath(folder));
+        ItemRecord item{"Books", "Zebra", "1.00", "2.00", "B2", "1", 1, true};
+        frmAddEdit editor(folder, item);
+        QTimer::singleShot(0, editor.findChild<QPushButton*>(button), &QPushButton::click);
+        editor.exec(); // the trip ends the modal showing
+        QVERIFY(editor.isVisible());
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        editor.cmdCancel->click();
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top != &editor)
+                top->close();
+    }
+
     void editorDeleteNeedsTheAdminPassword() {
         TestEnvironment env;
         ScriptedDialogs dialogs;
@@ -143,8 +207,9 @@ private slots:
         WriteINIString("Script", "Admin", "se cret", storefrontPath(folder));
         editor.txtSKU->setText("B&2");
         editor.cmdDelete->click();
-        QTRY_COMPARE(server.pages(),
-                     QStringList{"/cgi-bin/s.cgi?action=admin&SKU=B%262&CATEGORY=Books&PASSWORD=se%20cret"});
+        QTRY_COMPARE(
+            server.pages(),
+            QStringList{"/cgi-bin/s.cgi?action=admin&SKU=B%262&CATEGORY=Books&PASSWORD=se%20cret"});
         QVERIFY(editor.isVisible());
         for (QWidget* top : QApplication::topLevelWidgets())
             if (top->objectName() == "frmTransferOne")

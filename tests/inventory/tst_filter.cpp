@@ -16,6 +16,7 @@
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -74,6 +75,18 @@ void leave(QLineEdit* box) {
     QFocusEvent event(QEvent::FocusOut);
     QApplication::sendEvent(box, &event);
 }
+
+// Reads each question for 0.7 s before answering, counting the times a progress box covered it.
+struct SlowReader : ScriptedDialogs {
+    int covered = 0;
+    int message(QWidget* parent, const QString& text, const QString& title, Buttons buttons,
+                Icon icon) override {
+        QTest::qWait(700);
+        for (QWidget* top : QApplication::topLevelWidgets())
+            covered += qobject_cast<QProgressDialog*>(top) && top->isVisible();
+        return ScriptedDialogs::message(parent, text, title, buttons, icon);
+    }
+};
 
 } // namespace
 
@@ -258,6 +271,20 @@ private slots:
         QCOMPARE(dialogs->shown[1].buttons, int(Dialogs::YesNo));
         QCOMPARE(dialogs->shown.last().title, QString("Finished"));
         QCOMPARE(w.cboProfs->currentText(), QString("Zoo"));
+    }
+
+    void aQuestionReadSlowlyIsNeverCoveredAndTheSearchEnds() {
+        delete dialogs;
+        auto* reader = new SlowReader;
+        dialogs = reader;
+        frmMain w(folder, "Shop");
+        dialogs->inputAnswers << "a100";
+        dialogs->messageAnswers << Dialogs::Yes << Dialogs::Yes << Dialogs::Yes << Dialogs::Yes
+                                << Dialogs::Yes;
+        w.cmdSearch_Click();
+        QCOMPARE(reader->covered, 0);
+        QCOMPARE(dialogs->messages().size(), 6);
+        QCOMPARE(dialogs->messages().last(), QString("Finished searching through the database."));
     }
 
     void noStopsTheSearchAtTheHit() {

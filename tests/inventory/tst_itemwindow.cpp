@@ -319,6 +319,24 @@ private slots:
         QVERIFY(handed.editing);
     }
 
+    void aListingLeavesNoItemCurrentWhenTheGridGetsTheFocus() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        frmMain w(sharedStore(env), "Shop");
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.cboProfs->setCurrentText("Kitchen");
+        clickRow(w, "Plate");
+        w.cboProfs->setFocus();
+        w.ListTitles();                                     // as after a sale, a save or a cancel
+        w.lstTitles->setFocus(Qt::ActiveWindowFocusReason); // the window comes back
+        QCOMPARE(w.currentRow(), -1);
+        w.cmdMakeSale->click();
+        w.cmdEditItem->click();
+        w.cmdRemoveItem->click();
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+
     void removingAnItemAsksAndKeepsSharedRecords() {
         TestEnvironment env;
         ScriptedDialogs dialogs;
@@ -415,6 +433,7 @@ private slots:
         frmAddEdit editor(folder, item);
         QCOMPARE(profitCenters(editor.cboProfs), QStringList({"Gifts", "Kitchen"}));
         QCOMPARE(editor.txtTitle->maxLength(), 255);
+        QCOMPARE(editor.focusWidget(), editor.txtTitle); // typing starts with the title
         QSignalSpy saved(&editor, &frmAddEdit::saved);
         editor.cmdSave_Click();
         editor.txtTitle->setText("Plate");

@@ -204,6 +204,9 @@ void GradientTest::windowBackgroundUsesStoredColorsAndRefreshes() {
         COMPARE_COLOR(shot.pixelColor(150, y), expected.pixelColor(150, y));
     COMPARE_COLOR(shot.pixelColor(150, 0), blue);
     COMPARE_COLOR(button->palette().color(QPalette::Button), QColor(192, 223, 255));
+    // Drawn in that colour, not in the style's own gradient over it.
+    const QPoint inside(4, button->height() / 2);
+    COMPARE_COLOR(button->grab().toImage().pixelColor(inside), QColor(192, 223, 255));
 
     // New colours show in open windows once they are refreshed, and in every later painting.
     settings::write(QStringLiteral("Graphical"), QStringLiteral("Color1"),
@@ -219,6 +222,7 @@ void GradientTest::windowBackgroundUsesStoredColorsAndRefreshes() {
         COMPARE_COLOR(shot.pixelColor(150, y), expected.pixelColor(150, y));
     COMPARE_COLOR(shot.pixelColor(150, 0), QColor(255, 0, 0));
     COMPARE_COLOR(button->palette().color(QPalette::Button), QColor(0, 255, 0));
+    COMPARE_COLOR(button->grab().toImage().pixelColor(inside), QColor(0, 255, 0));
 
     // A stored value that is no colour falls back to the standard one.
     settings::write(QStringLiteral("Graphical"), QStringLiteral("Color1"),

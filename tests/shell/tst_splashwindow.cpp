@@ -21,10 +21,12 @@ struct FakeUpdateCheck : SplashUpdateCheck {
     bool found = false;
     int shown = 0;
     int unloaded = 0;
+    int backgrounded = 0;
     bool isBusy() const override { return busy; }
     bool updateFound() const override { return found; }
     void showUpdate() override { ++shown; }
     void unload() override { ++unloaded; }
+    void finishInBackground() override { ++backgrounded; }
 };
 
 void setUpdates(const char* notify, const char* autoUpdate) {
@@ -41,7 +43,7 @@ private slots:
     void loadShowsVersionAndStoresIt();
     void outlineIsRoundAndPaintedFromTheCentre();
     void timerTickEmitsFinishedAndUnloads();
-    void busyUpdateCheckKeepsTheSplashUp();
+    void aBusyUpdateCheckFinishesBehindTheFrame();
     void updateCheckFollowsTheSettings();
 };
 
@@ -109,7 +111,7 @@ void SplashWindowTest::timerTickEmitsFinishedAndUnloads() {
     QVERIFY(env.errors.isEmpty());
 }
 
-void SplashWindowTest::busyUpdateCheckKeepsTheSplashUp() {
+void SplashWindowTest::aBusyUpdateCheckFinishesBehindTheFrame() {
     TestEnvironment env;
     FakeUpdateCheck check;
     check.busy = true;
@@ -125,18 +127,12 @@ void SplashWindowTest::busyUpdateCheckKeepsTheSplashUp() {
     connect(splash, &frmSplash::finished, splash,
             [&] { statusAtFinish = splash->lblStatus->text(); });
 
-    splash->tmrTimer_Timer();
-    splash->tmrTimer_Timer();
-    QCOMPARE(splash->lblStatus->text(), QStringLiteral("Resolving server..."));
-    QCOMPARE(finished.count(), 0);
-    QVERIFY(splash->tmrTimer->isActive());
-
-    check.busy = false;
+    // The first tick opens the frame; the check runs on by itself.
     splash->tmrTimer_Timer();
     QCOMPARE(finished.count(), 1);
-    QCOMPARE(statusAtFinish, QStringLiteral("No update available."));
-    QCOMPARE(check.unloaded, 1);
-    QCOMPARE(check.shown, 0);
+    QCOMPARE(statusAtFinish, QStringLiteral("Resolving server..."));
+    QCOMPARE(check.backgrounded, 1);
+    QCOMPARE(check.unloaded + check.shown, 0);
     QCOMPARE(started, 1);
     QTRY_VERIFY(splash.isNull());
 }

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -18,20 +19,21 @@
 #include <QWebEngineView>
 
 namespace {
-// The maker's update server on 127.0.0.1: answers every request with one reply; an empty
-// reply keeps the connection open without answering.
+// The maker's update server on 127.0.0.1: answers every request with one reply, after a delay
+// when given one; an empty reply keeps the connection open without answering.
 struct UpdateServer : QTcpServer {
-    explicit UpdateServer(QByteArray answer)
+    explicit UpdateServer(QByteArray answer, int delayMs = 0)
         : reply(std::move(answer)) {
         listen(QHostAddress::LocalHost, 0);
-        connect(this, &QTcpServer::newConnection, this, [this] {
+        connect(this, &QTcpServer::newConnection, this, [this, delayMs] {
             while (QTcpSocket* socket = nextPendingConnection())
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket, delayMs] {
                     socket->readAll();
-                    if (!reply.isEmpty()) {
-                        socket->write(reply);
-                        socket->disconnectFromHost();
-                    }
+                    if (!reply.isEmpty())
+                        QTimer::singleShot(delayMs, socket, [this, socket] {
+                            socket->write(reply);
+                            socket->disconnectFromHost();
+                        });
                 });
         });
     }
@@ -142,20 +144,26 @@ private slots:
         QTEST(env.errors, "errors");
     }
 
-    void splashWaitsForTheCheck_data() {
+    // The splash's own 2 s are all the check may take from the start; an update found later
+    // is shown then, in front.
+    void splashNeverWaitsForTheCheck_data() {
         QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("delay");
         QTest::addColumn<bool>("resolving");
         QTest::addColumn<QString>("status");
-        QTest::newRow("slow") << QByteArray() << true << "No update available.";
-        QTest::newRow("unreachable") << QByteArray("dead") << false << "No update available.";
-        QTest::newRow("update") << page("Update Available") << false << "Update available.";
+        QTest::newRow("slow") << QByteArray() << 0 << true << "Resolving server...";
+        QTest::newRow("unreachable") << QByteArray("dead") << 0 << false << "No update available.";
+        QTest::newRow("update") << page("Update Available") << 0 << false << "Update available.";
+        QTest::newRow("late update")
+            << page("Update Available") << 2500 << true << "Resolving server...";
     }
-    void splashWaitsForTheCheck() {
+    void splashNeverWaitsForTheCheck() {
         QFETCH(QByteArray, reply);
+        QFETCH(int, delay);
         QFETCH(QString, status);
         TestEnvironment env;
         ScriptedDialogs dialogs;
-        UpdateServer server(reply);
+        UpdateServer server(reply, delay);
         pointAt(reply == "dead" ? fixture::freePort() : server.serverPort());
         update::setUpdateAvailable(false);
         auto* splash = new frmSplash(nullptr, [] { return new StartupUpdateCheck(3000); });
@@ -163,15 +171,20 @@ private slots:
         QSignalSpy finished(splash, &frmSplash::finished);
         QStringList statuses;
         connect(splash->tmrTimer, &QTimer::timeout, [&] { statuses << splash->lblStatus->text(); });
-        QVERIFY(finished.wait(7000));
+        QVERIFY(finished.wait(3000));
         QTEST(statuses.contains("Resolving server..."), "resolving");
         QCOMPARE(statuses.last(), status);
         // The update window is shown, not modal, only when there is an update.
         QWidget* window = nullptr;
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (qobject_cast<frmUpdate*>(top) && top->isVisible())
-                window = top;
-        QCOMPARE(window != nullptr, status == "Update available.");
+        auto findWindow = [&] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (qobject_cast<frmUpdate*>(top) && top->isVisible())
+                    window = top;
+            return window != nullptr;
+        };
+        if (delay)
+            QTRY_VERIFY_WITH_TIMEOUT(findWindow(), 4000);
+        QCOMPARE(findWindow(), reply.contains("Update Available"));
         if (window)
             QTRY_COMPARE(static_cast<frmUpdate*>(window)->wbUpdate->title(), "Update Available");
         delete window;
@@ -191,6 +204,32 @@ private slots:
         QCOMPARE(window.windowTitle(), QStringLiteral("Update"));
         QTRY_VERIFY_WITH_TIMEOUT(window.wbUpdate->url().fileName() == "offline.html", 6000);
         QTRY_COMPARE(window.wbUpdate->title(), QStringLiteral("Update Check"));
+    }
+
+    // Only the page's title decides: its scripts never run. The window says what it does while
+    // the server is slow, and Escape or Close ends it.
+    void updateWindowRunsNoScriptsAndClosesAtOnce() {
+        TestEnvironment env;
+        UpdateServer server(page("Other").replace(
+            "page", "<script>document.title='Update Now';alert('infected')</script>"));
+        pointAt(server.serverPort());
+        bool ended = false;
+        update::setProgramEnder([&] { ended = true; });
+        frmUpdate window(nullptr, 3000);
+        window.show();
+        auto* checking = window.findChild<QLabel*>("lblChecking");
+        QVERIFY(checking->isVisible());
+        QTRY_COMPARE(window.wbUpdate->title(), QStringLiteral("Other"));
+        QVERIFY(!checking->isVisible());
+        QTest::qWait(300);
+        QCOMPARE(window.wbUpdate->title(), QStringLiteral("Other"));
+        QVERIFY(!ended);
+        update::setProgramEnder({});
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QVERIFY(!window.isVisible());
+        window.show();
+        window.findChild<QPushButton*>()->click();
+        QVERIFY(!window.isVisible());
     }
 
     void helpMenuShowsUpdateAndAboutModal() {
