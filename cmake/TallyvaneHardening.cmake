@@ -2,14 +2,18 @@
 # The programs are hardened as Debian's own are, whatever flags the environment brings (the
 # Makefile and the Debian package build bring dpkg-buildflags' ones): stack protector, stack
 # clash protection, control-flow protection where the target has it, fortified C library calls
-# and relocations made read-only at start. Fortified calls need optimisation: not in Debug builds.
+# and relocations made read-only at start. Fortified calls need optimisation: only in optimised
+# builds (TALLYVANE_HARDENED tells), not in Debug ones nor with the sanitizers.
 # Level 3 (GCC 12 and later) also checks the copies whose size is only known at run time, which
 # are most of them in Qt code: level 2 leaves the command line without a single checked call.
 # The source folder is mapped away in the debug information so that two checkouts in different
 # folders give the same files (__FILE__ stays whole: the tests find their data by it). The build
 # folders inside it are left as they are, so that the compiler cache serves them all alike.
 include(CheckCXXCompilerFlag)
-if(NOT CMAKE_BUILD_TYPE STREQUAL "Debug" AND NOT TALLYVANE_SANITIZE)
+string(TOUPPER "${CMAKE_BUILD_TYPE}" build_type)
+set(TALLYVANE_HARDENED OFF)
+if(NOT TALLYVANE_SANITIZE AND "${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${build_type}}" MATCHES "-O[1-3sz]")
+    set(TALLYVANE_HARDENED ON)
     add_compile_options(-fstack-protector-strong)
     foreach(flag -fstack-clash-protection -fcf-protection)
         string(MAKE_C_IDENTIFIER "TALLYVANE_HAS${flag}" has_flag)
