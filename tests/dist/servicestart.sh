@@ -7,7 +7,7 @@
 # program in its ExecStart.
 #   servicestart.sh UNIT-FILE BUILD-DIR
 set -eu
-unit=$1 bindir=$2
+unit=$1 bindir=$(realpath "$2")
 work=$(mktemp -d)
 server=
 trap '[ -z "$server" ] || kill -KILL "$server" 2>/dev/null; rm -rf "$work"' EXIT
