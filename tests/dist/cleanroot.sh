@@ -45,7 +45,8 @@ in_root tallyvane-help --list | head -n 3
 
 step "apt-get purge tallyvane tallyvane-cli (a company folder exists)"
 mkdir -p "$root/root/.local/share/Tallyvane/Companies/Corner Shop/Logs"
-in_root env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q tallyvane tallyvane-cli >/dev/null
+in_root env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q --autoremove tallyvane tallyvane-cli \
+    >/dev/null
 for package in tallyvane tallyvane-cli; do
     if in_root dpkg -L "$package" 2>/dev/null; then echo "dpkg -L $package lists files"; exit 1; fi
 done
