@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The packages dpkg-buildpackage builds from debian/ install the same files, and depend on the
 # same packages, as the ones `make package` built with CPack. Debug files are named by build ID,
-# which differs between two builds with different flags: only their number is compared.
+# which differs between two builds with different flags: only their number is compared. The
+# listing's root folder, which only dpkg-deb's own packages show, is left out.
 #   samefiles.sh SOURCE-DIR CPACK-DEB-DIR WORK-DIR
 set -eu
 source=$1 cpack=$(realpath "$2") work=$3
@@ -17,7 +18,9 @@ git -C "$source" ls-files -z -co --exclude-standard | (cd "$source" && tar --nul
 
 contents() {
     dpkg-deb -c "$1" | awk '{ $1 = $2 = $3 = $4 = $5 = ""; sub(/^ +/, ""); print }' |
-        sed -E 's#(\.build-id/)[0-9a-f]{2}/[0-9a-f]+\.debug#\1*.debug#' | sort
+        sed -E -e 's#\.build-id/[0-9a-f]{2}/#.build-id/*/#' -e 's#/[0-9a-f]+\.debug$#/*.debug#' \
+            -e '/^\.\/$/d' |
+        sort
 }
 depends() {
     dpkg-deb -f "$1" Depends | tr ',' '\n' | sed -E 's/^ *([^ (]+).*/\1/' | grep . | sort -u
