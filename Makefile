@@ -4,7 +4,7 @@
 PACKAGES := cmake g++ make ninja-build pkg-config qt6-base-dev qt6-webengine-dev libgl-dev \
             fonts-dejavu-core libzbar-dev zbar-tools poppler-utils dpkg-dev file \
             desktop-file-utils appstream lintian devscripts debhelper systemd man-db git \
-            qt6-charts-dev libzxing-dev strace xvfb openbox xdotool
+            qt6-charts-dev qt6-svg-dev libzxing-dev strace xvfb openbox xdotool
 BUILD    ?= build
 # The package is built in a folder of its own, without the tests.
 PACKAGE_BUILD ?= $(BUILD)-package

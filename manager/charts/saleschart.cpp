@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/charts/saleschart.h"
 
-#include "manager/charts/svgpicture.h"
 #include "manager/shell/gradient.h"
 #include "manager/store/filesystem.h"
 #include "manager/store/runtimeerror.h"
@@ -19,6 +18,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSvgGenerator>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -190,12 +190,18 @@ QByteArray pngBytes(QChart* chart, const QSize& size) {
 }
 
 QByteArray svgBytes(QChart* chart, const QSize& size) {
-    SvgPicture picture(size);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
     {
-        QPainter painter(&picture);
+        QSvgGenerator generator;
+        generator.setOutputDevice(&buffer);
+        generator.setSize(size);
+        generator.setViewBox(QRect(QPoint(0, 0), size));
+        generator.setTitle(chart->title());
+        QPainter painter(&generator);
         paintChart(chart, painter, size);
     }
-    return picture.svg();
+    return bytes;
 }
 
 QByteArray pdfBytes(QChart* chart, const QSize& size) {
