@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Item CSV import and inventory export in a company of many SKUs.
+// Item CSV import in a company of many SKUs.
 
 #include "bench/bench.h"
 
@@ -11,7 +11,6 @@
 #include <QJsonObject>
 
 namespace {
-
 
 // A company holding n SKUs in profit center "Main", and an empty profit center "New".
 QString makeCompany(const QString& workFolder, int n) {
@@ -51,13 +50,4 @@ void benchImportItems(const QString& workFolder) {
                    {{QStringLiteral("added"), summary.added},
                     {QStringLiteral("files_rewritten"), summary.filesWritten}});
     }
-}
-
-void benchExportInventory(const QString& workFolder) {
-    const int n = 100000;
-    const QString folder = makeCompany(workFolder, n);
-    const QString path = workFolder + QStringLiteral("/inventory.csv");
-    const double ms = timeMs([&] { exportInventory(folder, path); });
-    reportCase(QStringLiteral("export_inventory"), n, ms,
-               {{QStringLiteral("bytes"), QFile(path).size()}});
 }

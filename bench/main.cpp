@@ -52,7 +52,11 @@ void benchServe(const QString& workFolder);
 void benchBatch(const QString& workFolder);
 // bench/interchangebench.cpp
 void benchImportItems(const QString& workFolder);
-void benchExportInventory(const QString& workFolder);
+// bench/scalebench.cpp
+void benchReport(const QString& workFolder);
+void benchCliSale(const QString& workFolder);
+void benchStats(const QString& workFolder);
+void benchExportInventoryAtScale(const QString& workFolder);
 
 namespace {
 
@@ -69,7 +73,10 @@ QList<BenchCase> benchCases() {
         {QStringLiteral("serve"), benchServe},
         {QStringLiteral("batch"), benchBatch},
         {QStringLiteral("import_items"), benchImportItems},
-        {QStringLiteral("export_inventory"), benchExportInventory},
+        {QStringLiteral("export_inventory"), benchExportInventoryAtScale},
+        {QStringLiteral("report"), benchReport},
+        {QStringLiteral("cli_sale"), benchCliSale},
+        {QStringLiteral("stats"), benchStats},
     };
 }
 
