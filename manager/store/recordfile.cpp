@@ -10,15 +10,46 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <QVarLengthArray>
+
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 const QString kBreak = QStringLiteral(">+br+<");
 
-std::vector<QByteArray> splitLines(const QByteArray& bytes) {
-    std::vector<QByteArray> lines;
-    forEachRecordLine(bytes, [&](QByteArrayView line) { lines.push_back(line.toByteArray()); });
-    return lines;
+bool isAsciiText(QStringView text) {
+    for (const QChar c : text)
+        if (c.unicode() >= 0x80)
+            return false;
+    return true;
+}
+
+// Without an early exit the loop is vectorised: most lines are short and plain ASCII.
+bool isAsciiBytes(QByteArrayView bytes) {
+    unsigned char seen = 0;
+    for (const char c : bytes)
+        seen |= static_cast<unsigned char>(c);
+    return seen < 0x80;
+}
+
+// Appends the text of line[from, end), read the way the whole line is read, with its stored
+// line breaks turned back into CR LF.
+void appendValueText(QString* out, QByteArrayView line, qsizetype from) {
+    const QByteArrayView part = line.sliced(from);
+    const qsizetype start = out->size();
+    if (isAsciiBytes(line))
+        out->append(QLatin1StringView(part));
+    else if (isUtf8(line))
+        out->append(QString::fromUtf8(part));
+    else
+        out->append(decodeWindows1252(part));
+    // Only a text holding ">" can hold a stored line break.
+    if (out->indexOf(QLatin1Char('>'), start) >= 0) {
+        const QString text = out->sliced(start);
+        out->truncate(start);
+        out->append(unescapeRecordValue(text));
+    }
 }
 
 bool hasLineBreak(const QString& text) {
@@ -30,22 +61,43 @@ bool hasLineBreak(const QString& text) {
 // Lines from older installations are Windows-1252 (a line that is not valid UTF-8 is read so),
 // and their records are found by the same section and key as UTF-8 lines: a prefix matches a
 // line when the line's text, decoded whole, starts with it.
+//
+// A prefix is made for every lookup, so a plain ASCII one (nearly all) is spelled straight into a
+// buffer on the stack.
 class RecordFile::Prefix {
 public:
-    explicit Prefix(const QString& text)
-        : m_utf8(encodeStoreText(text)) {
+    explicit Prefix(std::initializer_list<QStringView> parts) {
+        qsizetype size = 0;
+        m_ascii = true;
+        for (const QStringView part : parts) {
+            size += part.size();
+            m_ascii = m_ascii && isAsciiText(part);
+        }
+        if (m_ascii) {
+            m_utf8.resize(size);
+            char* out = m_utf8.data();
+            for (const QStringView part : parts)
+                for (const QChar c : part)
+                    *out++ = char(c.unicode());
+            return;
+        }
+        QString text;
+        text.reserve(size);
+        for (const QStringView part : parts)
+            text += part;
+        const QByteArray utf8 = encodeStoreText(text);
+        m_utf8.append(utf8.constData(), utf8.size());
         if (!encodeWindows1252(text, &m_legacy))
             m_legacy.clear();
-        m_ascii = m_legacy == m_utf8;
     }
 
-    const QByteArray& utf8() const { return m_utf8; }
+    QByteArrayView utf8() const { return QByteArrayView(m_utf8.constData(), m_utf8.size()); }
     // The other spelling a line may hold, or empty when there is none.
-    QByteArray legacy() const { return m_ascii ? QByteArray() : m_legacy; }
+    QByteArrayView legacy() const { return m_ascii ? QByteArrayView() : QByteArrayView(m_legacy); }
 
     // The prefix's length in bytes at the start of line, or -1 when line does not start with it.
     qsizetype matchIn(QByteArrayView line) const {
-        const bool asUtf8 = line.startsWith(m_utf8);
+        const bool asUtf8 = line.startsWith(utf8());
         const bool asLegacy = !m_legacy.isEmpty() && line.startsWith(m_legacy);
         if (!asUtf8 && !asLegacy)
             return -1;
@@ -58,17 +110,21 @@ public:
 
     // Whether the only "=" is the last byte: then a line matches exactly when its bytes up to its
     // first "=" are the prefix, which the line index looks up.
-    bool endsAtFirstEquals() const { return m_utf8.indexOf('=') == m_utf8.size() - 1; }
+    bool endsAtFirstEquals() const { return utf8().indexOf('=') == m_utf8.size() - 1; }
 
 private:
-    QByteArray m_utf8;
+    QVarLengthArray<char, 128> m_utf8;
     QByteArray m_legacy;
     bool m_ascii = false;
 };
 
 namespace {
 RecordFile::Prefix recordPrefix(const QString& section, const QString& key) {
-    return RecordFile::Prefix(section + QLatin1Char('\\') + key + QLatin1Char('='));
+    return RecordFile::Prefix({section, u"\\", key, u"="});
+}
+
+RecordFile::Prefix sectionPrefix(const QString& section) {
+    return RecordFile::Prefix({section, u"\\"});
 }
 
 // The text of line[from, to), read the way the whole line is read.
@@ -88,6 +144,8 @@ QString escapeRecordValue(const QString& value) {
 }
 
 QString unescapeRecordValue(const QString& stored) {
+    if (!stored.contains(QLatin1Char('>')))
+        return stored;
     QString text = stored;
     text.replace(kBreak, QLatin1String("\r\n"), Qt::CaseInsensitive);
     return text;
@@ -95,7 +153,14 @@ QString unescapeRecordValue(const QString& stored) {
 
 RecordFile RecordFile::fromBytes(const QByteArray& bytes) {
     RecordFile file;
-    file.m_lines = splitLines(bytes);
+    // The lines are views into one buffer held beside them: splitting allocates nothing per
+    // line. Bytes that are themselves a view (no capacity of their own) are copied first.
+    file.m_buffer =
+        bytes.capacity() >= bytes.size() ? bytes : QByteArray(bytes.constData(), bytes.size());
+    file.m_lines.reserve(size_t(file.m_buffer.count('\n')) + 1);
+    forEachRecordLine(file.m_buffer, [&](QByteArrayView line) {
+        file.m_lines.push_back(QByteArray::fromRawData(line.data(), line.size()));
+    });
     file.m_alive.assign(file.m_lines.size(), true);
     file.m_live = file.m_lines.size();
     return file;
@@ -171,7 +236,7 @@ int RecordFile::firstMatch(const Prefix& prefix, qsizetype* length) const {
         return -1;
     }
     int best = -1;
-    for (const QByteArray& spelling : {prefix.utf8(), prefix.legacy()}) {
+    for (const QByteArrayView spelling : {prefix.utf8(), prefix.legacy()}) {
         const auto it = spelling.isEmpty() ? m_index.constEnd() : m_index.constFind(spelling);
         if (it == m_index.constEnd())
             continue;
@@ -198,8 +263,9 @@ QString RecordFile::value(const QString& section, const QString& key,
     const int line = firstMatch(recordPrefix(section, key), &length);
     if (line < 0)
         return defaultValue;
-    const QByteArray& text = m_lines[static_cast<size_t>(line)];
-    return unescapeRecordValue(decodeLinePart(text, length, text.size()));
+    QString text;
+    appendValueText(&text, m_lines[static_cast<size_t>(line)], length);
+    return text;
 }
 
 bool RecordFile::contains(const QString& section, const QString& key) const {
@@ -209,19 +275,23 @@ bool RecordFile::contains(const QString& section, const QString& key) const {
 }
 
 QString RecordFile::section(const QString& section, const QString& defaultValue) const {
-    const Prefix prefix(section + QLatin1Char('\\'));
+    const Prefix prefix = sectionPrefix(section);
     QString collected;
+    bool found = false;
     for (size_t i = m_first; i < m_lines.size(); ++i) {
         const qsizetype length = m_alive[i] ? prefix.matchIn(m_lines[i]) : -1;
-        if (length >= 0)
-            collected += decodeLinePart(m_lines[i], length, m_lines[i].size()) + kBreak;
+        if (length < 0)
+            continue;
+        // Each line's text ends in a line break; a stored break cannot reach across lines.
+        appendValueText(&collected, m_lines[i], length);
+        collected += QLatin1String("\r\n");
+        found = true;
     }
-    collected = unescapeRecordValue(collected);
-    return collected.isEmpty() ? defaultValue : collected;
+    return found ? collected : defaultValue;
 }
 
 QStringList RecordFile::keys(const QString& section) const {
-    const Prefix prefix(section + QLatin1Char('\\'));
+    const Prefix prefix = sectionPrefix(section);
     QStringList keys;
     for (size_t i = m_first; i < m_lines.size(); ++i) {
         const QByteArray& line = m_lines[i];
@@ -242,7 +312,7 @@ void RecordFile::write(const QString& section, const QString& key, const QString
 
     // Drop every line of the key.
     if (useIndex(prefix)) {
-        for (const QByteArray& spelling : {prefix.utf8(), prefix.legacy()}) {
+        for (const QByteArrayView spelling : {prefix.utf8(), prefix.legacy()}) {
             auto it = spelling.isEmpty() ? m_index.end() : m_index.find(spelling);
             if (it == m_index.end())
                 continue;
@@ -302,7 +372,7 @@ void RecordFile::write(const QString& section, const QString& key, const QString
     if (!keptSomething)
         append(QByteArray(""));
     if (!escaped.isEmpty())
-        append(prefix.utf8() + encodeStoreText(escaped));
+        append(prefix.utf8().toByteArray() + encodeStoreText(escaped));
 
     // Keep the arrays from growing without end under many writes.
     if (m_first > 4096 && m_first * 2 > m_lines.size()) {
@@ -375,7 +445,8 @@ QString GetINIString(const QString& section, const QString& key, const QString& 
         const qsizetype length = prefix.matchIn(line);
         if (length < 0)
             return false;
-        result = unescapeRecordValue(decodeLinePart(line, length, line.size()));
+        result.clear();
+        appendValueText(&result, line, length);
         return true;
     });
     return result;

@@ -56,7 +56,8 @@ private:
     // Adds line i at the end of its key's chain.
     void linkIntoIndex(size_t i) const;
 
-    std::vector<QByteArray> m_lines; // without line ends
+    QByteArray m_buffer;             // the bytes the file was read from
+    std::vector<QByteArray> m_lines; // without line ends; read lines are views into m_buffer
     std::vector<bool> m_alive;
     size_t m_first = 0; // lines before it are gone
     size_t m_live = 0;  // lines alive, counted as they come and go
