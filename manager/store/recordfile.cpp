@@ -79,6 +79,8 @@ public:
             for (const QStringView part : parts)
                 for (const QChar c : part)
                     *out++ = char(c.unicode());
+            if (size >= 8)
+                std::memcpy(&m_tail, m_utf8.constData() + size - 8, 8);
             return;
         }
         QString text;
@@ -97,12 +99,12 @@ public:
 
     // The prefix's length in bytes at the start of line, or -1 when line does not start with it.
     qsizetype matchIn(QByteArrayView line) const {
+        if (m_ascii) // the same text whichever way the line is read
+            return startsWithAscii(line) ? m_utf8.size() : -1;
         const bool asUtf8 = line.startsWith(utf8());
         const bool asLegacy = !m_legacy.isEmpty() && line.startsWith(m_legacy);
         if (!asUtf8 && !asLegacy)
             return -1;
-        if (m_ascii)
-            return m_utf8.size(); // the same text whichever way the line is read
         if (isUtf8(line))
             return asUtf8 ? m_utf8.size() : -1;
         return asLegacy ? m_legacy.size() : -1;
@@ -113,8 +115,23 @@ public:
     bool endsAtFirstEquals() const { return utf8().indexOf('=') == m_utf8.size() - 1; }
 
 private:
+    // Scans test every line: the prefix's last eight bytes (where keys of one section differ)
+    // are compared first, in one word.
+    bool startsWithAscii(QByteArrayView line) const {
+        const qsizetype size = m_utf8.size();
+        if (line.size() < size)
+            return false;
+        if (size < 8)
+            return std::memcmp(line.data(), m_utf8.constData(), size_t(size)) == 0;
+        quint64 tail = 0;
+        std::memcpy(&tail, line.data() + size - 8, 8);
+        return tail == m_tail &&
+               std::memcmp(line.data(), m_utf8.constData(), size_t(size - 8)) == 0;
+    }
+
     QVarLengthArray<char, 128> m_utf8;
     QByteArray m_legacy;
+    quint64 m_tail = 0;
     bool m_ascii = false;
 };
 
@@ -157,7 +174,6 @@ RecordFile RecordFile::fromBytes(const QByteArray& bytes) {
     // line. Bytes that are themselves a view (no capacity of their own) are copied first.
     file.m_buffer =
         bytes.capacity() >= bytes.size() ? bytes : QByteArray(bytes.constData(), bytes.size());
-    file.m_lines.reserve(size_t(file.m_buffer.count('\n')) + 1);
     forEachRecordLine(file.m_buffer, [&](QByteArrayView line) {
         file.m_lines.push_back(QByteArray::fromRawData(line.data(), line.size()));
     });

@@ -58,9 +58,9 @@ private:
 
     QByteArray m_buffer;             // the bytes the file was read from
     std::vector<QByteArray> m_lines; // without line ends; read lines are views into m_buffer
-    std::vector<bool> m_alive;
-    size_t m_first = 0; // lines before it are gone
-    size_t m_live = 0;  // lines alive, counted as they come and go
+    std::vector<char> m_alive;       // a byte per line, not a bit: every scan tests it
+    size_t m_first = 0;              // lines before it are gone
+    size_t m_live = 0;               // lines alive, counted as they come and go
     // Line text up to and including its first "=" (a view into the line) -> the first and last
     // line of that text; m_next chains the lines of one text in ascending order. Chains may hold
     // removed lines, which lookups skip. No allocation per line keeps indexing a big file cheap.
