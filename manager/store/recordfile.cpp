@@ -52,8 +52,12 @@ void appendValueText(QString* out, QByteArrayView line, qsizetype from) {
     }
 }
 
-bool hasLineBreak(const QString& text) {
-    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
+// One pass over the text: every lookup checks its section and key.
+bool hasLineBreak(QStringView text) {
+    for (const QChar c : text)
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            return true;
+    return false;
 }
 
 } // namespace
@@ -152,6 +156,8 @@ QString decodeLinePart(QByteArrayView line, qsizetype from, qsizetype to) {
 } // namespace
 
 QString escapeRecordValue(const QString& value) {
+    if (!hasLineBreak(value))
+        return value;
     QString escaped = value;
     escaped.replace(QLatin1String("\r\n"), kBreak);
     // A lone CR or LF would end the line and let the rest of the value pose as a record.
@@ -387,8 +393,20 @@ void RecordFile::write(const QString& section, const QString& key, const QString
     // else was kept begins with one empty line; with nothing at all the file is one empty line.
     if (!keptSomething)
         append(QByteArray(""));
-    if (!escaped.isEmpty())
-        append(prefix.utf8().toByteArray() + encodeStoreText(escaped));
+    if (!escaped.isEmpty()) {
+        const QByteArrayView spelled = prefix.utf8();
+        QByteArray line;
+        if (isAsciiText(escaped)) { // spelled straight into one buffer
+            line.resize(spelled.size() + escaped.size());
+            std::memcpy(line.data(), spelled.data(), size_t(spelled.size()));
+            char* out = line.data() + spelled.size();
+            for (const QChar c : escaped)
+                *out++ = char(c.unicode());
+        } else {
+            line = spelled.toByteArray() + encodeStoreText(escaped);
+        }
+        append(line);
+    }
 
     // Keep the arrays from growing without end under many writes.
     if (m_first > 4096 && m_first * 2 > m_lines.size()) {
