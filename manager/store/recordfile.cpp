@@ -229,6 +229,7 @@ void RecordFile::buildIndex() const {
     m_index.clear();
     m_index.reserve(static_cast<qsizetype>(m_lines.size()));
     m_next.assign(m_lines.size(), -1);
+    m_clear.clear(); // lookups go through the index from now on
     for (size_t i = m_first; i < m_lines.size(); ++i)
         if (m_alive[i])
             linkIntoIndex(i);
@@ -237,7 +238,8 @@ void RecordFile::buildIndex() const {
 
 namespace {
 constexpr int kScansBeforeIndex = 32;
-}
+constexpr size_t kKeysKeptClear = 32;
+} // namespace
 
 bool RecordFile::useIndex(const Prefix& prefix) const {
     // Prefixes with another "=" (a title holding "=") always need a scan. A single write or
@@ -250,11 +252,36 @@ bool RecordFile::useIndex(const Prefix& prefix) const {
     return true;
 }
 
+size_t RecordFile::scanStart(const Prefix& prefix) const {
+    if (prefix.endsAtFirstEquals())
+        for (const Clear& clear : m_clear)
+            if (clear.prefix == prefix.utf8())
+                return std::max(m_first, clear.before);
+    return m_first;
+}
+
+void RecordFile::noteClearBefore(const Prefix& prefix, size_t line) const {
+    if (!prefix.endsAtFirstEquals())
+        return;
+    for (Clear& clear : m_clear)
+        if (clear.prefix == prefix.utf8()) {
+            clear.before = line;
+            return;
+        }
+    if (m_clear.size() >= kKeysKeptClear)
+        m_clear.erase(m_clear.begin());
+    m_clear.push_back({prefix.utf8().toByteArray(), line});
+}
+
 int RecordFile::firstMatch(const Prefix& prefix, qsizetype* length) const {
     if (!useIndex(prefix)) {
-        for (size_t i = m_first; i < m_lines.size(); ++i)
-            if (m_alive[i] && (*length = prefix.matchIn(m_lines[i])) >= 0)
+        // Stops at the key; the write that often follows the read goes on from there.
+        for (size_t i = scanStart(prefix); i < m_lines.size(); ++i)
+            if (m_alive[i] && (*length = prefix.matchIn(m_lines[i])) >= 0) {
+                noteClearBefore(prefix, i);
                 return static_cast<int>(i);
+            }
+        noteClearBefore(prefix, m_lines.size());
         return -1;
     }
     int best = -1;
@@ -363,7 +390,7 @@ void RecordFile::write(const QString& section, const QString& key, const QString
                 *it = kept;
         }
     } else {
-        for (size_t i = m_first; i < m_lines.size(); ++i)
+        for (size_t i = scanStart(prefix); i < m_lines.size(); ++i)
             if (m_alive[i] && prefix.matchIn(m_lines[i]) >= 0) {
                 m_alive[i] = false;
                 --m_live;
@@ -408,6 +435,11 @@ void RecordFile::write(const QString& section, const QString& key, const QString
         append(line);
     }
 
+    // The key's one line is now the last, or it has none. (Lines are only ever added at the end,
+    // past every line a scan has seen, so what is known clear stays so.)
+    if (!m_indexed)
+        noteClearBefore(prefix, escaped.isEmpty() ? m_lines.size() : m_lines.size() - 1);
+
     // Keep the arrays from growing without end under many writes.
     if (m_first > 4096 && m_first * 2 > m_lines.size()) {
         m_lines.erase(m_lines.begin(), m_lines.begin() + static_cast<std::ptrdiff_t>(m_first));
@@ -415,6 +447,7 @@ void RecordFile::write(const QString& section, const QString& key, const QString
         m_first = 0;
         m_indexed = false; // the index's views pointed into the erased lines
         m_index.clear();
+        m_clear.clear(); // line numbers moved
     }
 }
 

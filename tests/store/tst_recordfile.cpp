@@ -203,6 +203,21 @@ private slots:
         QCOMPARE(loaded.value(section, key, "none"), expected);
     }
 
+    void readThenWriteSeesEveryLineOfTheKey() {
+        // Reads and writes in memory, each after a read of the same key, as a sale does them.
+        RecordFile records = RecordFile::fromBytes("T\\Apple=1\r\nT\\Pear=2\r\nT\\Apple=3\r\n");
+        QCOMPARE(records.value("T", "Pear", ""), QString("2"));
+        QCOMPARE(records.value("T", "Apple", ""), QString("1"));
+        records.write("T", "Apple", "4");
+        QCOMPARE(records.value("T", "Apple", ""), QString("4"));
+        QCOMPARE(records.value("T", "2", "none"), QString("none"));
+        // A title holding "=" makes a line that another key's prefix starts.
+        records.write("T", "2=1 deal", "S1");
+        QCOMPARE(records.value("T", "2", "none"), QString("1 deal=S1"));
+        records.write("T", "Pear", "");
+        QCOMPARE(records.bytes(), QByteArray("T\\Apple=4\r\nT\\2=1 deal=S1\r\n"));
+    }
+
     void sectionValuesAreReadOneByOne() {
         setBytes(
             "A\\N=x>+BR+<y\r\nA\\M=a>b\r\nB\\Q=>+br+<\r\nA\\L=caf\xe9\r\nA\\E=\r\nA\\T=p>+br+\r\n");
