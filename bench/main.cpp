@@ -57,6 +57,7 @@ void benchReport(const QString& workFolder);
 void benchCliSale(const QString& workFolder);
 void benchStats(const QString& workFolder);
 void benchExportInventoryAtScale(const QString& workFolder);
+void benchRecordBytes(const QString& workFolder);
 
 namespace {
 
@@ -77,6 +78,7 @@ QList<BenchCase> benchCases() {
         {QStringLiteral("report"), benchReport},
         {QStringLiteral("cli_sale"), benchCliSale},
         {QStringLiteral("stats"), benchStats},
+        {QStringLiteral("record_bytes"), benchRecordBytes},
     };
 }
 

@@ -21,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSettings>
 
 #include <algorithm>
@@ -292,4 +293,70 @@ void benchExportInventoryAtScale(const QString& workFolder) {
                                QStringLiteral("--company"),        QStringLiteral("Scale"),  csv};
         },
         [csv](const QString&) { return fileBytes(csv); });
+}
+
+namespace {
+// The rewrite rule in its plainest form, line by line over a list, for comparing bytes: drop the
+// key's lines and the leading empty ones, append CR LF + the record unless the value is empty.
+struct PlainRecords {
+    QList<QByteArray> lines;
+
+    QByteArray find(const QByteArray& prefix) const {
+        for (const QByteArray& line : lines)
+            if (line.startsWith(prefix))
+                return line.mid(prefix.size());
+        return "<none>";
+    }
+    void write(const QByteArray& prefix, const QByteArray& value) {
+        QList<QByteArray> kept;
+        for (const QByteArray& line : std::as_const(lines))
+            if (!line.startsWith(prefix) && !(kept.isEmpty() && line.isEmpty()))
+                kept << line;
+        if (kept.isEmpty())
+            kept << QByteArray();
+        if (!value.isEmpty())
+            kept << prefix + value;
+        lines = kept;
+    }
+    QByteArray bytes() const {
+        QByteArray out;
+        for (const QByteArray& line : lines)
+            out += line + "\r\n";
+        return out;
+    }
+};
+} // namespace
+
+// A sample period file taken through a sale-like run of reads and writes (scanned, then indexed,
+// with removals and repeated keys) in one RecordFile, against the plain rule: the same bytes and
+// the same values read.
+void benchRecordBytes(const QString&) {
+    const QByteArray start = periodBytes(500) + "\r\nnote\r\nSales\\SKU0000007=9\r\n";
+    PlainRecords plain;
+    for (const QByteArray& line : start.split('\n'))
+        plain.lines << (line.endsWith('\r') ? line.chopped(1) : line);
+    plain.lines.removeLast(); // after the last line end
+    RecordFile records = RecordFile::fromBytes(start);
+    QRandomGenerator random(11);
+    const char* sections[] = {"Sales", "GrossSale", "NetProfit", "Tax", "Totals", "Returns"};
+    int sameValues = 0;
+    const int steps = 4000;
+    const double ms = timeMs([&] {
+        for (int i = 0; i < steps; ++i) {
+            const QByteArray section = sections[random.bounded(6)];
+            const QByteArray key = skuBytes(random.bounded(600));
+            const QByteArray prefix = section + '\\' + key + '=';
+            const QString read = records.value(QString::fromLatin1(section),
+                                               QString::fromLatin1(key), QStringLiteral("<none>"));
+            sameValues += read.toLatin1() == plain.find(prefix) ? 1 : 0;
+            const QByteArray value = random.bounded(8) == 0 ? QByteArray() : QByteArray::number(i);
+            records.write(QString::fromLatin1(section), QString::fromLatin1(key),
+                          QString::fromLatin1(value));
+            plain.write(prefix, value);
+        }
+    });
+    reportCase(QStringLiteral("record_bytes"), steps, ms,
+               {{QStringLiteral("same_bytes"), records.bytes() == plain.bytes()},
+                {QStringLiteral("same_values"), sameValues == steps},
+                {QStringLiteral("lines"), records.lineCount()}});
 }
