@@ -276,12 +276,16 @@ void RecordFile::noteClearBefore(const Prefix& prefix, size_t line) const {
 int RecordFile::firstMatch(const Prefix& prefix, qsizetype* length) const {
     if (!useIndex(prefix)) {
         // Stops at the key; the write that often follows the read goes on from there.
-        for (size_t i = scanStart(prefix); i < m_lines.size(); ++i)
-            if (m_alive[i] && (*length = prefix.matchIn(m_lines[i])) >= 0) {
+        const size_t end = m_lines.size();
+        for (size_t i = scanStart(prefix); i < end; ++i) {
+            const qsizetype matched = m_alive[i] ? prefix.matchIn(m_lines[i]) : -1;
+            if (matched >= 0) {
+                *length = matched;
                 noteClearBefore(prefix, i);
                 return static_cast<int>(i);
             }
-        noteClearBefore(prefix, m_lines.size());
+        }
+        noteClearBefore(prefix, end);
         return -1;
     }
     int best = -1;
@@ -390,7 +394,8 @@ void RecordFile::write(const QString& section, const QString& key, const QString
                 *it = kept;
         }
     } else {
-        for (size_t i = scanStart(prefix); i < m_lines.size(); ++i)
+        const size_t end = m_lines.size();
+        for (size_t i = scanStart(prefix); i < end; ++i)
             if (m_alive[i] && prefix.matchIn(m_lines[i]) >= 0) {
                 m_alive[i] = false;
                 --m_live;
