@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Item CSV import in a company of many SKUs.
+// Item CSV import in a company of many SKUs, and the CSV editor opening big files.
 
 #include "bench/bench.h"
 
+#include "manager/interchange/csveditor.h"
 #include "manager/interchange/itemimport.h"
 #include "manager/store/companystore.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonObject>
@@ -49,5 +51,37 @@ void benchImportItems(const QString& workFolder) {
         reportCase(QStringLiteral("import_items"), n, ms,
                    {{QStringLiteral("added"), summary.added},
                     {QStringLiteral("files_rewritten"), summary.filesWritten}});
+    }
+}
+
+// The CSV editor opening a file until its window is drawn: a long item file, one line of commas
+// (a million empty columns) and a cell of 10 MB.
+void benchCsvEditorOpen(const QString& workFolder) {
+    QByteArray lines;
+    const int n = 500000;
+    for (int i = 0; i < n; ++i) {
+        const QByteArray id = QByteArray::number(i);
+        lines +=
+            "Item " + id + " blue,12.50,19.99,1,S" + id + "," + QByteArray::number(i % 97) + "\r\n";
+    }
+    const QByteArray commas = QByteArray(1 << 20, ',') + "\r\n";
+    const QByteArray cell = QByteArray(10 << 20, 'x') + ",1\r\n";
+    const struct {
+        const char* name;
+        const QByteArray& bytes;
+        int lines;
+    } files[] = {{"lines.csv", lines, n}, {"commas.csv", commas, 1}, {"cell.csv", cell, 1}};
+    for (const auto& file : files) {
+        const QString path = workFolder + QLatin1Char('/') + QLatin1String(file.name);
+        writeFile(path, file.bytes);
+        frmCSV editor;
+        const double ms = timeMs([&] {
+            editor.OpenCSV(path);
+            editor.show();
+            QApplication::processEvents();
+        });
+        reportCase(QStringLiteral("csv_editor_open"), file.lines, ms,
+                   {{QStringLiteral("bytes"), file.bytes.size()},
+                    {QStringLiteral("columns"), editor.table()->cols() - 1}});
     }
 }

@@ -4,7 +4,7 @@
 
 #include "bench/bench.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
@@ -52,6 +52,7 @@ void benchServe(const QString& workFolder);
 void benchBatch(const QString& workFolder);
 // bench/interchangebench.cpp
 void benchImportItems(const QString& workFolder);
+void benchCsvEditorOpen(const QString& workFolder);
 // bench/scalebench.cpp
 void benchReport(const QString& workFolder);
 void benchCliSale(const QString& workFolder);
@@ -75,6 +76,7 @@ QList<BenchCase> benchCases() {
         {QStringLiteral("batch"), benchBatch},
         {QStringLiteral("import_items"), benchImportItems},
         {QStringLiteral("export_inventory"), benchExportInventoryAtScale},
+        {QStringLiteral("csv_editor_open"), benchCsvEditorOpen},
         {QStringLiteral("report"), benchReport},
         {QStringLiteral("cli_sale"), benchCliSale},
         {QStringLiteral("stats"), benchStats},
@@ -85,7 +87,10 @@ QList<BenchCase> benchCases() {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // The CSV editor case opens its window; without a display it is drawn off screen.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tallyvane"));
     QTemporaryDir work;
     // Benchmarks never touch the user's settings.

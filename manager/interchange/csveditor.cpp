@@ -10,6 +10,7 @@
 #include "manager/store/runtimeerror.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -22,10 +23,12 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <map>
 
 namespace {
 
@@ -39,6 +42,9 @@ constexpr qint64 kLargestFile = 64 * 1024 * 1024;
 // Widths are measured on the start of a cell, and no column grows wider than this.
 constexpr int kMeasuredChars = 1000;
 constexpr int kWidestColumn = 1200;
+// A longer cell shows its start in the grid, ended by an ellipsis; the text box, Save and Print
+// have the whole text.
+constexpr int kShownChars = 1000;
 
 QString oneLine(QString text) {
     text.replace(QLatin1String("\r\n"), QLatin1String(" "));
@@ -46,6 +52,62 @@ QString oneLine(QString text) {
     text.replace(QLatin1Char('\r'), QLatin1Char(' '));
     return text;
 }
+
+// Text widths as the sum of each character's advance, cached per character: close enough for a
+// column width, and fast enough for a file of millions of cells.
+class TextWidths {
+public:
+    explicit TextWidths(const QFont& font)
+        : m_metrics(font)
+        , m_advances(0x10000, -1) {}
+    // The width of the start of text, counted no further than limit.
+    int width(const QString& text, int limit) {
+        int width = 0;
+        const qsizetype n = std::min<qsizetype>(text.size(), kMeasuredChars);
+        for (qsizetype i = 0; i < n && width <= limit; ++i)
+            width += advance(text[i]);
+        return width;
+    }
+
+private:
+    int advance(QChar c) {
+        qint16& advance = m_advances[c.unicode()];
+        if (advance < 0) {
+            if (c.isSurrogate())
+                advance = qint16(m_metrics.averageCharWidth());
+            else if (c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+                advance = qint16(m_metrics.horizontalAdvance(QLatin1Char(' ')));
+            else
+                advance = qint16(std::clamp(m_metrics.horizontalAdvance(c), 0, 1000));
+        }
+        return advance;
+    }
+
+    QFontMetrics m_metrics;
+    std::vector<qint16> m_advances;
+};
+
+// A progress window with Cancel that shows itself only when the work takes more than a moment.
+class LoadProgress {
+public:
+    LoadProgress(QWidget* parent, const QString& label)
+        : m_dialog(label, QStringLiteral("&Cancel"), 0, 1000, parent) {
+        m_dialog.setWindowTitle(kCaption);
+        m_dialog.setWindowModality(Qt::ApplicationModal);
+        m_dialog.setMinimumDuration(500);
+        m_dialog.setAutoReset(false);
+        m_dialog.setAutoClose(false);
+    }
+    // Where the work is, from 0 to 1; false when the user cancelled.
+    bool at(double fraction) {
+        m_dialog.setValue(int(fraction * 1000));
+        QCoreApplication::processEvents();
+        return !m_dialog.wasCanceled();
+    }
+
+private:
+    QProgressDialog m_dialog;
+};
 
 } // namespace
 
@@ -120,7 +182,7 @@ QByteArray CsvTable::csvBytes() const {
     lines.reserve(m_cells.size());
     for (const QStringList& row : m_cells)
         lines.append(csvLine(row));
-    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
+    return encodeCsvText(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"), m_encoding);
 }
 
 int CsvTable::rowCount(const QModelIndex& parent) const {
@@ -134,7 +196,11 @@ int CsvTable::columnCount(const QModelIndex& parent) const {
 QVariant CsvTable::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return QVariant();
-    return m_cells[index.row()][index.column()];
+    const QString& text = m_cells[index.row()][index.column()];
+    // Laying out a cell of megabytes would stall the grid; its start is what fits anyway.
+    if (role == Qt::DisplayRole && text.size() > kShownChars)
+        return QString(text.left(kShownChars) + QChar(0x2026));
+    return text;
 }
 
 QVariant CsvTable::headerData(int section, Qt::Orientation, int role) const {
@@ -146,7 +212,7 @@ frmCSV::frmCSV(QWidget* parent)
     : QWidget(parent) {
     g_editor = this;
     setObjectName(QStringLiteral("frmCSV"));
-    setWindowTitle(kCaption);
+    setCurrentFile(QString());
 
     menuBar = new QMenuBar(this);
     mnuTable = menuBar->addMenu(QStringLiteral("&Table"));
@@ -191,6 +257,8 @@ frmCSV::frmCSV(QWidget* parent)
     MSFlexGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MSFlexGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     MSFlexGrid->setWordWrap(false);
+    // Narrow columns keep the width of their text, as the header does not hold them wider.
+    MSFlexGrid->horizontalHeader()->setMinimumSectionSize(1);
     MSFlexGrid->verticalHeader()->setDefaultSectionSize(
         std::max(MSFlexGrid->verticalHeader()->minimumSectionSize(),
                  MSFlexGrid->fontMetrics().height() + 6));
@@ -212,7 +280,7 @@ frmCSV::frmCSV(QWidget* parent)
     box->addWidget(txtValue);
     layout->addLayout(box);
     layout->addWidget(MSFlexGrid, 1);
-    setColumnWidths();
+    setColumnWidths(columnWidths(m_table->cells(), m_table->cols(), {}));
     resize(640, 440);
 }
 
@@ -232,60 +300,117 @@ frmCSV* frmCSV::editor() {
 
 void frmCSV::OpenCSV(const QString& path) {
     guarded(QStringLiteral("OpenCSV"), [&] {
-        m_path = path;
-        if (path.isEmpty())
+        if (path.isEmpty()) {
+            setCurrentFile(QString());
             return;
-        QFile file(path);
-        if (!QFileInfo::exists(path))
+        }
+        // Until the whole file is in the table, the current file stays the one before: Save
+        // never writes a table over a file it did not come from.
+        const QFileInfo info(path);
+        if (!info.exists())
             throw RuntimeError::fileNotFound();
-        if (QFileInfo(path).size() > kLargestFile) {
+        if (info.size() > kLargestFile) {
             dialogs().message(this,
                               QStringLiteral("The file %1 is too large for the CSV editor "
                                              "(more than 64 MB).")
-                                  .arg(QFileInfo(path).fileName()),
+                                  .arg(info.fileName()),
                               QStringLiteral("Error"), Dialogs::OkOnly, Dialogs::Critical);
             return;
         }
-        if (!file.open(QIODevice::ReadOnly))
+        QFile file(path);
+        if (!info.isFile() || !file.open(QIODevice::ReadOnly))
             throw RuntimeError::accessError();
-        const CsvReadResult csv = readCsv(file.readAll());
+        LoadProgress progress(this, QStringLiteral("Opening %1...").arg(info.fileName()));
+        CsvReadResult csv = readCsv(file.readAll(), 0, [&](qint64 done, qint64 total) {
+            return progress.at(0.8 * double(done) / double(total));
+        });
+        if (csv.cancelled)
+            return;
         if (!csv.error.isEmpty()) {
             // Nothing is loaded from a file that is not comma separated text: the table stays.
             dialogs().message(this,
                               QStringLiteral("The file %1 cannot be opened:\r\n%2")
-                                  .arg(QFileInfo(path).fileName(), csv.error),
+                                  .arg(info.fileName(), csv.error),
                               QStringLiteral("Error"), Dialogs::OkOnly, Dialogs::Critical);
             return;
         }
         int cols = m_table->cols();
         QVector<QStringList> rows;
         rows.reserve(qsizetype(csv.records.size()));
-        for (const CsvRecord& record : csv.records) {
+        for (CsvRecord& record : csv.records) {
             // A line without a comma counts no fields but still fills column 1.
             const int n = record.fields.size() > 1 ? int(record.fields.size()) : 0;
             cols = std::max(cols, n + 1);
-            rows.append(record.fields);
+            rows.append(std::move(record.fields));
         }
+        csv.records.clear();
+        const QVector<int> widths = columnWidths(rows, cols, [&](int done, int total) {
+            return progress.at(0.8 + 0.2 * double(done) / double(total));
+        });
+        if (widths.isEmpty())
+            return;
         m_table->replaceRows(rows, cols);
+        m_table->setEncoding(csv.encoding);
         txtValue->clear();
         m_modified = false;
-        setColumnWidths();
+        setCurrentFile(path);
+        setColumnWidths(widths);
     });
 }
 
-void frmCSV::setColumnWidths() {
-    const QFontMetrics metrics(MSFlexGrid->font());
+void frmCSV::setCurrentFile(const QString& path) {
+    m_path = path;
+    setWindowTitle(path.isEmpty() ? kCaption
+                                  : kCaption + QStringLiteral(" - ") + QFileInfo(path).fileName());
+}
+
+QVector<int> frmCSV::columnWidths(const QVector<QStringList>& rows, int cols,
+                                  const std::function<bool(int done, int total)>& progress) const {
+    TextWidths measure(MSFlexGrid->font());
     const int margin = int(240 / twipsPerPixelX() + 0.5);
-    QHeaderView* header = MSFlexGrid->horizontalHeader();
-    for (int c = 1; c < m_table->cols(); ++c) {
-        int widest = metrics.horizontalAdvance(QString::number(c));
-        for (int r = 1; r < m_table->rows(); ++r)
-            widest = std::max(widest, metrics.horizontalAdvance(
-                                          oneLine(m_table->cell(r, c).left(kMeasuredChars))));
-        header->resizeSection(c - 1, std::min(widest + margin, kWidestColumn));
+    const int widest = kWidestColumn - margin;
+    QVector<int> widths(cols - 1);
+    for (int c = 0; c < cols - 1; ++c)
+        widths[c] = measure.width(QString::number(c + 1), widest);
+    qint64 cells = 0;
+    for (const QStringList& row : rows)
+        cells += row.size();
+    const int total = int(std::min<qint64>(cells / 65536 + 1, INT_MAX));
+    qint64 done = 0;
+    for (const QStringList& row : rows) {
+        for (int c = 0; c < row.size() && c < cols - 1; ++c) {
+            if (!row[c].isEmpty() && widths[c] < widest)
+                widths[c] = std::max(widths[c], measure.width(row[c], widest));
+            if (progress && ++done % 65536 == 0 && !progress(int(done / 65536), total))
+                return {};
+        }
     }
+    for (int& width : widths)
+        width = std::min(width + margin, kWidestColumn);
+    return widths;
+}
+
+void frmCSV::setColumnWidths(const QVector<int>& widths) {
+    QHeaderView* header = MSFlexGrid->horizontalHeader();
+    // Most columns get one default width in one pass and only the others are resized one by
+    // one; with updates off a resize does not place every column again, so a line of a
+    // million fields opens at once.
+    std::map<int, int> counts;
+    for (int width : widths)
+        ++counts[width];
+    const auto common = std::max_element(counts.begin(), counts.end(),
+                                         [](auto a, auto b) { return a.second < b.second; });
+    header->setUpdatesEnabled(false);
+    if (common != counts.end())
+        header->setDefaultSectionSize(common->first);
+    for (int c = 0; c < widths.size(); ++c)
+        if (widths[c] != header->sectionSize(c))
+            header->resizeSection(c, widths[c]);
+    header->setUpdatesEnabled(true);
+    const QFontMetrics metrics(MSFlexGrid->font());
     MSFlexGrid->verticalHeader()->setFixedWidth(
-        metrics.horizontalAdvance(QString::number(std::max(1, m_table->rows() - 1))) + margin);
+        metrics.horizontalAdvance(QString::number(std::max(1, m_table->rows() - 1))) +
+        int(240 / twipsPerPixelX() + 0.5));
 }
 
 double frmCSV::columnLeftTwips(int col) const {
@@ -348,7 +473,7 @@ void frmCSV::mnuTableAddRow_Click() {
 
 void frmCSV::mnuTableAddCol_Click() {
     m_table->setCols(m_table->cols() + 1);
-    setColumnWidths();
+    setColumnWidths(columnWidths(m_table->cells(), m_table->cols(), {}));
     changed();
 }
 
@@ -392,11 +517,14 @@ void frmCSV::mnuTableSaveAs_Click() {
     // A save that fails keeps the file the table came from, so the next Save does not go to
     // the name that failed.
     const QString previous = m_path;
-    m_path = path;
+    const bool wasModified = m_modified;
+    setCurrentFile(path);
     m_modified = true;
     mnuTableSave_Click();
-    if (m_modified)
-        m_path = previous;
+    if (m_modified) {
+        setCurrentFile(previous);
+        m_modified = wasModified;
+    }
 }
 
 void frmCSV::printTable(QPrinter& printer) {
@@ -412,7 +540,13 @@ void frmCSV::printTable(QPrinter& printer) {
     painter.setFont(font);
     const double dotsPerTwipX = printer.logicalDpiX() / 1440.0;
     const double dotsPerTwipY = printer.logicalDpiY() / 1440.0;
-    const double ascent = QFontMetricsF(font, &printer).ascent();
+    const QFontMetricsF metrics(font, &printer);
+    const double ascent = metrics.ascent();
+    // Rows go 240 twips apart from 200 twips down, 60 to a page, or fewer when a page is too
+    // short for 60 (a landscape page): a row is never printed past the page's end.
+    const double pageTwips = printer.pageRect(QPrinter::DevicePixel).height() / dotsPerTwipY;
+    const int fits = int((pageTwips - 200 - metrics.height() / dotsPerTwipY) / 240) + 1;
+    const int perPage = std::clamp(fits, 2, 60);
     QVector<double> lefts;
     for (int c = 1; c < m_table->cols(); ++c)
         lefts.append(columnLeftTwips(c) * dotsPerTwipX);
@@ -421,14 +555,14 @@ void frmCSV::printTable(QPrinter& printer) {
             printer.newPage();
         int y = 200;
         for (int r = 1; r < m_table->rows(); ++r) {
-            if (r % 60 == 0) {
+            if (r % perPage == 0) {
                 printer.newPage();
                 y = 200;
             } else {
                 y += 240;
             }
             for (int c = 1; c < m_table->cols(); ++c) {
-                const QString text = oneLine(m_table->cell(r, c));
+                const QString text = oneLine(m_table->cell(r, c).left(kShownChars));
                 if (!text.isEmpty())
                     painter.drawText(QPointF(lefts[c - 1], y * dotsPerTwipY + ascent), text);
             }

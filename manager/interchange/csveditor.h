@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "manager/interchange/csvtext.h"
+
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QVector>
 #include <QWidget>
+
+#include <functional>
 
 class QAction;
 class QLineEdit;
@@ -26,9 +30,14 @@ public:
     void setCols(int cols);
     QString cell(int row, int col) const; // 1-based data cell, "" outside
     void setCell(int row, int col, const QString& text);
+    // The data rows, each of cols - 1 cells.
+    const QVector<QStringList>& cells() const { return m_cells; }
     // Replaces every data row; cols only grows the column count.
     void replaceRows(const QVector<QStringList>& rows, int cols);
 
+    // The encoding the table is saved in: the file's own, or UTF-8 with a byte-order mark for
+    // a table that came from no file.
+    void setEncoding(const CsvEncoding& encoding) { m_encoding = encoding; }
     // The saved text: each data row's cells joined by commas (quoted where a cell needs it),
     // rows joined by CR LF, and one CR LF at the end.
     QByteArray csvBytes() const;
@@ -41,6 +50,7 @@ public:
 private:
     QVector<QStringList> m_cells; // each row holds cols - 1 cells
     int m_cols = 2;
+    CsvEncoding m_encoding;
 };
 
 // The CSV editor ("CSV Edit Utility"): any comma separated file in a grid, one cell edited at a
@@ -56,7 +66,8 @@ public:
     static frmCSV* editor();
 
     // Loads the file into the grid; the column count only grows. An empty path only forgets the
-    // current file. A file that cannot be read leaves the table as it was.
+    // current file. A file that cannot be read, or whose loading is cancelled, leaves the table
+    // and the current file as they were.
     void OpenCSV(const QString& path);
     // Asks whether unsaved changes are to be saved; false when the user cancels (or the save
     // did not happen), so the caller keeps the table.
@@ -99,7 +110,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void setColumnWidths();
+    // The width of every column from its widest text; empty when cancelled.
+    QVector<int> columnWidths(const QVector<QStringList>& rows, int cols,
+                              const std::function<bool(int done, int total)>& progress) const;
+    void setColumnWidths(const QVector<int>& widths);
+    void setCurrentFile(const QString& path);
     void changed();
 
     CsvTable* m_table = nullptr;

@@ -18,18 +18,22 @@ namespace {
 
 // The folder the user picks in "Browse to and Open", or "CANCEL". The company folder root is a
 // restricted program folder: a company copied into it or out of it would mix with the companies.
+// Choosing it moves the chooser to the program's own folder, where the user picks again.
 QString chooseFolder(QWidget* parent, const QString& root) {
-    const QString folder = dialogs().chooseFolder(parent, QStringLiteral("Browse to and Open"));
-    if (folder.isEmpty())
-        return QStringLiteral("CANCEL");
-    if (isRestrictedFolder(folder, root)) {
+    QString start;
+    for (;;) {
+        const QString folder =
+            dialogs().chooseFolder(parent, QStringLiteral("Browse to and Open"), start);
+        if (folder.isEmpty())
+            return QStringLiteral("CANCEL");
+        if (!isRestrictedFolder(folder, root))
+            return folder;
         dialogs().message(parent,
                           QStringLiteral("That folder is a restricted program folder. Any changes "
                                          "to anything in that folder can cause serious errors."),
                           QStringLiteral("Restricted"));
-        return QStringLiteral("CANCEL");
+        start = QCoreApplication::applicationDirPath();
     }
-    return folder;
 }
 
 // Disables the window (and shows the busy cursor) while a copy runs, on every way out.
@@ -94,8 +98,8 @@ void exportCurrentInventory(QWidget* parent, const QString& company, const QStri
         bool done = false;
         {
             BusyWindow busy(parent);
-            CopyProgress progress(parent, QStringLiteral("Exporting the inventory of %1...")
-                                              .arg(company));
+            CopyProgress progress(parent,
+                                  QStringLiteral("Exporting the inventory of %1...").arg(company));
             // The old file stays whole when this fails or is cancelled.
             done = exportInventory(folder, path, progress.callback());
         }

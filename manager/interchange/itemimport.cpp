@@ -4,6 +4,7 @@
 #include "manager/interchange/csvtext.h"
 #include "manager/store/companylock.h"
 #include "manager/store/companystore.h"
+#include "manager/store/decimal.h"
 #include "manager/store/filesystem.h"
 #include "manager/store/items.h"
 #include "manager/store/recordfile.h"
@@ -15,6 +16,7 @@
 
 #include <cmath>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -35,10 +37,17 @@ QByteArray readImportFile(const QString& path) {
 }
 
 // The fourth column as a whole number: a decimal rounds to the nearest integer, halves to the
-// even one. False for an empty or non-numeric text.
+// even one; a spreadsheet's TRUE or yes is 1, FALSE or no is 0. False for an empty or other
+// text.
 bool taxFlag(const QString& text, int* flag) {
+    const QString t = text.trimmed();
+    for (const char* word : {"true", "yes", "false", "no"})
+        if (t.compare(QLatin1String(word), Qt::CaseInsensitive) == 0) {
+            *flag = word[0] == 't' || word[0] == 'y' ? 1 : 0;
+            return true;
+        }
     bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
+    const double value = t.toDouble(&ok);
     if (!ok || !std::isfinite(value) || std::fabs(value) > 2147483647.0)
         return false;
     *flag = int(std::nearbyint(value)); // the default rounding mode rounds halves to even
@@ -100,6 +109,21 @@ QString ImportSummary::text() const {
         QStringLiteral("Skipped: %1").arg(skipped),
     };
     lines += skippedLines;
+    if (!taxLines.isEmpty()) {
+        lines << QStringLiteral("Taxable flags that are not a number (the flag of the line "
+                                "before was stored): %1")
+                     .arg(taxLines.size());
+        lines += taxLines;
+    }
+    if (!numberWarnings.isEmpty()) {
+        lines << QStringLiteral("Stored as they stand, but not numbers that sales and statistics "
+                                "can use: %1")
+                     .arg(numberWarnings.size());
+        lines += numberWarnings;
+    }
+    if (!notSaved.isEmpty())
+        lines << QStringLiteral("This summary could not be saved in Logs/LastImport.txt: ") +
+                     notSaved;
     return lines.join(kCrLf) + kCrLf;
 }
 
@@ -142,7 +166,8 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
         QString price = field(2);
         const QString sku = field(4);
         QString count = field(5);
-        if (!taxFlag(field(3), &tax) && handlers.taxError)
+        const bool taxIsNumber = taxFlag(field(3), &tax);
+        if (!taxIsNumber && handlers.taxError)
             handlers.taxError(record.line);
         if (title.isEmpty() || sku.isEmpty()) {
             if (handlers.missing)
@@ -152,6 +177,12 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
         }
         if (hasBreak(title) || hasBreak(sku)) {
             skip(record.line, QStringLiteral("a title or SKU cannot hold a line break"));
+            continue;
+        }
+        // A title holding "=" would be read back as a shorter title of another SKU.
+        if (title.contains(QLatin1Char('='))) {
+            skip(record.line,
+                 QStringLiteral("the title %1 holds \"=\", which a title cannot hold").arg(title));
             continue;
         }
         if (cost.isEmpty())
@@ -176,6 +207,15 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
             }
         }
         center.write(QStringLiteral("Titles"), title, sku);
+        // The flag and the numbers matter only for a line that is stored.
+        const QString at = QStringLiteral("Line %1: ").arg(record.line);
+        if (!taxIsNumber)
+            summary.taxLines.append(at + QStringLiteral("\"%1\"").arg(field(3)));
+        for (const auto& [name, value] :
+             {std::pair{"cost", &cost}, std::pair{"price", &price}, std::pair{"stock", &count}})
+            if (!Decimal::parse(*value))
+                summary.numberWarnings.append(
+                    at + QStringLiteral("%1 \"%2\"").arg(QLatin1String(name), *value));
         accepted.push_back({title, sku, cost, price, QString::number(tax), count});
         ++(exists ? summary.overwritten : summary.added);
     }
@@ -205,9 +245,16 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
     return summary;
 }
 
-void saveImportSummary(const QString& companyFolder, const ImportSummary& summary) {
-    saveFileAtomically(logsFolder(companyFolder) + QStringLiteral("LastImport.txt"),
-                       encodeStoreText(summary.text()));
+bool saveImportSummary(const QString& companyFolder, ImportSummary& summary) {
+    summary.notSaved.clear();
+    try {
+        saveFileAtomically(logsFolder(companyFolder) + QStringLiteral("LastImport.txt"),
+                           encodeStoreText(summary.text()));
+    } catch (const RuntimeError& error) {
+        summary.notSaved = error.description();
+        return false;
+    }
+    return true;
 }
 
 namespace {
@@ -215,7 +262,8 @@ namespace {
 std::optional<QByteArray> inventoryLines(const QString& companyFolder,
                                          const std::function<bool(int done, int total)>& progress) {
     const QStringList centers = listProfitCenters(companyFolder);
-    QByteArray bytes;
+    // A byte-order mark, so that spreadsheet programs read the file as UTF-8.
+    QByteArray bytes = encodeCsvText(QString(), CsvEncoding());
     for (int i = 0; i < centers.size(); ++i) {
         for (const StoreItem& item : readItems(companyFolder, centers[i])) {
             bytes += encodeStoreText(

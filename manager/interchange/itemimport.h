@@ -20,7 +20,8 @@ QString importOverwriteText(const QString& title);
 enum class OverwriteAnswer { Yes, No, YesToAll, NoToAll };
 
 struct ImportHandlers {
-    // A fourth field that is empty or not a number: the flag of the line before is kept.
+    // A fourth field that is empty or not a number (TRUE, yes, FALSE and no are read as 1 and
+    // 0): the flag of the line before is kept.
     std::function<void(int line)> taxError;
     // A line without title or SKU; it is skipped.
     std::function<void(int line)> missing;
@@ -35,9 +36,18 @@ struct ImportSummary {
     int overwritten = 0;
     int skipped = 0;
     QStringList skippedLines; // "Line 4: ..." for each skipped line
+    // Lines stored with the flag of the line before, as their fourth field is not a number:
+    // "Line 4: "maybe"".
+    QStringList taxLines;
+    // Lines stored with a cost, price or stock that is not a number, which sales and statistics
+    // will refuse: "Line 5: price "$3.00"".
+    QStringList numberWarnings;
+    // Why Logs/LastImport.txt could not be written; empty when it was (or was not tried).
+    QString notSaved;
     bool cancelled = false;
     int filesWritten = 0;
-    // The results text: the counts, then one line per skipped line, CR LF line ends.
+    // The results text: the counts, one line per skipped line, then each kind of warning with
+    // its lines; CR LF line ends.
     QString text() const;
 };
 
@@ -51,11 +61,13 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
                              const QString& path, const ImportHandlers& handlers,
                              bool dryRun = false);
 
-// Keeps the summary text in "Logs/LastImport.txt".
-void saveImportSummary(const QString& companyFolder, const ImportSummary& summary);
+// Keeps the summary text in "Logs/LastImport.txt". A summary that cannot be written changes
+// nothing of what was imported: the reason goes into summary.notSaved and false is returned.
+bool saveImportSummary(const QString& companyFolder, ImportSummary& summary);
 
-// Every item of every profit center as item CSV lines with CR LF ends; fields holding a comma, a
-// quote or a line break are quoted, so the file imports back to the same items.
+// Every item of every profit center as item CSV lines with CR LF ends, after a UTF-8
+// byte-order mark; fields holding a comma, a quote or a line break are quoted, so the file
+// imports back to the same items.
 QByteArray inventoryCsv(const QString& companyFolder);
 // Writes inventoryCsv to path atomically, telling progress after each profit center (false
 // cancels). Returns false when cancelled, and then the file is left as it was. Throws

@@ -5,6 +5,7 @@
 #include "manager/inventory/itemwindow.h"
 #include "manager/sales/resultswindow.h"
 #include "manager/shell/dialogs.h"
+#include "manager/shell/windowhost.h"
 #include "manager/store/companystore.h"
 #include "manager/store/runtimeerror.h"
 
@@ -91,17 +92,30 @@ void cmdImportItems_Click(frmMain* window) {
     ImportSummary summary;
     try {
         summary = importItemFile(window->companyFolder(), center, path, handlers);
-        if (summary.cancelled)
-            return;
-        saveImportSummary(window->companyFolder(), summary);
     } catch (const RuntimeError&) {
         dialogs().message(window, importCannotContinueText(), QString());
         return;
     }
+    if (summary.cancelled)
+        return;
+    // The items are in; a summary that cannot be kept is told apart, after the outcome.
+    const bool saved = saveImportSummary(window->companyFolder(), summary);
     progress.reset();
     dialogs().message(window, QStringLiteral("The import process is complete."),
                       QStringLiteral("Complete"));
     window->ListTitles();
-    ShowTextFile(logsFolder(window->companyFolder()) + QStringLiteral("LastImport.txt"),
-                 QStringLiteral("Import Results"));
+    if (saved) {
+        ShowTextFile(logsFolder(window->companyFolder()) + QStringLiteral("LastImport.txt"),
+                     QStringLiteral("Import Results"));
+        return;
+    }
+    dialogs().message(window,
+                      QStringLiteral("The import summary could not be saved in "
+                                     "Logs/LastImport.txt: ") +
+                          summary.notSaved,
+                      QStringLiteral("Warning"), Dialogs::OkOnly, Dialogs::Exclamation);
+    auto* results = new frmResults;
+    results->setText(summary.text());
+    results->setWindowTitle(QStringLiteral("Import Results"));
+    showToolWindow(results);
 }

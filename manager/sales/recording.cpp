@@ -54,10 +54,13 @@ namespace {
 SaleAmounts saleAmountsFrom(const RecordFile& prices, const QString& sku, const Decimal& quantity,
                             int taxAnswer, std::optional<Decimal>& percent) {
     const QString zero = QStringLiteral("0");
-    const Decimal price = Decimal::fromStored(prices.value(QStringLiteral("Prices"), sku, zero));
-    const Decimal cost = Decimal::fromStored(prices.value(QStringLiteral("Cost"), sku, zero));
+    const Decimal price = storedSkuNumber(prices.value(QStringLiteral("Prices"), sku, zero),
+                                          QStringLiteral("price"), sku);
+    const Decimal cost = storedSkuNumber(prices.value(QStringLiteral("Cost"), sku, zero),
+                                         QStringLiteral("cost"), sku);
     const Decimal flag =
-        Decimal::fromStored(prices.value(QStringLiteral("Tax"), sku, QStringLiteral("1")));
+        storedSkuNumber(prices.value(QStringLiteral("Tax"), sku, QStringLiteral("1")),
+                        QStringLiteral("taxable flag"), sku);
     if (flag.rounded(0).isZero())
         return saleAmounts(price, cost, flag, Decimal(), quantity, taxAnswer);
     if (!percent)
@@ -159,9 +162,17 @@ QString unitOutcomeText(const QString& sku, bool isReturn, SaleStatus status) {
            sku + QLatin1Char('.');
 }
 
+Decimal storedSkuNumber(const QString& text, const QString& what, const QString& sku) {
+    if (const std::optional<Decimal> value = Decimal::parse(text))
+        return *value;
+    throw RuntimeError(13, QStringLiteral("Type mismatch: the %1 of SKU %2 is \"%3\", not a number")
+                               .arg(what, sku, text));
+}
+
 Decimal stockCount(const QString& companyFolder, const QString& sku) {
-    return Decimal::fromStored(
-        GetINIString(kInventory, sku, QStringLiteral("0"), invCountPath(companyFolder)));
+    return storedSkuNumber(
+        GetINIString(kInventory, sku, QStringLiteral("0"), invCountPath(companyFolder)),
+        QStringLiteral("stock"), sku);
 }
 
 bool asksTaxQuestion(const QString& companyFolder, const QString& sku) {
@@ -214,6 +225,8 @@ StockChange stockChange(const RecordFile& inventory, const SaleRequest& request)
     const QString& sku = request.sku;
     const bool known = inventory.contains(kInventory, sku);
     const QString stored = inventory.value(kInventory, sku, QStringLiteral("0"));
+    // A count that is not a number fails here, naming its SKU, before any reading of it.
+    storedSkuNumber(stored, QStringLiteral("stock"), sku);
     // A sale needs count >= units; a return or an addition always passes.
     const auto moveFrom = [&](const Decimal& count) {
         if (sells && count < change.units)

@@ -119,6 +119,11 @@ QString scanNotEnoughText(const QString& sku); // "Not enough of SKU ... or ... 
 // sale of SKU: ", "Received return for SKU: ", or the refusal.
 QString unitOutcomeText(const QString& sku, bool isReturn, SaleStatus status);
 
+// A number stored for a SKU (its "price", "cost", "taxable flag" or "stock"). One that is not a
+// number is a type mismatch (RuntimeError 13) whose description names the SKU and the text, so
+// the user knows which item to mend.
+Decimal storedSkuNumber(const QString& text, const QString& what, const QString& sku);
+
 // "Inventory" of the SKU in "Logs/InvCount" (missing: 0); not a number is RuntimeError 13.
 Decimal stockCount(const QString& companyFolder, const QString& sku);
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/sales/reports.h"
+#include "manager/sales/recording.h"
 
 #include "manager/store/filesystem.h"
 
@@ -51,10 +52,10 @@ StockStatistics computeStatistics(const QString& companyFolder) {
         ++s.profitCenters;
         for (const StoreItem& item : readItems(companyFolder, profitCenter)) {
             ++s.uniqueItems;
-            const Decimal count = Decimal::fromStored(item.stock);
+            const Decimal count = storedSkuNumber(item.stock, QStringLiteral("stock"), item.sku);
             s.totalItems += count;
-            s.totalCost += Decimal::fromStored(item.cost) * count;
-            s.totalPrice += Decimal::fromStored(item.price) * count;
+            s.totalCost += storedSkuNumber(item.cost, QStringLiteral("cost"), item.sku) * count;
+            s.totalPrice += storedSkuNumber(item.price, QStringLiteral("price"), item.sku) * count;
             if (Decimal::fromTyped(item.tax) == Decimal(1))
                 ++s.taxed;
             if (count <= Decimal(0))

@@ -285,8 +285,8 @@ void CliTest::commandLines_data() {
     row("company outside the store", {"sale", "--company", "../Shop", "A100"}, 2, "-",
         "is not a company name", {noDaily});
     row("broken records fail without writing", {"sale", "{shop}", "A100"}, 1, "-",
-        "=Error #13: Type mismatch\n", {"stock|A100|5", noDaily},
-        {"ini|Logs/PriceLog|Prices|A100|ten"});
+        "=Error #13: Type mismatch: the price of SKU A100 is \"ten\", not a number\n",
+        {"stock|A100|5", noDaily}, {"ini|Logs/PriceLog|Prices|A100|ten"});
 
     // stats and report
     row("stats", {"stats", "{shop}"}, 0, "Statistics for Shop as of ", "-",
@@ -315,11 +315,13 @@ void CliTest::commandLines_data() {
         "Processing complete.", "-", {"ini|{daily}|Tax|A100|0.79", "ini|{daily}|Sales|A100|2"},
         {"cli|batch|{shop}|{base}/batch.txt"});
     row("batch stopped part-way", {"batch", "{shop}", "{base}/batch.txt"}, 4, "-",
-        "=" + batchErrorText() + "\nError #13: Type mismatch\n",
+        "=" + batchErrorText() +
+            "\nError #13: Type mismatch: the stock of SKU BAD is \"n/a\", not a number\n",
         {"stock|A100|4", "missing|Logs/LastBatchProcess.txt"},
         {"ini|Logs/InvCount|Inventory|BAD|n/a", "write|{base}/batch.txt|A100\r\nBAD\r\nA100\r\n"});
     row("batch line that fails", {"batch", "{shop}", "{base}/batch.txt"}, 0, "Processing complete.",
-        "=Unexpected error in procedure: LogSale\nError #13: Type mismatch\n",
+        "=Unexpected error in procedure: LogSale\nError #13: Type mismatch: the price of SKU X1 "
+        "is \"ten\", not a number\n",
         {"!out|Received sale of SKU: X1.", "stock|X1|3"},
         {"item|X1|ten|1|1|3", "write|{base}/batch.txt|X1\r\n"});
     row("batch without file", {"batch", "{shop}"}, 64, "-", usage);

@@ -13,6 +13,7 @@ class TestItemImport : public QObject {
 private slots:
     void lines_data();
     void lines();
+    void unsavedSummaryIsAWarning();
     void overwriteAnswers_data();
     void overwriteAnswers();
     void cancelWritesNothing();
@@ -35,32 +36,63 @@ QString itemText(const QString& folder, const QString& center, const QString& ti
 void TestItemImport::lines_data() {
     QTest::addColumn<QByteArray>("csv");
     QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("expected"); // sku|cost|price|tax|stock, or empty = not imported
-    QTest::addColumn<QString>("events");   // t = tax error, m = missing
+    QTest::addColumn<QString>("expected");   // sku|cost|price|tax|stock, or empty = not imported
+    QTest::addColumn<QString>("events");     // t = tax error, m = missing
+    QTest::addColumn<QStringList>("listed"); // the summary's lines after its three counts
     QTest::newRow("worked example") << QByteArray("Mug,2.10,4.95,1,A100,12\r\n") << "Mug"
                                     << "A100|2.10|4.95|1|12"
-                                    << "";
+                                    << "" << QStringList();
     QTest::newRow("empty values") << QByteArray("Mug,,,0,A100,") << "Mug"
                                   << "A100|0.00|0.00|0|0"
-                                  << "";
-    QTest::newRow("no fifth field") << QByteArray("Mug,1,2\n") << "Mug"
-                                    << ""
-                                    << "tm";
-    QTest::newRow("header line") << QByteArray("Title,Cost,Price,Tax,SKU,In Stock\r\n") << "Title"
-                                 << "SKU|Cost|Price|1|In Stock"
-                                 << "t";
+                                  << "" << QStringList();
+    QTest::newRow("no fifth field")
+        << QByteArray("Mug,1,2\n") << "Mug"
+        << ""
+        << "tm" << QStringList{"Line 1: the title or the SKU is missing"};
+    QTest::newRow("header line")
+        << QByteArray("Title,Cost,Price,Tax,SKU,In Stock\r\n") << "Title"
+        << "SKU|Cost|Price|1|In Stock"
+        << "t"
+        << QStringList{"Taxable flags that are not a number (the flag of the line before was "
+                       "stored): 1",
+                       "Line 1: \"Tax\"",
+                       "Stored as they stand, but not numbers that sales and statistics can use: 3",
+                       "Line 1: cost \"Cost\"",
+                       "Line 1: price \"Price\"",
+                       "Line 1: stock \"In Stock\""};
     QTest::newRow("quoted title is one field")
         << QByteArray("\"Mug, \"\"large\"\"\",5,6,0,B1,3\n") << "Mug, \"large\""
         << "B1|5|6|0|3"
-        << "";
+        << "" << QStringList();
     QTest::newRow("tax carried from line before")
         << QByteArray("A,1,1,0,S1,1\nB,1,1,x,S2,1\n") << "B"
         << "S2|1|1|0|1"
-        << "t";
+        << "t"
+        << QStringList{"Taxable flags that are not a number (the flag of the line before was "
+                       "stored): 1",
+                       "Line 2: \"x\""};
+    QTest::newRow("spreadsheet booleans") << QByteArray("A,1,1,TRUE,S1,1\nB,1,1,no,S2,1\n") << "B"
+                                          << "S2|1|1|0|1"
+                                          << "" << QStringList();
+    QTest::newRow("CR-only lines") << QByteArray("A,1,1,False,S1,12\rB,1,1,Yes,S2,3\r") << "B"
+                                   << "S2|1|1|1|3"
+                                   << "" << QStringList();
+    QTest::newRow("title with =")
+        << QByteArray("Size=XL Shirt,1,1,1,SH1,1\n") << "Size=XL Shirt"
+        << ""
+        << ""
+        << QStringList{"Line 1: the title Size=XL Shirt holds \"=\", which a title cannot hold"};
+    QTest::newRow("spreadsheet numbers")
+        << QByteArray("Pen,\"1,234.50\",$3.00,1,P1,12.5%\n") << "Pen"
+        << "P1|1,234.50|$3.00|1|12.5%"
+        << ""
+        << QStringList{"Stored as they stand, but not numbers that sales and statistics can use: 3",
+                       "Line 1: cost \"1,234.50\"", "Line 1: price \"$3.00\"",
+                       "Line 1: stock \"12.5%\""};
     QTest::newRow("bom and windows-1252") << QByteArray("\xEF\xBB\xBF"
                                                         "Caf\xE9,1,2,1.5,C1,4\r\n")
                                           << QStringLiteral("Caf\u00e9") << "C1|1|2|2|4"
-                                          << "";
+                                          << "" << QStringList();
 }
 
 void TestItemImport::lines() {
@@ -68,6 +100,7 @@ void TestItemImport::lines() {
     QFETCH(QString, title);
     QFETCH(QString, expected);
     QFETCH(QString, events);
+    QFETCH(QStringList, listed);
     TestEnvironment env;
     const QString folder = env.makeCompany(QStringLiteral("Shop"));
     TestEnvironment::writeBytes(folder + QStringLiteral("Kitchen"), QByteArray());
@@ -77,11 +110,27 @@ void TestItemImport::lines() {
     ImportHandlers handlers;
     handlers.taxError = [&](int) { seen += QLatin1Char('t'); };
     handlers.missing = [&](int) { seen += QLatin1Char('m'); };
-    importItemFile(folder, QStringLiteral("Kitchen"), path, handlers);
+    const ImportSummary summary = importItemFile(folder, QStringLiteral("Kitchen"), path, handlers);
     QCOMPARE(seen, events);
     QCOMPARE(titleExists(folder, QStringLiteral("Kitchen"), title), !expected.isEmpty());
     if (!expected.isEmpty())
         QCOMPARE(itemText(folder, QStringLiteral("Kitchen"), title), expected);
+    QCOMPARE(summary.text().split(QStringLiteral("\r\n")).mid(3), listed + QStringList{QString()});
+}
+
+// The items are in even when the summary cannot be kept; the summary then says so.
+void TestItemImport::unsavedSummaryIsAWarning() {
+    TestEnvironment env;
+    const QString folder = env.makeCompany(QStringLiteral("Shop"));
+    TestEnvironment::writeBytes(folder + QStringLiteral("P"), QByteArray());
+    QVERIFY(QDir().mkpath(folder + QStringLiteral("Logs/LastImport.txt")));
+    const QString path = env.base() + QStringLiteral("/in.csv");
+    TestEnvironment::writeBytes(path, "A,1,1,1,SA,1\n");
+    ImportSummary summary = importItemFile(folder, QStringLiteral("P"), path, {});
+    QVERIFY(!saveImportSummary(folder, summary));
+    QVERIFY(titleExists(folder, QStringLiteral("P"), QStringLiteral("A")));
+    QVERIFY(summary.text().contains(
+        QStringLiteral("This summary could not be saved in Logs/LastImport.txt: ")));
 }
 
 void TestItemImport::overwriteAnswers_data() {

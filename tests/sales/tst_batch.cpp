@@ -184,11 +184,11 @@ private slots:
     void aFailedRecordingIsReportedAndTheRunGoesOn() {
         writeItem(folder, "X1", "ten", "1", "1", "3");
         const QString log = run("X1\r\nA100\r\nX1\r\n!!X1\r\n");
-        QCOMPARE(
-            env->errors,
-            (QStringList{"Unexpected error in procedure: LogSale\nError #13: Type mismatch",
-                         "Unexpected error in procedure: LogSale\nError #13: Type mismatch",
-                         "Unexpected error in procedure: LogReturn\nError #13: Type mismatch"}));
+        const QString kTen = "Type mismatch: the price of SKU X1 is \"ten\", not a number";
+        QCOMPARE(env->errors,
+                 (QStringList{"Unexpected error in procedure: LogSale\nError #13: " + kTen,
+                              "Unexpected error in procedure: LogSale\nError #13: " + kTen,
+                              "Unexpected error in procedure: LogReturn\nError #13: " + kTen}));
         // A line whose recording fails leaves the stock as it was too.
         QCOMPARE(stockOf(folder, "X1"), QString("3"));
         QCOMPARE(stockOf(folder, "A100"), QString("4"));

@@ -161,6 +161,9 @@ private slots:
             QFAIL("no error");
         } catch (const RuntimeError& error) {
             QCOMPARE(error.number(), 13);
+            QCOMPARE(
+                error.description(),
+                QStringLiteral("Type mismatch: the stock of SKU O is \"a dozen\", not a number"));
         }
         QCOMPARE(TestEnvironment::readBytes(lastStatsPath(folder)),
                  QByteArray("earlier statistics\r\n"));

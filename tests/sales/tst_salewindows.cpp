@@ -145,7 +145,8 @@ private slots:
         makeSaleDialog(nullptr, folder, QStringLiteral("A"), QStringLiteral("A"));
         QCOMPARE(dialogs.messages(),
                  QStringList{QStringLiteral("Unexpected error in procedure: cmdMakeSale_Click\n"
-                                            "Error #13: Type mismatch")});
+                                            "Error #13: Type mismatch: the price of SKU A is "
+                                            "\"cheap\", not a number")});
         QCOMPARE(dialogs.shown.last().icon, int(Dialogs::Critical));
         QCOMPARE(dialogs.shown.last().title, QStringLiteral("Tallyvane"));
         QCOMPARE(stockOf(folder, QStringLiteral("A")), QStringLiteral("2"));

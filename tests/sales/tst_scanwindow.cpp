@@ -153,7 +153,7 @@ private slots:
         scan.cmdProcess_Click();
         QCOMPARE(dialogs->messages(),
                  QStringList{"Unexpected error in procedure: cmdProcess_Click\nError #13: Type "
-                             "mismatch"});
+                             "mismatch: the stock of SKU A100 is \"lots\", not a number"});
         QCOMPARE(dialogs->shown[0].title, QString("Tallyvane"));
         QCOMPARE(scan.txtSKU->text(), QString("A100"));
         QVERIFY(scan.isVisible());
