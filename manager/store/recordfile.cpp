@@ -72,29 +72,34 @@ class RecordFile::Prefix {
 public:
     explicit Prefix(std::initializer_list<QStringView> parts) {
         qsizetype size = 0;
-        m_ascii = true;
-        for (const QStringView part : parts) {
+        for (const QStringView part : parts)
             size += part.size();
-            m_ascii = m_ascii && isAsciiText(part);
-        }
+        // Spelled as Latin-1 while checking that every character is ASCII.
+        m_utf8.resize(size);
+        char* out = m_utf8.data();
+        char16_t seen = 0;
+        for (const QStringView part : parts)
+            for (const QChar c : part) {
+                seen |= c.unicode();
+                *out++ = char(c.unicode());
+            }
+        m_ascii = seen < 0x80;
         if (m_ascii) {
-            m_utf8.resize(size);
-            char* out = m_utf8.data();
-            for (const QStringView part : parts)
-                for (const QChar c : part)
-                    *out++ = char(c.unicode());
             if (size >= 8)
                 std::memcpy(&m_tail, m_utf8.constData() + size - 8, 8);
-            return;
+        } else {
+            QString text;
+            text.reserve(size);
+            for (const QStringView part : parts)
+                text += part;
+            const QByteArray utf8 = encodeStoreText(text);
+            m_utf8.clear();
+            m_utf8.append(utf8.constData(), utf8.size());
+            if (!encodeWindows1252(text, &m_legacy))
+                m_legacy.clear();
         }
-        QString text;
-        text.reserve(size);
-        for (const QStringView part : parts)
-            text += part;
-        const QByteArray utf8 = encodeStoreText(text);
-        m_utf8.append(utf8.constData(), utf8.size());
-        if (!encodeWindows1252(text, &m_legacy))
-            m_legacy.clear();
+        const void* equals = std::memchr(m_utf8.constData(), '=', size_t(m_utf8.size()));
+        m_endsAtFirstEquals = equals && equals == m_utf8.constData() + m_utf8.size() - 1;
     }
 
     QByteArrayView utf8() const { return QByteArrayView(m_utf8.constData(), m_utf8.size()); }
@@ -116,7 +121,7 @@ public:
 
     // Whether the only "=" is the last byte: then a line matches exactly when its bytes up to its
     // first "=" are the prefix, which the line index looks up.
-    bool endsAtFirstEquals() const { return utf8().indexOf('=') == m_utf8.size() - 1; }
+    bool endsAtFirstEquals() const { return m_endsAtFirstEquals; }
 
 private:
     // Scans test every line: the prefix's last eight bytes (where keys of one section differ)
@@ -137,6 +142,7 @@ private:
     QByteArray m_legacy;
     quint64 m_tail = 0;
     bool m_ascii = false;
+    bool m_endsAtFirstEquals = false;
 };
 
 namespace {
