@@ -46,6 +46,9 @@ void benchWritesOneRewrite(const QString& workFolder);
 void benchListItems(const QString& workFolder);
 void benchSaveItem(const QString& workFolder);
 
+// bench/lowstockbench.cpp
+void benchLowStock(const QString& workFolder);
+
 // bench/salebench.cpp
 void benchSale(const QString& workFolder);
 void benchServe(const QString& workFolder);
@@ -81,6 +84,7 @@ QList<BenchCase> benchCases() {
         {QStringLiteral("cli_sale"), benchCliSale},
         {QStringLiteral("stats"), benchStats},
         {QStringLiteral("record_bytes"), benchRecordBytes},
+        {QStringLiteral("low_stock"), benchLowStock},
     };
 }
 

@@ -9,6 +9,7 @@
 #include "manager/internet/serverwindow.h"
 #include "manager/internet/storefrontwindows.h"
 #include "manager/inventory/itemwindow.h"
+#include "manager/inventory/lowstockwindow.h"
 #include "manager/sales/batchwindow.h"
 #include "manager/sales/reportchooser.h"
 #include "manager/sales/salecommands.h"
@@ -93,6 +94,7 @@ frmCompany::frmCompany(QWidget* parent)
     mnuToolsDump = makeEntry(mnuTools, "mnuToolsDump", QStringLiteral("Process &Batch File"));
     mnuToolsReports = makeEntry(mnuTools, "mnuToolsReports", QStringLiteral("&Save Report"));
     mnuToolsStats = makeEntry(mnuTools, "mnuToolsStats", QStringLiteral("S&tatistics"));
+    mnuToolsLowStock = makeEntry(mnuTools, "mnuToolsLowStock", QStringLiteral("&Low Stock"));
     mnuToolsTransferAll = makeEntry(mnuTools, "mnuToolsTransferAll",
                                     QStringLiteral("Transfer &All Items to Storefront"));
     mnuTools->addSeparator();
@@ -141,6 +143,10 @@ frmCompany::frmCompany(QWidget* parent)
     connect(mnuToolsDump, &QAction::triggered, this, &frmCompany::mnuToolsDump_Click);
     connect(mnuToolsReports, &QAction::triggered, this, &frmCompany::mnuToolsReports_Click);
     connect(mnuToolsStats, &QAction::triggered, this, &frmCompany::mnuToolsStats_Click);
+    connect(mnuToolsLowStock, &QAction::triggered, this, [this] {
+        guarded(QStringLiteral("mnuToolsLowStock_Click"),
+                [this] { showLowStockWindow(this, CompPath(), cboCompanies->currentText()); });
+    });
     connect(mnuToolsOptions, &QAction::triggered, this, &frmCompany::mnuToolsOptions_Click);
 
     connect(cmdOpen, &QPushButton::clicked, this, &frmCompany::cmdOpen_Click);

@@ -38,6 +38,7 @@ public:
     QAction* mnuToolsDump = nullptr;
     QAction* mnuToolsReports = nullptr;
     QAction* mnuToolsStats = nullptr;
+    QAction* mnuToolsLowStock = nullptr;
     QAction* mnuToolsTransferAll = nullptr;
     QAction* mnuToolsImport = nullptr;
     QAction* mnuToolsExport = nullptr;

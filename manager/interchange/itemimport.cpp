@@ -138,10 +138,7 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
     // The titles as the lines leave them, for the "Overwrite" question; the items accepted are
     // written afterwards, under the company's lock, onto the files as they are then.
     RecordFile center = RecordFile::loadForWrite(centerPath);
-    struct Accepted {
-        QString title, sku, cost, price, tax, count;
-    };
-    QVector<Accepted> accepted;
+    QVector<StoreItem> accepted;
 
     ImportSummary summary;
     bool overwriteAll = false;
@@ -191,7 +188,7 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
             price = QStringLiteral("0.00");
         if (count.isEmpty())
             count = QStringLiteral("0");
-        const bool exists = center.contains(QStringLiteral("Titles"), title);
+        const bool exists = center.contains(ItemRecords::Titles, title);
         if (exists) {
             OverwriteAnswer answer = overwriteAll         ? OverwriteAnswer::Yes
                                      : keepAll            ? OverwriteAnswer::No
@@ -206,7 +203,7 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
                 continue;
             }
         }
-        center.write(QStringLiteral("Titles"), title, sku);
+        ItemRecords::writeTitle(center, title, sku);
         // The flag and the numbers matter only for a line that is stored.
         const QString at = QStringLiteral("Line %1: ").arg(record.line);
         if (!taxIsNumber)
@@ -216,7 +213,7 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
             if (!Decimal::parse(*value))
                 summary.numberWarnings.append(
                     at + QStringLiteral("%1 \"%2\"").arg(QLatin1String(name), *value));
-        accepted.push_back({title, sku, cost, price, QString::number(tax), count});
+        accepted.push_back({title, sku, cost, price, count, QString::number(tax)});
         ++(exists ? summary.overwritten : summary.added);
     }
     if (handlers.progress && !handlers.progress(total, total)) {
@@ -227,21 +224,16 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
         return summary;
     const CompanyLock lock(companyFolder);
     RecordFile titles = RecordFile::loadForWrite(centerPath);
-    RecordFile prices = RecordFile::loadForWrite(priceLogPath(companyFolder));
-    RecordFile stock = RecordFile::loadForWrite(invCountPath(companyFolder));
-    for (const Accepted& item : accepted) {
-        titles.write(QStringLiteral("Titles"), item.title, item.sku);
-        prices.write(QStringLiteral("Cost"), item.sku, item.cost);
-        prices.write(QStringLiteral("Prices"), item.sku, item.price);
-        prices.write(QStringLiteral("Tax"), item.sku, item.tax);
-        stock.write(QStringLiteral("Inventory"), item.sku, item.count);
+    ItemRecords records(companyFolder, ItemRecords::Access::Write);
+    for (const StoreItem& item : accepted) {
+        ItemRecords::writeTitle(titles, item.title, item.sku);
+        records.write(item);
     }
     // All or nothing, SKU records first: no title ever points to a SKU without records.
-    saveFilesTogether({{priceLogPath(companyFolder), prices.bytes()},
-                       {invCountPath(companyFolder), stock.bytes()},
-                       {centerPath, titles.bytes()}},
-                      companyJournalPath(companyFolder));
-    summary.filesWritten = 3;
+    QVector<QPair<QString, QByteArray>> files = records.changedFiles();
+    files.push_back({centerPath, titles.bytes()});
+    saveFilesTogether(files, companyJournalPath(companyFolder));
+    summary.filesWritten = int(files.size());
     return summary;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/internet/salesserver.h"
 
+#include "manager/sales/lowstock.h"
 #include "manager/sales/recording.h"
 #include "manager/store/companystore.h"
 #include "manager/store/numbertext.h"
@@ -143,6 +144,11 @@ void SalesServer::recordWaiting() {
     for (int i = 0; i < waiting.size(); ++i) {
         const SalesReply reply = replyOf(requests[i], results[i]);
         emit logLine(reply.logLine);
+        if (!results[i].error) {
+            const QString low = lowStockAlert(m_companyFolder, requests[i].sku, results[i].outcome);
+            if (!low.isEmpty())
+                emit logLine(low);
+        }
         QTcpSocket* socket = waiting[i].first;
         if (!socket)
             continue; // the client reset: the recording stands, nobody to tell

@@ -20,6 +20,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 const int kTypedLimit = 255;
@@ -71,6 +72,10 @@ void frmAddEdit::buildControls() {
     box(txtInventory, "txtInventory");
     chkTax = new QCheckBox(QStringLiteral("Apply Ta&x"), this);
     chkTax->setObjectName(QStringLiteral("chkTax"));
+    label(lblMinimum, "lblMinimum", QStringLiteral("&Minimum stock:"));
+    box(txtMinimum, "txtMinimum");
+    label(lblOrder, "lblOrder", QStringLiteral("Order &quantity:"));
+    box(txtOrder, "txtOrder");
     button(cmdSave, "cmdSave", QStringLiteral("&Save"));
     button(cmdCancel, "cmdCancel", QStringLiteral("&Cancel"));
     button(cmdCopySKU, "cmdCopySKU", QStringLiteral("Make &Barcode"));
@@ -83,6 +88,8 @@ void frmAddEdit::buildControls() {
     lblPrice->setBuddy(txtPrice);
     lblSKU->setBuddy(txtSKU);
     lblInventory->setBuddy(txtInventory);
+    lblMinimum->setBuddy(txtMinimum);
+    lblOrder->setBuddy(txtOrder);
     for (QLineEdit* limited : {txtTitle, txtCost, txtPrice})
         limited->setMaxLength(kTypedLimit);
     cmdSave->setDefault(true);
@@ -97,15 +104,19 @@ void frmAddEdit::buildControls() {
     }
     const int last = static_cast<int>(rows.size());
     grid->addWidget(chkTax, last, 1);
+    grid->addWidget(lblMinimum, last + 1, 0);
+    grid->addWidget(txtMinimum, last + 1, 1, 1, 2);
+    grid->addWidget(lblOrder, last + 2, 0);
+    grid->addWidget(txtOrder, last + 2, 1, 1, 2);
     auto* commands = new QHBoxLayout;
     commands->addWidget(cmdSave);
     commands->addWidget(cmdCancel);
-    grid->addLayout(commands, last + 1, 0, 1, 3);
+    grid->addLayout(commands, last + 3, 0, 1, 3);
     auto* trips = new QHBoxLayout;
     trips->addWidget(cmdCopySKU);
     trips->addWidget(cmdAdd);
     trips->addWidget(cmdDelete);
-    grid->addLayout(trips, last + 2, 0, 1, 3);
+    grid->addLayout(trips, last + 4, 0, 1, 3);
     grid->setColumnMinimumWidth(1, 240);
 
     for (QLineEdit* cleaned : {txtCost, txtPrice, txtInventory})
@@ -150,7 +161,7 @@ void frmAddEdit::Form_Load() {
     guarded(QStringLiteral("Form_Load"), [&] {
         for (QWidget* control : std::initializer_list<QWidget*>{
                  cboProfs, chkTax, cmdSave, cmdCancel, cmdCopySKU, cmdAdd, cmdDelete, txtTitle,
-                 txtCost, txtPrice, txtSKU, txtInventory})
+                 txtCost, txtPrice, txtSKU, txtInventory, txtMinimum, txtOrder})
             applyControlColor(control);
         paintsGradient(this, 2);
         LoadProfs(m_companyFolder);
@@ -162,6 +173,14 @@ void frmAddEdit::Form_Load() {
         setBoxText(txtSKU, m_item.sku, false);
         setBoxText(txtInventory, m_item.inStock, false);
         chkTax->setChecked(m_item.tax != 0);
+        if (m_item.editing) {
+            const StockLevel level = ItemRecords(m_companyFolder).level(m_item.sku);
+            const auto text = [](const std::optional<qint64>& v) {
+                return v ? QString::number(*v) : QString();
+            };
+            txtMinimum->setText(text(level.minimum));
+            txtOrder->setText(text(level.order));
+        }
     });
 }
 
@@ -224,9 +243,15 @@ void frmAddEdit::cmdSave_Click() {
         std::optional<ItemIdentity> old;
         if (m_item.editing)
             old = m_old;
+        const std::optional<StockLevel> level = typedLevel();
+        if (!level)
+            return;
+        // A new item with blank boxes leaves a shared SKU's level as it is.
+        const bool writeLevel = m_item.editing || *level != StockLevel();
 
-        const SaveOutcome outcome =
-            saveItem(m_companyFolder, item, old, [this](ItemQuestion q) { return confirm(q); });
+        const SaveOutcome outcome = saveItem(
+            m_companyFolder, item, old, [this](ItemQuestion q) { return confirm(q); },
+            writeLevel ? level : std::nullopt);
         const QString error = QStringLiteral("Error");
         switch (outcome) {
         case SaveOutcome::NeedTitle:
@@ -250,6 +275,25 @@ void frmAddEdit::cmdSave_Click() {
         m_item.editing = false;
         accept();
     });
+}
+
+std::optional<StockLevel> frmAddEdit::typedLevel() {
+    StockLevel level;
+    const QList<std::tuple<QLineEdit*, std::optional<qint64>*, QString>> boxes = {
+        {txtMinimum, &level.minimum, QStringLiteral("The minimum stock")},
+        {txtOrder, &level.order, QStringLiteral("The order quantity")}};
+    for (const auto& [box, value, name] : boxes) {
+        if (!ItemRecords::parseLevel(box->text(), value)) {
+            dialogs().message(this,
+                              name + QStringLiteral(" must be a whole number of 0 or more, or "
+                                                    "blank for none."),
+                              QStringLiteral("Error"));
+            box->setFocus();
+            box->selectAll();
+            return std::nullopt;
+        }
+    }
+    return level;
 }
 
 void frmAddEdit::cmdCancel_Click() {

@@ -34,6 +34,10 @@ public:
     QLabel* lblInventory = nullptr;
     QLineEdit* txtInventory = nullptr;
     QCheckBox* chkTax = nullptr;
+    QLabel* lblMinimum = nullptr;
+    QLineEdit* txtMinimum = nullptr;
+    QLabel* lblOrder = nullptr;
+    QLineEdit* txtOrder = nullptr;
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdCancel = nullptr;
     QPushButton* cmdCopySKU = nullptr;
@@ -59,6 +63,8 @@ private:
     void buildControls();
     void Form_Load();
     bool confirm(ItemQuestion question);
+    // The level in the two boxes, or nothing after telling the user what is wrong.
+    std::optional<StockLevel> typedLevel();
 
     QString m_companyFolder;
     ItemRecord& m_item;

@@ -36,9 +36,46 @@ int ItemModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ItemModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= rowCount() || role != Qt::DisplayRole)
+    if (!index.isValid() || index.row() >= rowCount())
         return QVariant();
-    return field(m_rows.at(index.row()), index.column());
+    const bool lowCell = index.column() == StockColumn && isLow(index.row());
+    switch (role) {
+    case Qt::DisplayRole: {
+        const QString& text = field(m_rows.at(index.row()), index.column());
+        return lowCell ? text + QStringLiteral(" \u25BC") : text;
+    }
+    case Qt::ForegroundRole:
+        return lowCell ? QVariant(m_warning) : QVariant();
+    case Qt::ToolTipRole:
+        return lowCell ? QVariant(QStringLiteral("At or below the minimum stock of %1")
+                                      .arg(*m_levels.value(m_rows.at(index.row()).sku).minimum))
+                       : QVariant();
+    default:
+        return QVariant();
+    }
+}
+
+void ItemModel::setStockLevels(QHash<QString, StockLevel> levels, const QColor& warning) {
+    m_levels = std::move(levels);
+    m_warning = warning;
+    if (!m_rows.isEmpty() && !m_filling)
+        emit dataChanged(index(0, StockColumn), index(rowCount() - 1, StockColumn));
+}
+
+QColor ItemModel::warningColorOn(const QColor& background) {
+    // A deep red on light grounds, a light red on dark ones: both keep a contrast of about 5:1.
+    return background.lightness() >= 128 ? QColor(0xB0, 0x00, 0x20) : QColor(0xFF, 0x8A, 0x80);
+}
+
+bool ItemModel::isLow(int row) const {
+    if (m_levels.isEmpty() || row < 0 || row >= m_rows.size())
+        return false;
+    const StoreItem& item = m_rows.at(row);
+    const auto found = m_levels.constFind(item.sku);
+    if (found == m_levels.constEnd() || !found->minimum)
+        return false;
+    double stock = 0;
+    return storedNumber(item.stock, &stock) && stock <= double(*found->minimum);
 }
 
 QVariant ItemModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "manager/store/companystore.h"
+#include "manager/store/items.h"
 
 #include <QAbstractTableModel>
+#include <QColor>
+#include <QHash>
 #include <QVector>
 
 // The rows of the item grid: title, SKU, cost, price and stock as texts, under the header
 // "Title", "SKU", "Cost", "Price", "In Stock". Rows keep the order they were added in until
-// sortByColumn sorts them.
+// sortByColumn sorts them. A row whose stock is at or below its SKU's minimum shows its
+// "In Stock" cell in the warning colour with a trailing "▼".
 class ItemModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -22,6 +25,12 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+    // The levels the rows are checked against, and the warning colour for the grid's
+    // background (warningColorOn).
+    void setStockLevels(QHash<QString, StockLevel> levels, const QColor& warning);
+    static QColor warningColorOn(const QColor& background);
+    bool isLow(int row) const;
 
     void clear();
     void setItems(QVector<StoreItem> items);
@@ -42,5 +51,7 @@ public:
 
 private:
     QVector<StoreItem> m_rows;
+    QHash<QString, StockLevel> m_levels;
+    QColor m_warning;
     bool m_filling = false;
 };

@@ -9,6 +9,7 @@
 #include "manager/inventory/filterwindow.h"
 #include "manager/inventory/itemeditor.h"
 #include "manager/inventory/itemmodel.h"
+#include "manager/inventory/lowstockwindow.h"
 #include "manager/inventory/search.h"
 #include "manager/shell/dialogs.h"
 #include "manager/shell/gradientbackground.h"
@@ -69,6 +70,7 @@ frmMain::frmMain(const QString& companyFolder, const QString& companyName, QWidg
     applyControlColor(lblProfitCenter);
     applyControlColor(lblSKU);
     applyControlColor(lstTitles);
+    applyControlColor(lblStatus);
     paintsGradient(this, 0);
     resize(pixelsX(6615), pixelsY(7500));
     Form_Resize();
@@ -108,6 +110,8 @@ void frmMain::buildControls() {
     lblSKU->setBuddy(cboSort);
     button(cmdMakeSale, "cmdMakeSale", QStringLiteral("&Make a Sale"));
     button(cmdSearch, "cmdSearch", QStringLiteral("&Search"));
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
 
     m_model = new ItemModel(this);
     lstTitles = new QTableView(this);
@@ -174,6 +178,9 @@ void frmMain::buildMenu() {
     entry(mnuActionRemoveItem, "mnuActionRemoveItem", QStringLiteral("Remove I&tem"));
     entry(mnuActionImportItems, "mnuActionImportItems", QStringLiteral("&Import Items"));
     entry(mnuActionScanItems, "mnuActionScanItems", QStringLiteral("&Scan Items"));
+    entry(mnuActionLowStock, "mnuActionLowStock", QStringLiteral("&Low Stock"));
+    connect(mnuActionLowStock, &QAction::triggered, this,
+            [this] { showLowStockWindow(this, m_companyFolder, windowTitle()); });
     connect(mnuActionImportItems, &QAction::triggered, this,
             [this] { cmdImportItems_Click(this); });
     connect(mnuActionApplyFilter, &QAction::triggered, this, &frmMain::cmdFilter_Click);
@@ -188,6 +195,8 @@ void frmMain::ListTitles() {
     if (QItemSelectionModel* selection = lstTitles->selectionModel())
         selection->clear();
     const QString profitCenter = cboProfs->currentText();
+    m_model->setStockLevels(ItemRecords::stockLevels(m_companyFolder),
+                            ItemModel::warningColorOn(lstTitles->palette().color(QPalette::Base)));
     // No profit center, a missing file or a stored text that is not a number under a filter:
     // the listing ends silently, the rows so far stay and no sort is applied.
     if (!isStoreName(profitCenter) ||
@@ -378,8 +387,10 @@ void frmMain::cmdMakeSale_Click() {
         if (cellText.isEmpty())
             return;
         const QString sku = m_model->cellText(current.row(), 1);
-        if (makeSaleDialog(this, m_companyFolder, sku, cellText))
+        QString lowStock;
+        if (makeSaleDialog(this, m_companyFolder, sku, cellText, &lowStock))
             ListTitles();
+        lblStatus->setText(lowStock);
     });
 }
 
@@ -526,7 +537,8 @@ void frmMain::Form_Resize() {
     // The grid fills the rest, 100 from the sides and the bottom.
     const double gridTop = 1740;
     const double gridWidth = w - 200;
-    place(lstTitles, 100, gridTop, gridWidth, h - gridTop - 100, menuHeight);
+    place(lstTitles, 100, gridTop, gridWidth, h - gridTop - 400, menuHeight);
+    place(lblStatus, 100, h - 355, gridWidth, 255, menuHeight);
     const int titleWidth = std::max(0, pixelsX(gridWidth * 2 / 6 - 125));
     const int otherWidth = std::max(0, pixelsX(gridWidth / 6));
     lstTitles->setColumnWidth(0, titleWidth);

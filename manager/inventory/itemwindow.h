@@ -72,6 +72,7 @@ public:
     QPushButton* cmdImportItems = nullptr;
     QPushButton* cmdFilter = nullptr;
     QLabel* lblSKU = nullptr;
+    QLabel* lblStatus = nullptr; // the status line: what the last sale left low
     QComboBox* cboSort = nullptr;
     QPushButton* cmdMakeSale = nullptr;
     QPushButton* cmdSearch = nullptr;
@@ -85,6 +86,7 @@ public:
     QAction* mnuActionRemoveItem = nullptr;
     QAction* mnuActionImportItems = nullptr;
     QAction* mnuActionScanItems = nullptr;
+    QAction* mnuActionLowStock = nullptr;
 
     // The placement of the window in twips as stored under "Settings".
     void restorePlacement();

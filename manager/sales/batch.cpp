@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/sales/batch.h"
 
+#include "manager/sales/lowstock.h"
 #include "manager/sales/recording.h"
 #include "manager/store/companystore.h"
 #include "manager/store/filesystem.h"
@@ -9,6 +10,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHash>
 #include <QSaveFile>
 
 #include <optional>
@@ -107,6 +109,9 @@ public:
     bool stopped = false;
     // A recording that failed in this slice: its procedure and error, reported after it.
     std::optional<std::pair<QString, RuntimeError>> failure;
+    // SKUs that sales took to or below their minimum, in the order met, with their last sale.
+    QStringList lowSkus;
+    QHash<QString, SaleOutcome> lowOutcomes;
 
     void logLine(const QString& line) {
         log.write(encodeStoreText(line));
@@ -131,6 +136,13 @@ bool BatchRun::Private::processLine(SaleCommit& commit, const QString& line) {
         return false;
     }
     logLine(unitOutcomeText(request.sku, isReturn, result.outcome.status));
+    if (result.outcome.lowMinimum) {
+        if (!lowOutcomes.contains(request.sku))
+            lowSkus << request.sku;
+        lowOutcomes.insert(request.sku, result.outcome);
+    } else if (result.outcome.status == SaleStatus::Recorded && lowOutcomes.remove(request.sku)) {
+        lowSkus.removeOne(request.sku); // a return brought it back above its minimum
+    }
     return true;
 }
 
@@ -203,6 +215,8 @@ void BatchRun::stop() {
 }
 
 void BatchRun::finish() {
+    for (const QString& sku : d->lowSkus)
+        d->logLine(lowStockAlert(d->folder, sku, d->lowOutcomes.value(sku)));
     if (d->stopped && !atEnd())
         d->logLine(QStringLiteral("Processing stopped by the user after line %1; the lines "
                                   "after it were not processed.")

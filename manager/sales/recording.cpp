@@ -4,6 +4,7 @@
 #include "manager/store/companylock.h"
 #include "manager/store/companystore.h"
 #include "manager/store/filesystem.h"
+#include "manager/store/items.h"
 #include "manager/store/numbertext.h"
 #include "manager/store/periodfiles.h"
 #include "manager/store/recordcache.h"
@@ -15,8 +16,6 @@
 #include <limits>
 
 namespace {
-
-const QString kInventory = QStringLiteral("Inventory");
 
 struct PendingFile {
     QString path;
@@ -54,13 +53,12 @@ namespace {
 SaleAmounts saleAmountsFrom(const RecordFile& prices, const QString& sku, const Decimal& quantity,
                             int taxAnswer, std::optional<Decimal>& percent) {
     const QString zero = QStringLiteral("0");
-    const Decimal price = storedSkuNumber(prices.value(QStringLiteral("Prices"), sku, zero),
-                                          QStringLiteral("price"), sku);
-    const Decimal cost = storedSkuNumber(prices.value(QStringLiteral("Cost"), sku, zero),
-                                         QStringLiteral("cost"), sku);
-    const Decimal flag =
-        storedSkuNumber(prices.value(QStringLiteral("Tax"), sku, QStringLiteral("1")),
-                        QStringLiteral("taxable flag"), sku);
+    const Decimal price =
+        storedSkuNumber(prices.value(ItemRecords::Prices, sku, zero), QStringLiteral("price"), sku);
+    const Decimal cost =
+        storedSkuNumber(prices.value(ItemRecords::Cost, sku, zero), QStringLiteral("cost"), sku);
+    const Decimal flag = storedSkuNumber(prices.value(ItemRecords::Tax, sku, ItemRecords::Taxable),
+                                         QStringLiteral("taxable flag"), sku);
     if (flag.rounded(0).isZero())
         return saleAmounts(price, cost, flag, Decimal(), quantity, taxAnswer);
     if (!percent)
@@ -170,14 +168,14 @@ Decimal storedSkuNumber(const QString& text, const QString& what, const QString&
 }
 
 Decimal stockCount(const QString& companyFolder, const QString& sku) {
-    return storedSkuNumber(
-        GetINIString(kInventory, sku, QStringLiteral("0"), invCountPath(companyFolder)),
-        QStringLiteral("stock"), sku);
+    return storedSkuNumber(GetINIString(ItemRecords::Inventory, sku, ItemRecords::ZeroStock,
+                                        invCountPath(companyFolder)),
+                           QStringLiteral("stock"), sku);
 }
 
 bool asksTaxQuestion(const QString& companyFolder, const QString& sku) {
     return flagAsksTax(
-        GetINIString(QStringLiteral("Tax"), sku, QStringLiteral("1"), priceLogPath(companyFolder)));
+        GetINIString(ItemRecords::Tax, sku, ItemRecords::Taxable, priceLogPath(companyFolder)));
 }
 
 QString recordingProcedure(bool isReturn) {
@@ -223,8 +221,8 @@ StockChange stockChange(const RecordFile& inventory, const SaleRequest& request)
     }
     const bool sells = change.movement == Movement::Sale;
     const QString& sku = request.sku;
-    const bool known = inventory.contains(kInventory, sku);
-    const QString stored = inventory.value(kInventory, sku, QStringLiteral("0"));
+    const bool known = inventory.contains(ItemRecords::Inventory, sku);
+    const QString stored = inventory.value(ItemRecords::Inventory, sku, ItemRecords::ZeroStock);
     // A count that is not a number fails here, naming its SKU, before any reading of it.
     storedSkuNumber(stored, QStringLiteral("stock"), sku);
     // A sale needs count >= units; a return or an addition always passes.
@@ -282,6 +280,7 @@ struct SaleCommit::Private {
     std::optional<Decimal> percent; // the tax rate, read once for the first taxable item
     bool inventoryChanged = false;
     bool written = false;
+    std::optional<QHash<QString, StockLevel>> levels;
 
     explicit Private(const QString& companyFolder)
         : folder(companyFolder)
@@ -293,7 +292,7 @@ struct SaleCommit::Private {
         const bool asked =
             request.missing == MissingStock::CountsAsZero ||
                     request.missing == MissingStock::Refused
-                ? flagAsksTax(prices.value(QStringLiteral("Tax"), request.sku, QStringLiteral("1")))
+                ? flagAsksTax(prices.value(ItemRecords::Tax, request.sku, ItemRecords::Taxable))
                 : true;
         return asked && request.taxAnswer != TaxNotAsked ? request.taxAnswer : int(TaxYes);
     }
@@ -372,10 +371,21 @@ SaleResult SaleCommit::add(const SaleRequest& request) {
         return result;
     }
     d->apply(writes);
-    d->inventory.write(kInventory, request.sku, change.stock.toString());
+    d->inventory.write(ItemRecords::Inventory, request.sku, change.stock.toString());
     d->inventoryChanged = true;
-    result.outcome = {SaleStatus::Recorded, change.movement == Movement::Return, change.units,
-                      change.stock, taxAnswer};
+    result.outcome = {SaleStatus::Recorded,
+                      change.movement == Movement::Return,
+                      change.units,
+                      change.stock,
+                      taxAnswer,
+                      std::nullopt};
+    if (change.movement == Movement::Sale) {
+        if (!d->levels) // read once a sale needs them, not for every commit
+            d->levels = ItemRecords::stockLevels(d->folder);
+        const std::optional<qint64> minimum = d->levels->value(request.sku).minimum;
+        if (minimum && change.stock <= Decimal::fromParts(*minimum, 0))
+            result.outcome.lowMinimum = minimum;
+    }
     return result;
 }
 

@@ -106,6 +106,8 @@ struct SaleOutcome {
     Decimal quantity;            // units sold or returned (positive, but for the scan's numbers)
     Decimal stock;               // the stock count after the recording
     int taxAnswer = TaxNotAsked; // as recorded (0 became 6)
+    // A sale that left the stock at or below the SKU's minimum: that minimum.
+    std::optional<qint64> lowMinimum;
 };
 
 // The server's and the batch's reading of a stored count, changed by delta within 32 bits;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/sales/salecommands.h"
 
+#include "manager/sales/lowstock.h"
 #include "manager/sales/recording.h"
 #include "manager/sales/reports.h"
 #include "manager/sales/resultswindow.h"
@@ -8,7 +9,7 @@
 #include "manager/store/runtimeerror.h"
 
 bool makeSaleDialog(QWidget* parent, const QString& companyFolder, const QString& sku,
-                    const QString& itemText) {
+                    const QString& itemText, QString* lowStock) {
     bool reload = false;
     guarded(QStringLiteral("cmdMakeSale_Click"), [&] {
         const QString answer = dialogs().input(
@@ -33,6 +34,8 @@ bool makeSaleDialog(QWidget* parent, const QString& companyFolder, const QString
         const SaleOutcome outcome = makeSale(companyFolder, sku, quantity, taxAnswer);
         if (outcome.status == SaleStatus::NotEnough) // the stock changed since it was read
             dialogs().message(parent, notEnoughInInventoryText(), QStringLiteral("Error"));
+        if (lowStock)
+            *lowStock = lowStockAlert(companyFolder, sku, outcome);
     });
     return reload;
 }

@@ -21,7 +21,8 @@ enum class ScanStatus {
 // stock record holding at least number; a return and an addition need a stock record. A sale or
 // return changes the stock and records the units in the period files together, all or nothing;
 // an addition only changes the stock. A stored count or number that is not a number is
-// RuntimeError 13, and nothing is written.
+// RuntimeError 13, and nothing is written. A sale that leaves the stock at or below the SKU's
+// minimum sets *lowStock to the line that says so (lowStockAlert).
 ScanStatus processScan(const QString& companyFolder, ScanMode mode, const QString& sku,
                        const QString& numberText, int taxAnswer,
-                       const QDate& date = QDate::currentDate());
+                       const QDate& date = QDate::currentDate(), QString* lowStock = nullptr);

@@ -40,6 +40,7 @@ frmScan::frmScan(const QString& companyFolder, QWidget* parent)
     txtSKU = new QLineEdit(this);
     cmdProcess = new QPushButton(QStringLiteral("&Process"), this);
     cmdClose = new QPushButton(QStringLiteral("&Close"), this);
+    lblStatus = new QLabel(this);
     named(lblProcessAs, "lblProcessAs");
     named(optSale, "optSale");
     named(optReturn, "optReturn");
@@ -51,6 +52,7 @@ frmScan::frmScan(const QString& companyFolder, QWidget* parent)
     named(txtSKU, "txtSKU");
     named(cmdProcess, "cmdProcess");
     named(cmdClose, "cmdClose");
+    named(lblStatus, "lblStatus");
     lblNumber->setBuddy(txtNumber);
     lblSKU->setBuddy(txtSKU);
     // None of the three is chosen at first; a scan then adds to the stock.
@@ -74,6 +76,7 @@ frmScan::frmScan(const QString& companyFolder, QWidget* parent)
     buttons->addWidget(cmdProcess);
     buttons->addWidget(cmdClose);
     grid->addLayout(buttons, 6, 0, 1, 3);
+    grid->addWidget(lblStatus, 7, 0, 1, 3);
 
     connect(txtNumber, &QLineEdit::textChanged, this, &frmScan::txtNumber_Change);
     // A barcode reader types the SKU and Enter.
@@ -99,7 +102,11 @@ void frmScan::cmdProcess_Click() {
             const ScanMode mode = optReturn->isChecked() ? ScanMode::Return
                                   : optSale->isChecked() ? ScanMode::Sale
                                                          : ScanMode::Add;
-            switch (processScan(m_companyFolder, mode, sku, txtNumber->text(), taxAnswer)) {
+            QString lowStock;
+            const ScanStatus status = processScan(m_companyFolder, mode, sku, txtNumber->text(),
+                                                  taxAnswer, QDate::currentDate(), &lowStock);
+            lblStatus->setText(lowStock);
+            switch (status) {
             case ScanStatus::DoesNotExist:
                 dialogs().message(this, doesNotExistText(sku), QStringLiteral("Doesn't Exist"),
                                   Dialogs::OkOnly, Dialogs::Critical);

@@ -28,6 +28,7 @@ public:
     QLineEdit* txtNumber = nullptr;
     QCheckBox* chkTax = nullptr;
     QLabel* lblSKU = nullptr;
+    QLabel* lblStatus = nullptr; // the status line: what the last sale left low
     QLineEdit* txtSKU = nullptr;
     QPushButton* cmdProcess = nullptr;
     QPushButton* cmdClose = nullptr;

@@ -2,6 +2,7 @@
 #include "manager/store/companystore.h"
 
 #include "manager/store/filesystem.h"
+#include "manager/store/items.h"
 
 #include "manager/store/pathtext.h"
 #include "manager/store/recordfile.h"
@@ -177,12 +178,16 @@ QString recordText(const StoredValue& stored, const QString& defaultValue) {
                                       : decodeValue(stored);
 }
 
+// A section's prefix as it stands at the start of a record line: "Cost" -> "Cost\\".
+QByteArray linePrefix(const QString& section) {
+    return section.toUtf8() + '\\';
+}
+
 } // namespace
 
 QVector<StoreItem> readItems(const QString& companyFolder, const QString& profitCenter) {
     const QByteArray titleBytes = recordBytes(companyFolder + profitCenter);
-    const QByteArrayView titlesPrefix("Titles\\");
-    const QString zeroMoney = QStringLiteral("0.00");
+    const QByteArray titlesPrefix = linePrefix(ItemRecords::Titles);
 
     // Every "Titles" line is an item; its SKU is the value of the first line of its title.
     QStringList titles;
@@ -221,13 +226,14 @@ QVector<StoreItem> readItems(const QString& companyFolder, const QString& profit
     std::list<QByteArray> spelled;
     SkuTable table;
     table.reserve(titles.size());
+    const QByteArray cost = linePrefix(ItemRecords::Cost);
+    const QByteArray prices = linePrefix(ItemRecords::Prices);
+    const QByteArray tax = linePrefix(ItemRecords::Tax);
+    const QByteArray inventory = linePrefix(ItemRecords::Inventory);
     collectValues(priceBytes,
-                  {{QByteArrayView("Cost\\"), &SkuValues::cost},
-                   {QByteArrayView("Prices\\"), &SkuValues::price},
-                   {QByteArrayView("Tax\\"), &SkuValues::tax}},
+                  {{cost, &SkuValues::cost}, {prices, &SkuValues::price}, {tax, &SkuValues::tax}},
                   &table, &spelled, keysWithEquals);
-    collectValues(stockBytes, {{QByteArrayView("Inventory\\"), &SkuValues::stock}}, &table,
-                  &spelled, keysWithEquals);
+    collectValues(stockBytes, {{inventory, &SkuValues::stock}}, &table, &spelled, keysWithEquals);
 
     QVector<StoreItem> items;
     items.reserve(titles.size());
@@ -236,10 +242,10 @@ QVector<StoreItem> readItems(const QString& companyFolder, const QString& profit
         item.title = titles[i];
         item.sku = skus[i];
         const SkuValues values = table.value(keys[i]);
-        item.cost = recordText(values.cost, zeroMoney);
-        item.price = recordText(values.price, zeroMoney);
-        item.tax = recordText(values.tax, QStringLiteral("1"));
-        item.stock = recordText(values.stock, QStringLiteral("0"));
+        item.cost = recordText(values.cost, ItemRecords::ZeroMoney);
+        item.price = recordText(values.price, ItemRecords::ZeroMoney);
+        item.tax = recordText(values.tax, ItemRecords::Taxable);
+        item.stock = recordText(values.stock, ItemRecords::ZeroStock);
         items.push_back(std::move(item));
     }
     return items;

@@ -6,24 +6,190 @@
 #include "manager/store/decimal.h"
 #include "manager/store/filesystem.h"
 #include "manager/store/numbertext.h"
+#include "manager/store/recordcache.h"
 #include "manager/store/recordfile.h"
+#include "manager/store/recordlines.h"
 #include "manager/store/runtimeerror.h"
 #include "manager/store/textcodec.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QMutex>
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
 
+const QString ItemRecords::Titles = QStringLiteral("Titles");
+const QString ItemRecords::Cost = QStringLiteral("Cost");
+const QString ItemRecords::Prices = QStringLiteral("Prices");
+const QString ItemRecords::Tax = QStringLiteral("Tax");
+const QString ItemRecords::Inventory = QStringLiteral("Inventory");
+const QString ItemRecords::Minimum = QStringLiteral("Minimum");
+const QString ItemRecords::Order = QStringLiteral("Order");
+const QString ItemRecords::ZeroMoney = QStringLiteral("0.00");
+const QString ItemRecords::ZeroStock = QStringLiteral("0");
+const QString ItemRecords::Taxable = QStringLiteral("1");
+const QString ItemRecords::NoSku = QStringLiteral("None");
+
+ItemRecords::ItemRecords(const QString& companyFolder, Access access)
+    : m_folder(companyFolder) {
+    const auto load = access == Access::Write ? &RecordFile::loadForWrite : &RecordFile::load;
+    m_prices = load(priceLogPath(companyFolder));
+    m_stock = load(invCountPath(companyFolder));
+    m_levels = load(levelsPath(companyFolder));
+}
+
+QString ItemRecords::levelsPath(const QString& companyFolder) {
+    return logsFolder(companyFolder) + QStringLiteral("StockLevels");
+}
+
+bool ItemRecords::parseLevel(const QString& text, std::optional<qint64>* level) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty()) {
+        level->reset();
+        return true;
+    }
+    // Digits only: no sign, no decimals, no exponent.
+    bool ok = std::all_of(trimmed.begin(), trimmed.end(),
+                          [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+    const qint64 value = ok ? trimmed.toLongLong(&ok) : 0;
+    if (!ok)
+        return false;
+    *level = value;
+    return true;
+}
+
 namespace {
-const QString kTitles = QStringLiteral("Titles");
-const QString kCost = QStringLiteral("Cost");
-const QString kPrices = QStringLiteral("Prices");
-const QString kTax = QStringLiteral("Tax");
-const QString kInventory = QStringLiteral("Inventory");
-const QString kZeroMoney = QStringLiteral("0.00");
+std::optional<qint64> storedLevel(const QString& text) {
+    std::optional<qint64> level;
+    return ItemRecords::parseLevel(text, &level) ? level : std::nullopt;
+}
+
+struct KeptLevels {
+    QByteArray stamp;
+    QHash<QString, StockLevel> levels;
+};
+QMutex g_levelsMutex;
+QHash<QString, KeptLevels> g_keptLevels;
+} // namespace
+
+QHash<QString, StockLevel> ItemRecords::stockLevels(const QString& companyFolder) {
+    const QString path = levelsPath(companyFolder);
+    const QByteArray stamp = recordcache::fileStamp(path);
+    if (stamp.isEmpty())
+        return {};
+    {
+        const QMutexLocker locker(&g_levelsMutex);
+        const auto kept = g_keptLevels.constFind(path);
+        if (kept != g_keptLevels.constEnd() && kept->stamp == stamp)
+            return kept->levels;
+    }
+    // One pass over the bytes: the file holds a line per SKU and level, often 100,000s.
+    QByteArray bytes;
+    if (!readRecordBytes(path, &bytes))
+        return {};
+    const QByteArray minimumPrefix = Minimum.toUtf8() + '\\';
+    const QByteArray orderPrefix = Order.toUtf8() + '\\';
+    QHash<QString, StockLevel> levels;
+    forEachRecordLine(bytes, [&](QByteArrayView line) {
+        const bool minimum = line.startsWith(minimumPrefix);
+        if (!minimum && !line.startsWith(orderPrefix))
+            return;
+        const QByteArrayView rest = line.sliced((minimum ? minimumPrefix : orderPrefix).size());
+        // A level holds no "=", so the SKU, which may, ends at the last one.
+        const qsizetype eq = rest.lastIndexOf('=');
+        if (eq <= 0)
+            return;
+        const QByteArrayView key = rest.first(eq);
+        const QString sku = isUtf8(key) ? QString::fromUtf8(key) : decodeWindows1252(key);
+        StockLevel& level = levels[sku];
+        std::optional<qint64>& slot = minimum ? level.minimum : level.order;
+        if (!slot) // the first line of a key is its record
+            slot = storedLevel(QString::fromLatin1(rest.sliced(eq + 1)));
+    });
+    const QMutexLocker locker(&g_levelsMutex);
+    g_keptLevels.insert(path, {stamp, levels});
+    return levels;
+}
+
+QString ItemRecords::skuOf(const RecordFile& profitCenter, const QString& title,
+                           const QString& defaultSku) {
+    return profitCenter.value(Titles, title, defaultSku);
+}
+
+void ItemRecords::writeTitle(RecordFile& profitCenter, const QString& title, const QString& sku) {
+    profitCenter.write(Titles, title, sku);
+}
+
+void ItemRecords::removeTitle(RecordFile& profitCenter, const QString& title) {
+    profitCenter.write(Titles, title, QString());
+}
+
+StoreItem ItemRecords::item(const QString& title, const QString& sku) const {
+    StoreItem item;
+    item.title = title;
+    item.sku = sku;
+    item.cost = m_prices.value(Cost, sku, ZeroMoney);
+    item.price = m_prices.value(Prices, sku, ZeroMoney);
+    item.stock = m_stock.value(Inventory, sku, ZeroStock);
+    item.tax = m_prices.value(Tax, sku, Taxable);
+    return item;
+}
+
+bool ItemRecords::hasSku(const QString& sku) const {
+    return m_stock.contains(Inventory, sku);
+}
+
+void ItemRecords::write(const StoreItem& item) {
+    m_prices.write(Cost, item.sku, item.cost);
+    m_prices.write(Prices, item.sku, item.price);
+    m_prices.write(Tax, item.sku, item.tax);
+    m_stock.write(Inventory, item.sku, item.stock);
+}
+
+void ItemRecords::remove(const QString& sku) {
+    m_prices.write(Tax, sku, QString());
+    m_prices.write(Cost, sku, QString());
+    m_prices.write(Prices, sku, QString());
+    m_stock.write(Inventory, sku, QString());
+    setLevel(sku, StockLevel());
+}
+
+StockLevel ItemRecords::level(const QString& sku) const {
+    return {storedLevel(m_levels.value(Minimum, sku, QString())),
+            storedLevel(m_levels.value(Order, sku, QString()))};
+}
+
+void ItemRecords::setLevel(const QString& sku, const StockLevel& level) {
+    const auto text = [](const std::optional<qint64>& value) {
+        return value ? QString::number(*value) : QString();
+    };
+    const QString minimum = text(level.minimum);
+    const QString order = text(level.order);
+    // Only a change is written, so a company that never had levels keeps having no file.
+    if (m_levels.value(Minimum, sku, QString()) != minimum) {
+        m_levels.write(Minimum, sku, minimum);
+        m_levelsChanged = true;
+    }
+    if (m_levels.value(Order, sku, QString()) != order) {
+        m_levels.write(Order, sku, order);
+        m_levelsChanged = true;
+    }
+}
+
+QVector<QPair<QString, QByteArray>> ItemRecords::changedFiles() const {
+    QVector<QPair<QString, QByteArray>> files{{priceLogPath(m_folder), m_prices.bytes()},
+                                              {invCountPath(m_folder), m_stock.bytes()}};
+    if (m_levelsChanged)
+        files.push_back({levelsPath(m_folder), m_levels.bytes()});
+    return files;
+}
+
+namespace {
+const QString& kTitles = ItemRecords::Titles;
+const QString& kZeroMoney = ItemRecords::ZeroMoney;
 
 double checkedFinite(double value) {
     if (!std::isfinite(value))
@@ -60,15 +226,6 @@ QSet<QString> pointedSkus(const QString& companyFolder,
             collectPointedSkus(RecordFile::load(profitCenterPath(companyFolder, name)), &skus);
     }
     return skus;
-}
-
-// The empty writes that remove a SKU's four records, in the order "Tax", "Cost", "Prices",
-// then "Inventory".
-void removeSkuRecords(RecordFile& priceLog, RecordFile& invCount, const QString& sku) {
-    priceLog.write(kTax, sku, QString());
-    priceLog.write(kCost, sku, QString());
-    priceLog.write(kPrices, sku, QString());
-    invCount.write(kInventory, sku, QString());
 }
 
 QStringList unusedOf(const QStringList& skus, const QSet<QString>& pointed) {
@@ -113,16 +270,17 @@ QString profitCenterPath(const QString& companyFolder, const QString& profitCent
 ItemRecord readItemForEdit(const QString& companyFolder, const QString& profitCenter,
                            const QString& title) {
     const RecordFile titles = RecordFile::load(profitCenterPath(companyFolder, profitCenter));
-    const RecordFile priceLog = RecordFile::load(priceLogPath(companyFolder));
-    const RecordFile invCount = RecordFile::load(invCountPath(companyFolder));
+    const StoreItem stored =
+        ItemRecords(companyFolder)
+            .item(title, ItemRecords::skuOf(titles, title, ItemRecords::NoSku));
     ItemRecord item;
     item.profitCenter = profitCenter;
     item.title = title;
-    item.sku = titles.value(kTitles, title, QStringLiteral("None"));
-    item.tax = static_cast<int>(leadingNumber(priceLog.value(kTax, item.sku, QStringLiteral("1"))));
-    item.cost = priceLog.value(kCost, item.sku, kZeroMoney);
-    item.price = priceLog.value(kPrices, item.sku, kZeroMoney);
-    item.inStock = invCount.value(kInventory, item.sku, QStringLiteral("0"));
+    item.sku = stored.sku;
+    item.tax = static_cast<int>(leadingNumber(stored.tax));
+    item.cost = stored.cost;
+    item.price = stored.price;
+    item.inStock = stored.stock;
     item.editing = true;
     return item;
 }
@@ -132,12 +290,13 @@ bool titleExists(const QString& companyFolder, const QString& profitCenter, cons
 }
 
 bool skuExists(const QString& companyFolder, const QString& sku) {
-    return RecordFile::load(invCountPath(companyFolder)).contains(kInventory, sku);
+    return ItemRecords(companyFolder).hasSku(sku);
 }
 
 SaveOutcome saveItem(const QString& companyFolder, ItemRecord item,
                      const std::optional<ItemIdentity>& old,
-                     const std::function<bool(ItemQuestion)>& confirm) {
+                     const std::function<bool(ItemQuestion)>& confirm,
+                     const std::optional<StockLevel>& level) {
     if (item.price.isEmpty())
         item.price = kZeroMoney;
     if (item.cost.isEmpty())
@@ -154,14 +313,14 @@ SaveOutcome saveItem(const QString& companyFolder, ItemRecord item,
 
     const QString targetPath = profitCenterPath(companyFolder, item.profitCenter);
     RecordFile target = RecordFile::loadForWrite(targetPath);
-    RecordFile invCount = RecordFile::loadForWrite(invCountPath(companyFolder));
+    ItemRecords records(companyFolder, ItemRecords::Access::Write);
 
     if (!old) {
         if (target.contains(kTitles, item.title) && !confirm(ItemQuestion::Overwrite))
             return SaveOutcome::Declined;
-        if (invCount.contains(kInventory, item.sku) && !confirm(ItemQuestion::MultipleSku))
+        if (records.hasSku(item.sku) && !confirm(ItemQuestion::MultipleSku))
             return SaveOutcome::Declined;
-    } else if (item.sku != old->sku && invCount.contains(kInventory, item.sku) &&
+    } else if (item.sku != old->sku && records.hasSku(item.sku) &&
                !confirm(ItemQuestion::MultipleSku)) {
         return SaveOutcome::Declined;
     }
@@ -170,8 +329,7 @@ SaveOutcome saveItem(const QString& companyFolder, ItemRecord item,
     // user; the change itself reads the files afresh under it.
     const CompanyLock lock(companyFolder);
     target = RecordFile::loadForWrite(targetPath);
-    invCount = RecordFile::loadForWrite(invCountPath(companyFolder));
-    RecordFile priceLog = RecordFile::loadForWrite(priceLogPath(companyFolder));
+    records = ItemRecords(companyFolder, ItemRecords::Access::Write);
     const bool moved = old && (item.profitCenter != old->profitCenter || item.title != old->title ||
                                item.sku != old->sku);
     const bool samePlace = old && item.profitCenter == old->profitCenter;
@@ -180,15 +338,15 @@ SaveOutcome saveItem(const QString& companyFolder, ItemRecord item,
     if (moved) {
         checkStoreName(old->profitCenter);
         if (samePlace) {
-            target.write(kTitles, old->title, QString());
+            ItemRecords::removeTitle(target, old->title);
         } else if (QFileInfo(profitCenterPath(companyFolder, old->profitCenter)).isFile()) {
             // A profit center deleted meanwhile is not brought back by removing its line.
             oldPath = profitCenterPath(companyFolder, old->profitCenter);
             oldFile = RecordFile::loadForWrite(oldPath);
-            oldFile->write(kTitles, old->title, QString());
+            ItemRecords::removeTitle(*oldFile, old->title);
         }
     }
-    target.write(kTitles, item.title, item.sku);
+    ItemRecords::writeTitle(target, item.title, item.sku);
 
     // The old SKU keeps its records while any title, after this save, still points to it.
     // A SKU written again below needs no removal: its writes replace the old lines anyway.
@@ -197,18 +355,17 @@ SaveOutcome saveItem(const QString& companyFolder, ItemRecord item,
         if (oldFile)
             pending.insert(old->profitCenter, &*oldFile);
         if (!pointedSkus(companyFolder, pending).contains(old->sku))
-            removeSkuRecords(priceLog, invCount, old->sku);
+            records.remove(old->sku);
     }
 
-    priceLog.write(kCost, item.sku, item.cost);
-    priceLog.write(kPrices, item.sku, item.price);
-    priceLog.write(kTax, item.sku, item.tax ? QStringLiteral("1") : QStringLiteral("0"));
-    invCount.write(kInventory, item.sku, item.inStock);
+    records.write({item.title, item.sku, item.cost, item.price, item.inStock,
+                   item.tax ? ItemRecords::Taxable : QStringLiteral("0")});
+    if (level)
+        records.setLevel(item.sku, *level);
 
     // All or nothing; the SKU records go first, so no title ever points to missing records.
-    QVector<QPair<QString, QByteArray>> files{{priceLogPath(companyFolder), priceLog.bytes()},
-                                              {invCountPath(companyFolder), invCount.bytes()},
-                                              {targetPath, target.bytes()}};
+    QVector<QPair<QString, QByteArray>> files = records.changedFiles();
+    files.push_back({targetPath, target.bytes()});
     if (oldFile)
         files.push_back({oldPath, oldFile->bytes()});
     saveFilesTogether(files, companyJournalPath(companyFolder));
@@ -222,13 +379,10 @@ void removeUnusedSkuRecords(const QString& companyFolder, const QStringList& sku
     const QStringList unused = unusedOf(skus, pointedSkus(companyFolder));
     if (unused.isEmpty())
         return;
-    RecordFile priceLog = RecordFile::loadForWrite(priceLogPath(companyFolder));
-    RecordFile invCount = RecordFile::loadForWrite(invCountPath(companyFolder));
+    ItemRecords records(companyFolder, ItemRecords::Access::Write);
     for (const QString& sku : unused)
-        removeSkuRecords(priceLog, invCount, sku);
-    saveFilesTogether({{priceLogPath(companyFolder), priceLog.bytes()},
-                       {invCountPath(companyFolder), invCount.bytes()}},
-                      companyJournalPath(companyFolder));
+        records.remove(sku);
+    saveFilesTogether(records.changedFiles(), companyJournalPath(companyFolder));
 }
 
 void removeItem(const QString& companyFolder, const QString& profitCenter, const QString& title,
@@ -237,7 +391,7 @@ void removeItem(const QString& companyFolder, const QString& profitCenter, const
     const CompanyLock lock(companyFolder);
     const QString path = profitCenterPath(companyFolder, profitCenter);
     RecordFile file = RecordFile::loadForWrite(path);
-    file.write(kTitles, title, QString());
+    ItemRecords::removeTitle(file, title);
     file.save(path);
     removeUnusedSkuRecords(companyFolder, {sku});
 }
@@ -274,4 +428,25 @@ bool removeProfitCenter(const QString& companyFolder, const QString& name) {
         return false;
     removeUnusedSkuRecords(companyFolder, skus);
     return true;
+}
+
+QString titleOfSku(const QString& companyFolder, const QString& sku) {
+    for (const QString& name : listProfitCenters(companyFolder)) {
+        const RecordFile file = RecordFile::load(profitCenterPath(companyFolder, name));
+        for (const QString& title : file.keys(kTitles))
+            if (ItemRecords::skuOf(file, title, QString()) == sku)
+                return title;
+    }
+    return sku;
+}
+
+void saveStockLevels(const QString& companyFolder,
+                     const QVector<QPair<QString, StockLevel>>& levels) {
+    const CompanyLock lock(companyFolder);
+    ItemRecords records(companyFolder, ItemRecords::Access::Write);
+    for (const auto& [sku, level] : levels)
+        records.setLevel(sku, level);
+    const QVector<QPair<QString, QByteArray>> files = records.changedFiles();
+    if (files.size() > 2)
+        saveFilesTogether({files.last()}, companyJournalPath(companyFolder));
 }

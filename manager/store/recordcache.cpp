@@ -76,4 +76,12 @@ void keep(const QString& path, RecordFile file) {
     g_kept[path] = Kept{now, std::move(file)};
 }
 
+QByteArray fileStamp(const QString& path) {
+    Stamp stamp;
+    if (!stampOf(path, &stamp))
+        return QByteArray();
+    return QByteArray::number(stamp.inode) + ' ' + QByteArray::number(stamp.size) + ' ' +
+           QByteArray::number(stamp.modifiedNs);
+}
+
 } // namespace recordcache

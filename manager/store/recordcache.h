@@ -18,4 +18,8 @@ RecordFile take(const QString& path);
 // Keeps file as the contents of path, which has just been read or written.
 void keep(const QString& path, RecordFile file);
 
+// The identity of the file on disk now (inode, size, modification time) for keeping something
+// read from it; empty for a missing file or a system without inodes, which never matches.
+QByteArray fileStamp(const QString& path);
+
 } // namespace recordcache

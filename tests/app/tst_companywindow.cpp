@@ -269,7 +269,7 @@ private slots:
             captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
         QCOMPARE(captions,
                  (QStringList{"&Export Current Inventory", "Process &Batch File", "&Save Report",
-                              "S&tatistics", "Transfer &All Items to Storefront", "-",
+                              "S&tatistics", "&Low Stock", "Transfer &All Items to Storefront", "-",
                               "I&mport Company", "E&xport Company", "-", "CSV E&ditor",
                               "&UPC Barcode Generator", "&Code39 Barcode Generator", "-",
                               "St&orefront Transfer Settings", "O&ptions"}));

@@ -376,6 +376,31 @@ void CliTest::commandLines_data() {
     row("profit center delete", {"profit-center", "delete", "{shop}", "Kitchen", "--yes"}, 0,
         "=Profit center removed.\n", "-", {"missing|Kitchen", "stock|A100|(none)"},
         {"ini|Kitchen|Titles|Mug|A100"});
+
+    // low-stock and levels
+    const Steps titled{"ini|Kitchen|Titles|Lamp|A100", "ini|Kitchen|Titles|Bag|B200"};
+    const QString levels = "Logs/StockLevels";
+    row("nothing low", {"low-stock", "{shop}"}, 0, "=No item is at or below its minimum stock.\n",
+        "-", {"missing|" + levels}, titled);
+    row("low stock", {"low-stock", "{shop}", "--csv", "{base}/order.csv"}, 3,
+        "To order: 1 units, cost 5.00.\n", "-",
+        {"contains|{base}/order.csv|\r\nKitchen,Lamp,A100,5,5,1,5.00\r\n"},
+        titled + Steps{"cli|levels|set|{shop}|A100|--minimum|5"});
+    row("levels set", {"levels", "{shop}", "set", "A100", "--minimum", "4", "--order", "12"}, 0,
+        "=Levels of A100 saved.\n", "-",
+        {"ini|" + levels + "|Minimum|A100|4", "ini|" + levels + "|Order|A100|12"});
+    row("levels not whole", {"levels", "{shop}", "set", "A100", "--minimum", "-1"}, 64, "-",
+        "--minimum takes a whole number of 0 or more, not \"-1\".", {"missing|" + levels});
+    row("levels of no sku", {"levels", "{shop}", "set", "C300", "--minimum", "1"}, 2, "-",
+        "=C300 doesn't exist.\n", {"missing|" + levels});
+    row("levels clear", {"levels", "{shop}", "clear", "A100"}, 0, "=Levels of A100 cleared.\n", "-",
+        {"ini|" + levels + "|Minimum|A100|(none)"}, {"cli|levels|set|{shop}|A100|--minimum|5"});
+    row("levels import", {"levels", "{shop}", "import", "{base}/in.csv"}, 0,
+        "=Levels set: 1\nSkipped: 1\nLine 2: no item has the SKU C300\n", "-",
+        {"ini|" + levels + "|Minimum|B200|3"}, {"write|{base}/in.csv|B200,3,\r\nC300,1,1\r\n"});
+    row("levels export", {"levels", "{shop}", "export", "{base}/out.csv"}, 0, "=Export Complete.\n",
+        "-", {"contains|{base}/out.csv|\r\nA100,5,2\r\n"},
+        {"cli|levels|set|{shop}|A100|--minimum|5|--order|2"});
 }
 
 QTEST_GUILESS_MAIN(CliTest)

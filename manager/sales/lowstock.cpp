@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "manager/sales/lowstock.h"
+
+#include "manager/sales/recording.h"
+#include "manager/store/companystore.h"
+#include "manager/store/items.h"
+
+#include <QSet>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+#include <vector>
+
+namespace {
+Decimal whole(qint64 value) {
+    return Decimal::fromParts(value, 0);
+}
+
+// Urgency: the share of the minimum still in stock. A minimum of 0 is reached only at or below
+// no stock, which is as urgent as it gets.
+double urgency(double stock, qint64 minimum) {
+    if (minimum > 0)
+        return stock / double(minimum);
+    return stock < 0 ? -std::numeric_limits<double>::infinity() : 0.0;
+}
+} // namespace
+
+LowStockList lowStockList(const QString& companyFolder) {
+    LowStockList list;
+    const QHash<QString, StockLevel> levels = ItemRecords::stockLevels(companyFolder);
+    if (levels.isEmpty())
+        return list;
+    QSet<QString> seen;
+    std::vector<std::pair<double, int>> urgencies; // (stock / minimum, line)
+    for (const QString& center : listProfitCenters(companyFolder)) {
+        for (const StoreItem& item : readItems(companyFolder, center)) {
+            const auto level = levels.constFind(item.sku);
+            if (level == levels.constEnd() || !level->minimum)
+                continue;
+            if (seen.contains(item.sku))
+                continue;
+            seen.insert(item.sku);
+            const qint64 minimum = *level->minimum;
+            const Decimal stock = storedSkuNumber(item.stock, QStringLiteral("stock"), item.sku);
+            if (stock > whole(minimum))
+                continue;
+            const Decimal order =
+                level->order ? whole(*level->order) : whole(minimum) - stock + Decimal(1);
+            const Decimal cost =
+                storedSkuNumber(item.cost, QStringLiteral("cost"), item.sku) * order;
+            urgencies.emplace_back(urgency(item.stock.toDouble(), minimum), int(list.lines.size()));
+            list.lines.push_back({center, item.title, item.sku, stock, minimum, order, cost});
+            list.totalOrder += order;
+            list.totalCost += cost;
+        }
+    }
+    std::stable_sort(urgencies.begin(), urgencies.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QVector<LowStockLine> sorted;
+    sorted.reserve(list.lines.size());
+    for (const auto& [key, i] : urgencies)
+        sorted.push_back(std::move(list.lines[i]));
+    list.lines = std::move(sorted);
+    return list;
+}
+
+QString lowStockMoney(const Decimal& amount) {
+    return ShowMoney(amount.toString());
+}
+
+QString lowStockText(const QString& title, const Decimal& stock, qint64 minimum) {
+    return QStringLiteral("Stock of %1 is down to %2 (minimum %3).")
+        .arg(title, stock.toString(), QString::number(minimum));
+}
+
+QString lowStockAlert(const QString& companyFolder, const QString& sku,
+                      const SaleOutcome& outcome) {
+    if (!outcome.lowMinimum)
+        return QString();
+    return lowStockText(titleOfSku(companyFolder, sku), outcome.stock, *outcome.lowMinimum);
+}
