@@ -294,12 +294,29 @@ QVector<StoreItem> readItems(const QString& companyFolder, const QString& profit
 bool forEachItem(const QString& companyFolder, const QStringList& profitCenters,
                  const std::function<void(const StoreItem& item)>& visit,
                  const std::function<bool(int done)>& afterProfitCenter) {
-    // A first look at the titles finds the SKUs holding "=", which the records' reading must know.
+    // A first look at the titles counts them and finds the SKUs that may hold "=" (the value of
+    // a line with a second "="), which the records' reading must know.
     std::list<QByteArray> kept;
     QSet<QByteArrayView> keysWithEquals;
+    qsizetype titles = 0;
+    const QByteArray titlesPrefix = linePrefix(ItemRecords::Titles);
     for (const QString& profitCenter : profitCenters)
-        addKeysWithEquals(readTitledSkus(companyFolder + profitCenter), &kept, &keysWithEquals);
-    const SkuRecords records(companyFolder, keysWithEquals, 0);
+        forEachRecordLine(recordBytes(companyFolder + profitCenter), [&](QByteArrayView line) {
+            if (!line.startsWith(titlesPrefix))
+                return;
+            ++titles;
+            const QByteArrayView rest = line.sliced(titlesPrefix.size());
+            const qsizetype eq = rest.indexOf('=');
+            if (eq < 0 || rest.indexOf('=', eq + 1) < 0)
+                return;
+            const QByteArray key =
+                encodeStoreText(recordText({rest.sliced(eq + 1), isLegacyLine(line)}, QString()));
+            if (key.contains('=') && !keysWithEquals.contains(key)) {
+                kept.push_back(key);
+                keysWithEquals.insert(kept.back());
+            }
+        });
+    const SkuRecords records(companyFolder, keysWithEquals, titles);
     StoreItem item;
     for (int c = 0; c < profitCenters.size(); ++c) {
         const TitledSkus titled = readTitledSkus(companyFolder + profitCenters[c]);
