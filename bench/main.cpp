@@ -62,6 +62,8 @@ void benchCliSale(const QString& workFolder);
 void benchStats(const QString& workFolder);
 void benchExportInventoryAtScale(const QString& workFolder);
 void benchRecordBytes(const QString& workFolder);
+// bench/summarybench.cpp
+void benchSalesSummary(const QString& workFolder);
 
 namespace {
 
@@ -85,13 +87,15 @@ QList<BenchCase> benchCases() {
         {QStringLiteral("stats"), benchStats},
         {QStringLiteral("record_bytes"), benchRecordBytes},
         {QStringLiteral("low_stock"), benchLowStock},
+        {QStringLiteral("sales_summary"), benchSalesSummary},
     };
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    // The CSV editor case opens its window; without a display it is drawn off screen.
+    // The CSV editor and Sales Charts cases open their windows; without a display they are
+    // drawn off screen.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -45,11 +45,17 @@ int runBatch(const CliCall& call) {
     try {
         processBatchFile(call.folder, path, QDir::toNativeSeparators(path),
                          call.yes(QStringLiteral("tax")) ? TaxYes : TaxNo);
+    } catch (const BatchStopped& stopped) {
+        // The lines before the stop stay recorded, and their log tells which they were.
+        printLog(lastBatchProcessPath(call.folder));
+        printError(batchErrorText());
+        printError(
+            QStringLiteral("Error #%1: %2").arg(stopped.number()).arg(stopped.description()));
+        return ExitStopped;
     } catch (const RuntimeError& error) {
-        // The lines before the error stay recorded.
         printError(batchErrorText());
         printError(QStringLiteral("Error #%1: %2").arg(error.number()).arg(error.description()));
-        return ExitStopped;
+        return ExitError;
     }
     printLog(lastBatchProcessPath(call.folder));
     return ExitDone;

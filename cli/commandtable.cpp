@@ -3,6 +3,7 @@
 
 #include "cli/command.h"
 
+#include "manager/store/companylock.h"
 #include "manager/store/companystore.h"
 #include "manager/store/items.h"
 #include "manager/store/pathtext.h"
@@ -37,6 +38,13 @@ CliOption rootOption() {
     return valueOption(QStringLiteral("root"), QStringLiteral("DIR"),
                        QStringLiteral("The company folder root; by default the one of the "
                                       "settings."));
+}
+
+CliOption waitOption() {
+    return valueOption(QStringLiteral("wait"), QStringLiteral("SECONDS"),
+                       QStringLiteral("How long to wait while another program writes the "
+                                      "company before giving up."),
+                       QStringLiteral("30"));
 }
 
 QString valueText(const QString& valueName, const QStringList& choices) {
@@ -207,6 +215,15 @@ int runCommand(const CliCommand& command, const QStringList& arguments) {
         status = checkArguments(call);
     if (status == ExitDone && command.company != CompanyUse::None)
         status = resolveCompany(call);
+    if (status == ExitDone && command.company == CompanyUse::Company) {
+        bool whole = false;
+        const int seconds = call.value(QStringLiteral("wait")).toInt(&whole);
+        if (!whole || seconds < 0)
+            return call.usageError(QStringLiteral("--wait takes a whole number of seconds, not "
+                                                  "\"%1\".")
+                                       .arg(call.value(QStringLiteral("wait"))));
+        setLockWaitSeconds(seconds);
+    }
     if (status != ExitDone)
         return status;
     try {
@@ -286,6 +303,8 @@ QList<CliOption> CliCommand::allOptions() const {
         all << companyOption();
     if (company != CompanyUse::None)
         all << rootOption();
+    if (company == CompanyUse::Company)
+        all << waitOption();
     return all + options;
 }
 

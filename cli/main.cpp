@@ -5,8 +5,8 @@
 
 #include "manager/store/runtimeerror.h"
 
+#include <QApplication>
 #include <QCoreApplication>
-#include <QGuiApplication>
 
 #include <memory>
 
@@ -14,7 +14,8 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    // Commands that draw text need the fonts of a GUI application, without any display.
+    // Commands that draw text need the fonts of a GUI application, without any display; the
+    // sales chart draws in a graphics scene of QtWidgets, whose application that is.
     const CliCommand* command = arguments.isEmpty() ? nullptr : findCliCommand(arguments.first());
     const bool draws = command && command->draws;
     if (draws)
@@ -23,7 +24,7 @@ int main(int argc, char** argv) {
     // are data of the commands here.
     static int applicationArgc = 1;
     const std::unique_ptr<QCoreApplication> application(
-        draws ? new QGuiApplication(applicationArgc, argv)
+        draws ? new QApplication(applicationArgc, argv)
               : new QCoreApplication(applicationArgc, argv));
     QCoreApplication::setApplicationName(QStringLiteral("Tallyvane"));
     QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")

@@ -7,6 +7,7 @@
 #include "manager/sales/recording.h"
 #include "manager/sales/reports.h"
 #include "manager/store/companystore.h"
+#include "manager/store/runtimeerror.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -59,7 +60,17 @@ CliCommand saleCommand() {
 }
 
 int runStats(const CliCall& call) {
-    printOut(writeStatistics(call.company, call.folder));
+    // Shown even where the company cannot be written (a read-only share, a CD).
+    const QString text = currentStatistics(call.company, call.folder);
+    printOut(text);
+    try {
+        saveTextFile(lastStatsPath(call.folder), text + QStringLiteral("\r\n"));
+    } catch (const RuntimeError& error) {
+        printError(
+            QStringLiteral("%1 could not be written: %2.")
+                .arg(QDir::toNativeSeparators(lastStatsPath(call.folder)), error.description()));
+        return ExitError;
+    }
     return ExitDone;
 }
 

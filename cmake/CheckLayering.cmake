@@ -1,13 +1,17 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when an include runs the wrong way:
 #  - a source of the core library includes a widget header or a header of the windows library;
+#  - a source of the chart library (which tallyvane-cli links) includes a header of the windows
+#    library or of the web engine;
 #  - a source includes a header of a folder above its own in the chain
-#      store <- shell <- sales <- barcodes <- internet <- interchange <- inventory <- app
+#      store <- shell <- sales <- charts <- barcodes <- internet <- interchange <- inventory <- app
 #  - the help viewer includes anything of the desktop program.
-# Called with -DCORE=<paths|...> -DUI=<paths|...> -DSOURCE_DIR=<root>; paths are absolute.
+# Called with -DCORE=<paths|...> -DCHARTS=<paths|...> -DUI=<paths|...> -DSOURCE_DIR=<root>;
+# paths are absolute.
 string(REPLACE "|" ";" CORE "${CORE}")
+string(REPLACE "|" ";" CHARTS "${CHARTS}")
 string(REPLACE "|" ";" UI "${UI}")
-set(chain store shell sales barcodes internet interchange inventory app)
+set(chain store shell sales charts barcodes internet interchange inventory app)
 
 set(widget_headers "QtWidgets|QtPrintSupport|QtWebEngine|QWidget|QDialog|QMessageBox|QApplication|QMainWindow|QMdi|QPushButton|QLabel|QLineEdit|QComboBox|QTableView|QFileDialog|QInputDialog|QPrintDialog|QPrinter|QWebEngine")
 
@@ -67,8 +71,28 @@ foreach(src IN LISTS CORE)
     endforeach()
 endforeach()
 
+# The chart library draws with Qt Charts and QtWidgets' graphics scene, but holds no window.
+foreach(src IN LISTS CHARTS)
+    if(NOT src MATCHES "\\.(h|cpp)$" OR NOT EXISTS "${src}")
+        continue()
+    endif()
+    file(RELATIVE_PATH rel "${SOURCE_DIR}" "${src}")
+    file(STRINGS "${src}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](QtWebEngine|QWebEngine)")
+    if(lines)
+        list(APPEND bad "${rel}: the chart library includes the web engine: ${lines}")
+    endif()
+    file(STRINGS "${src}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"manager/[^\"]+\"")
+    foreach(line IN LISTS includes)
+        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*" "\\1" target "${line}")
+        list(FIND ui_headers "${target}" found)
+        if(found GREATER_EQUAL 0)
+            list(APPEND bad "${rel}: the chart library includes the window header ${target}")
+        endif()
+    endforeach()
+endforeach()
+
 if(bad)
     string(REPLACE ";" "\n" bad "${bad}")
     message(FATAL_ERROR "Includes that run the wrong way:\n${bad}")
 endif()
-message(STATUS "includes run one way down the chain; the core includes no window")
+message(STATUS "includes run one way down the chain; the core and the chart library include no window")

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/app/companywindow.h"
 
+#include "manager/app/checkcompanycommand.h"
 #include "manager/app/companies.h"
 #include "manager/app/framewindow.h"
+#include "manager/barcodes/barcodewindows.h"
+#include "manager/charts/saleschartswindow.h"
 #include "manager/interchange/csveditor.h"
 #include "manager/interchange/interchangewindows.h"
-#include "manager/barcodes/barcodewindows.h"
 #include "manager/internet/serverwindow.h"
 #include "manager/internet/storefrontwindows.h"
 #include "manager/inventory/itemwindow.h"
@@ -14,9 +16,9 @@
 #include "manager/sales/reportchooser.h"
 #include "manager/sales/salecommands.h"
 #include "manager/shell/dialogs.h"
-#include "manager/shell/windowhost.h"
 #include "manager/shell/gradientbackground.h"
 #include "manager/shell/optionswindow.h"
+#include "manager/shell/windowhost.h"
 #include "manager/store/companystore.h"
 #include "manager/store/runtimeerror.h"
 
@@ -95,6 +97,10 @@ frmCompany::frmCompany(QWidget* parent)
     mnuToolsReports = makeEntry(mnuTools, "mnuToolsReports", QStringLiteral("&Save Report"));
     mnuToolsStats = makeEntry(mnuTools, "mnuToolsStats", QStringLiteral("S&tatistics"));
     mnuToolsLowStock = makeEntry(mnuTools, "mnuToolsLowStock", QStringLiteral("&Low Stock"));
+    connect(makeEntry(mnuTools, "mnuToolsSalesCharts", QStringLiteral("Sales C&harts")),
+            &QAction::triggered, this,
+            [this] { showSalesCharts(this, cboCompanies->currentText(), CompPath()); });
+    mnuToolsCheck = makeEntry(mnuTools, "mnuToolsCheck", QStringLiteral("Chec&k Company"));
     mnuToolsTransferAll = makeEntry(mnuTools, "mnuToolsTransferAll",
                                     QStringLiteral("Transfer &All Items to Storefront"));
     mnuTools->addSeparator();
@@ -147,6 +153,8 @@ frmCompany::frmCompany(QWidget* parent)
         guarded(QStringLiteral("mnuToolsLowStock_Click"),
                 [this] { showLowStockWindow(this, CompPath(), cboCompanies->currentText()); });
     });
+    connect(mnuToolsCheck, &QAction::triggered, this,
+            [this] { checkCompanyCommand(this, cboCompanies->currentText(), CompPath()); });
     connect(mnuToolsOptions, &QAction::triggered, this, &frmCompany::mnuToolsOptions_Click);
 
     connect(cmdOpen, &QPushButton::clicked, this, &frmCompany::cmdOpen_Click);
@@ -199,9 +207,9 @@ void frmCompany::LoadComps() {
             }
         }
         if (firstError)
-            throw RuntimeError(firstError->number(),
-                               firstError->description() + QStringLiteral(": ") +
-                                   unwritable.join(QStringLiteral(", ")));
+            throw RuntimeError(firstError->number(), firstError->description() +
+                                                         QStringLiteral(": ") +
+                                                         unwritable.join(QStringLiteral(", ")));
     });
 }
 

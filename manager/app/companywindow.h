@@ -39,6 +39,7 @@ public:
     QAction* mnuToolsReports = nullptr;
     QAction* mnuToolsStats = nullptr;
     QAction* mnuToolsLowStock = nullptr;
+    QAction* mnuToolsCheck = nullptr;
     QAction* mnuToolsTransferAll = nullptr;
     QAction* mnuToolsImport = nullptr;
     QAction* mnuToolsExport = nullptr;

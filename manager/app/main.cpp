@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
                                             .arg(TALLYVANE_VERSION_REVISION));
     QApplication::setWindowIcon(tallyvaneIcon());
     installStandardErrorReporter();
+    installLockWaitMessage();
     keepTextBoxesSingleLine(&app);
 
     // A first run has no company folder root yet: make the default one. A root chosen in the

@@ -3,6 +3,7 @@
 
 #include "manager/sales/lowstock.h"
 #include "manager/sales/recording.h"
+#include "manager/store/companylock.h"
 #include "manager/store/companystore.h"
 #include "manager/store/numbertext.h"
 #include "manager/store/recordfile.h"
@@ -16,6 +17,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -124,8 +126,10 @@ void SalesServer::receive(QTcpSocket* socket) {
     emit logLine(QStringLiteral("Receiving data from ") + addressText(socket->peerAddress()) +
                  QLatin1Char('.'));
     // Messages that arrive together are recorded together, once the events at hand are read.
-    if (m_waiting.isEmpty())
+    if (m_waiting.isEmpty()) {
+        m_waitingSince.start();
         QTimer::singleShot(0, this, &SalesServer::recordWaiting);
+    }
     m_waiting.append({QPointer<QTcpSocket>(socket), decodeStoreText(socket->readAll())});
 }
 
@@ -136,7 +140,14 @@ void SalesServer::recordWaiting() {
         requests.push_back(unitRequest(message.second, TaxNotAsked));
     QVector<SaleResult> results(requests.size());
     try {
-        results = makeSales(m_companyFolder, requests);
+        // Recorded only while its clients still wait for the reply; after that each hears "0".
+        const qint64 left = m_clientPatienceMs - m_waitingSince.elapsed();
+        const CompanyLock::Patience patience(int(std::max<qint64>(left, 0)));
+        if (left > 0)
+            results = makeSales(m_companyFolder, requests);
+        else
+            for (SaleResult& result : results)
+                result.error = RuntimeError::accessError();
     } catch (...) { // out of memory or the like: nothing was recorded, every client hears so
         for (SaleResult& result : results)
             result.error = RuntimeError::outOfMemory();
@@ -161,21 +172,31 @@ void SalesServer::recordWaiting() {
 
 void SalesServer::dropOldestIdle() {
     // Beyond the cap the connection that has waited longest for its message goes, so idle
-    // clients never keep real sales out.
-    QTcpSocket* oldest = nullptr;
-    int least = std::numeric_limits<int>::max();
-    for (auto it = m_connections.cbegin(); it != m_connections.cend(); ++it) {
-        if (it.value()->isActive() && it.value()->remainingTime() < least) {
-            least = it.value()->remainingTime();
-            oldest = it.key();
+    // clients never keep real sales out. A connection whose message has arrived but is not read
+    // yet is not idle: it is read now and answered like any other.
+    for (;;) {
+        QTcpSocket* oldest = nullptr;
+        int least = std::numeric_limits<int>::max();
+        for (auto it = m_connections.cbegin(); it != m_connections.cend(); ++it) {
+            if (it.value()->isActive() && it.value()->remainingTime() < least) {
+                least = it.value()->remainingTime();
+                oldest = it.key();
+            }
         }
-    }
-    if (!oldest)
+        if (!oldest)
+            return;
+        if (oldest->bytesAvailable() > 0 || oldest->waitForReadyRead(0)) {
+            receive(oldest); // does nothing when readyRead has already taken the message
+            continue;
+        }
+        if (!m_connections.contains(oldest))
+            return; // it had closed: released, the cap holds
+        emit logLine(QStringLiteral("Dropped idle connection with ") +
+                     addressText(oldest->peerAddress()) + QLatin1Char('.'));
+        oldest->abort();
+        release(oldest);
         return;
-    emit logLine(QStringLiteral("Dropped idle connection with ") +
-                 addressText(oldest->peerAddress()) + QLatin1Char('.'));
-    oldest->abort();
-    release(oldest);
+    }
 }
 
 void SalesServer::release(QTcpSocket* socket) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -45,6 +46,9 @@ public:
 
     // A connection that sends nothing for this long is closed without a reply.
     void setIdleTimeout(int milliseconds) { m_idleTimeoutMs = milliseconds; }
+    // How long a client waits for its reply: a message that cannot be recorded within it (the
+    // company held by another program) is answered "0" and not recorded later.
+    void setClientPatience(int milliseconds) { m_clientPatienceMs = milliseconds; }
     int openConnections() const { return int(m_connections.size()); }
     qint64 connectionsAccepted() const { return m_accepted; }
 
@@ -64,7 +68,9 @@ private:
     QHash<QTcpSocket*, QTimer*> m_connections;
     qint64 m_accepted = 0;
     QList<QPair<QPointer<QTcpSocket>, QString>> m_waiting;
+    QElapsedTimer m_waitingSince; // since the first of m_waiting arrived
     int m_idleTimeoutMs = 60000;
+    int m_clientPatienceMs = 5000;
 };
 
 // The port the sales server listens on: setting "Server"/"Port", default 5723.

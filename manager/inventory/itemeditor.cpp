@@ -7,6 +7,7 @@
 #include "manager/shell/gradientbackground.h"
 #include "manager/shell/windowhost.h"
 #include "manager/store/companystore.h"
+#include "manager/store/recordfile.h"
 #include "manager/store/runtimeerror.h"
 
 #include <QCheckBox>
@@ -128,11 +129,11 @@ void frmAddEdit::buildControls() {
     connect(cmdAdd, &QPushButton::clicked, this, [this] {
         guarded(QStringLiteral("cmdAdd_Click"), [this] {
             const QString sku = txtSKU->text();
-            openStorefrontAdd(this, m_companyFolder,
-                              {txtTitle->text(), sku, txtPrice->text(),
-                               storefront::imagePath(
-                                   sku, storefront::readSettings(m_companyFolder).leaveBlank),
-                               cboProfs->currentText()});
+            openStorefrontAdd(
+                this, m_companyFolder,
+                {txtTitle->text(), sku, txtPrice->text(),
+                 storefront::imagePath(sku, storefront::readSettings(m_companyFolder).leaveBlank),
+                 cboProfs->currentText()});
         });
     });
     connect(cmdDelete, &QPushButton::clicked, this, [this] {
@@ -172,6 +173,7 @@ void frmAddEdit::Form_Load() {
         setBoxText(txtPrice, m_item.price, true);
         setBoxText(txtSKU, m_item.sku, false);
         setBoxText(txtInventory, m_item.inStock, false);
+        m_shownStock = txtInventory->text();
         chkTax->setChecked(m_item.tax != 0);
         if (m_item.editing) {
             const StockLevel level = ItemRecords(m_companyFolder).level(m_item.sku);
@@ -225,6 +227,20 @@ bool frmAddEdit::confirm(ItemQuestion question) {
            Dialogs::Yes;
 }
 
+// A stock count typed over one that sales (here or in another program) changed since the item
+// was opened replaces it only when the user says so.
+bool frmAddEdit::confirmStockOverwrite(const ItemRecord& item) {
+    const QString stored = GetINIString(QStringLiteral("Inventory"), item.sku, m_item.inStock,
+                                        invCountPath(m_companyFolder));
+    if (stored == m_item.inStock)
+        return true;
+    const QString text = QStringLiteral("The stock of SKU %1 changed from %2 to %3 since this item "
+                                        "was opened. Do you want to replace it with %4?")
+                             .arg(item.sku, m_item.inStock, stored, item.inStock);
+    return dialogs().message(this, text, QStringLiteral("Stock Changed"), Dialogs::YesNo,
+                             Dialogs::Question) == Dialogs::Yes;
+}
+
 void frmAddEdit::cmdSave_Click() {
     guarded(QStringLiteral("cmdSave_Click"), [&] {
         if (txtPrice->text().isEmpty())
@@ -248,6 +264,13 @@ void frmAddEdit::cmdSave_Click() {
             return;
         // A new item with blank boxes leaves a shared SKU's level as it is.
         const bool writeLevel = m_item.editing || *level != StockLevel();
+        // The stock is written only when the user changed it, so sales recorded while the item
+        // was open stay counted.
+        if (old && item.sku == old->sku) {
+            item.keepStoredStock = item.inStock == m_shownStock;
+            if (!item.keepStoredStock && !confirmStockOverwrite(item))
+                return;
+        }
 
         const SaveOutcome outcome = saveItem(
             m_companyFolder, item, old, [this](ItemQuestion q) { return confirm(q); },

@@ -65,9 +65,12 @@ private:
     bool confirm(ItemQuestion question);
     // The level in the two boxes, or nothing after telling the user what is wrong.
     std::optional<StockLevel> typedLevel();
+    bool confirmStockOverwrite(const ItemRecord& item);
 
     QString m_companyFolder;
     ItemRecord& m_item;
     // The identity the item had when the editor opened.
     ItemIdentity m_old;
+    // The stock box as the editor filled it.
+    QString m_shownStock;
 };

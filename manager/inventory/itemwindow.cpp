@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/inventory/itemwindow.h"
 
+#include "manager/charts/saleschartswindow.h"
 #include "manager/inventory/importcommand.h"
 
 #include "manager/sales/salecommands.h"
@@ -25,6 +26,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -181,6 +183,8 @@ void frmMain::buildMenu() {
     entry(mnuActionLowStock, "mnuActionLowStock", QStringLiteral("&Low Stock"));
     connect(mnuActionLowStock, &QAction::triggered, this,
             [this] { showLowStockWindow(this, m_companyFolder, windowTitle()); });
+    connect(mnuAction->addAction(QStringLiteral("Sales C&harts")), &QAction::triggered, this,
+            [this] { showSalesCharts(this, QDir(m_companyFolder).dirName(), m_companyFolder); });
     connect(mnuActionImportItems, &QAction::triggered, this,
             [this] { cmdImportItems_Click(this); });
     connect(mnuActionApplyFilter, &QAction::triggered, this, &frmMain::cmdFilter_Click);

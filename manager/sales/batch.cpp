@@ -103,6 +103,7 @@ public:
 
     LineReader batch;
     int lines = 0;
+    int recorded = 0; // the lines up to the last commit that was written
     // The log goes straight to its file, which replaces "Logs/LastBatchProcess.txt" only when the
     // run finishes: a run that ends on an error leaves the last log as it was.
     QSaveFile log;
@@ -113,9 +114,23 @@ public:
     QStringList lowSkus;
     QHash<QString, SaleOutcome> lowOutcomes;
 
+    // The log lines of the slice at hand: they go to the log once its commit is written, so the
+    // log never tells of a line that a failed write did not record.
+    QByteArray sliceLog;
+
     void logLine(const QString& line) {
-        log.write(encodeStoreText(line));
-        log.write("\r\n");
+        sliceLog += encodeStoreText(line);
+        sliceLog += "\r\n";
+    }
+    void keepSliceLog() {
+        log.write(sliceLog);
+        sliceLog.clear();
+        recorded = lines;
+    }
+    void commitLog() {
+        keepSliceLog();
+        if (!log.commit())
+            throw RuntimeError::accessError();
     }
     bool processLine(SaleCommit& commit, const QString& line);
 };
@@ -182,7 +197,14 @@ bool BatchRun::processSome(int budgetMs) {
             if (!more || timer.elapsed() >= budgetMs)
                 break;
         }
-        commit.write(); // the lines before an error stay recorded
+        try {
+            commit.write(); // the lines before an error stay recorded
+        } catch (const RuntimeError&) {
+            d->sliceLog.clear();
+            d->lines = d->recorded;
+            throw;
+        }
+        d->keepSliceLog();
         if (error)
             throw *error;
     }
@@ -223,15 +245,41 @@ void BatchRun::finish() {
                        .arg(d->lines));
     else
         d->logLine(QStringLiteral("Processing complete."));
-    if (!d->log.commit())
-        throw RuntimeError::accessError();
+    d->commitLog();
 }
+
+BatchStopped BatchRun::finishAfter(const RuntimeError& cause) {
+    const BatchStopped stopped(cause, d->recorded + 1);
+    d->sliceLog.clear();
+    d->lines = d->recorded;
+    d->logLine(stopped.description());
+    try {
+        d->commitLog();
+    } catch (const RuntimeError&) {
+        return BatchStopped(cause, d->recorded + 1, false);
+    }
+    return stopped;
+}
+
+BatchStopped::BatchStopped(const RuntimeError& cause, int line, bool logWritten)
+    : RuntimeError(cause.number(),
+                   QStringLiteral("Processing stopped at line %1 after recording %2 lines: %3.%4")
+                       .arg(line)
+                       .arg(line - 1)
+                       .arg(cause.description(),
+                            logWritten ? QString()
+                                       : QStringLiteral(" The log could not be written.")))
+    , m_line(line) {}
 
 void processBatchFile(const QString& companyFolder, const QString& batchPath,
                       const QString& displayPath, int taxAnswer) {
     BatchRun run(companyFolder, batchPath, displayPath, taxAnswer);
     // Slices short enough that a sale another program records waits little for the lock.
-    while (!run.processSome(kSliceMs)) {
+    try {
+        while (!run.processSome(kSliceMs)) {
+        }
+    } catch (const RuntimeError& error) {
+        throw run.finishAfter(error);
     }
     run.finish();
 }

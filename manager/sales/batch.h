@@ -2,6 +2,7 @@
 #pragma once
 
 #include "manager/store/decimal.h"
+#include "manager/store/runtimeerror.h"
 
 #include <QDate>
 #include <QString>
@@ -16,6 +17,18 @@
 QString lastBatchProcessPath(const QString& companyFolder);
 // The message shown when processing stops on an error.
 QString batchErrorText();
+
+// A run that stopped part-way on an error: the lines before line() are recorded, and the log of
+// them ends with this error's description, "Processing stopped at line N after recording N-1
+// lines: " and the cause's description. Its number is the cause's.
+class BatchStopped : public RuntimeError {
+public:
+    BatchStopped(const RuntimeError& cause, int line, bool logWritten = true);
+    int line() const { return m_line; }
+
+private:
+    int m_line;
+};
 
 // One run over a batch file, processed in slices so that a window can show progress between
 // them. Stock counts are read as whole numbers (halves to even, 32-bit); a sale is refused only
@@ -41,8 +54,8 @@ public:
 
     // Processes lines for about budgetMs milliseconds (at least one line when any are left) and
     // writes what they changed. Returns true when every line is done. Throws RuntimeError (a
-    // stored count that is not a number, a file that cannot be written); the lines processed
-    // before the error stay written.
+    // stored count that is not a number, a file that cannot be written); the lines recorded
+    // before the error stay written, and finishAfter then ends the run.
     bool processSome(int budgetMs);
     bool atEnd() const;
 
@@ -58,6 +71,9 @@ public:
     // each line followed by a line break, in place of "Logs/LastBatchProcess.txt". Without it
     // the earlier log stays. Call it once. Throws RuntimeError.
     void finish();
+    // Ends a run that processSome stopped with cause: the log of the lines recorded, and the
+    // line that tells where and why it stopped, replaces "Logs/LastBatchProcess.txt".
+    BatchStopped finishAfter(const RuntimeError& cause);
 
 private:
     class Private;
@@ -65,6 +81,7 @@ private:
 };
 
 // A whole batch file at once, as the command line runs it, its log written to
-// "Logs/LastBatchProcess.txt". Throws RuntimeError as BatchRun does.
+// "Logs/LastBatchProcess.txt". Throws RuntimeError when the run cannot start, BatchStopped when
+// it stops part-way (the log then written too).
 void processBatchFile(const QString& companyFolder, const QString& batchPath,
                       const QString& displayPath, int taxAnswer);

@@ -98,16 +98,27 @@ frmResults* processBatchFileCommand(QWidget* chooserWindow, const QString& compa
             progress->start(run.size());
             // Cancel stops after the current slice: what was recorded stays, and the log says
             // where the run stopped.
-            while (!run.processSome(kSliceMs)) {
-                progress->advance(run.position());
-                if (progress->cancelled()) {
-                    run.stop();
-                    break;
+            try {
+                while (!run.processSome(kSliceMs)) {
+                    progress->advance(run.position());
+                    if (progress->cancelled()) {
+                        run.stop();
+                        break;
+                    }
                 }
+            } catch (const RuntimeError& error) {
+                throw run.finishAfter(error);
             }
             progress->advance(run.position());
         }
         run.finish();
+    } catch (const BatchStopped& stopped) {
+        // What was recorded stays: the user sees where and why the run stopped, and its log.
+        enableChooser();
+        dialogs().message(chooser, batchErrorText() + QStringLiteral("\n\n") + stopped.description(),
+                          QStringLiteral("Tallyvane"));
+        return ShowTextFile(lastBatchProcessPath(companyFolder),
+                            QStringLiteral("Batch File Processing Results"));
     } catch (...) {
         enableChooser();
         dialogs().message(chooser, batchErrorText(), QStringLiteral("Tallyvane"));

@@ -103,11 +103,15 @@ QString lastStatsPath(const QString& companyFolder) {
     return logsFolder(companyFolder) + QStringLiteral("LastStats.txt");
 }
 
+QString currentStatistics(const QString& company, const QString& companyFolder,
+                          const QDateTime& moment) {
+    const StockStatistics statistics = computeStatistics(companyFolder);
+    return statisticsText(company, statistics, settings::taxPercent(QStringLiteral("0")), moment);
+}
+
 QString writeStatistics(const QString& company, const QString& companyFolder,
                         const QDateTime& moment) {
-    const StockStatistics statistics = computeStatistics(companyFolder);
-    const QString percent = settings::taxPercent(QStringLiteral("0"));
-    const QString text = statisticsText(company, statistics, percent, moment);
+    const QString text = currentStatistics(company, companyFolder, moment);
     saveTextFile(lastStatsPath(companyFolder), text + kCrLf);
     return text;
 }

@@ -39,6 +39,9 @@ QString statisticsText(const QString& company, const StockStatistics& statistics
 
 QString lastStatsPath(const QString& companyFolder); // Logs/LastStats.txt
 
+// The statistics text of the company now, written nowhere.
+QString currentStatistics(const QString& company, const QString& companyFolder,
+                          const QDateTime& moment = QDateTime::currentDateTime());
 // Computes the statistics, writes them with a final line break to "Logs/LastStats.txt"
 // (replacing it atomically; nothing is written when the counting fails) and returns the text.
 QString writeStatistics(const QString& company, const QString& companyFolder,

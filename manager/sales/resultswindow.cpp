@@ -73,6 +73,10 @@ frmResults* ShowTextFile(const QString& path, const QString& caption) {
     });
     if (!read)
         return nullptr;
+    return ShowText(text, caption);
+}
+
+frmResults* ShowText(const QString& text, const QString& caption) {
     auto* window = new frmResults;
     window->setText(text);
     window->setWindowTitle(caption);

@@ -34,3 +34,5 @@ protected:
 // caption, without blocking. Reports a missing file through the standard handler
 // ("ShowTextFile") and returns nullptr.
 frmResults* ShowTextFile(const QString& path, const QString& caption);
+// The same with the text itself, lines joined with CR LF.
+frmResults* ShowText(const QString& text, const QString& caption);

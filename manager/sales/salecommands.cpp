@@ -48,7 +48,18 @@ frmResults* showStatistics(QWidget* parent, const QString& company, const QStrin
                               QStringLiteral("Company"));
             return;
         }
-        writeStatistics(company, companyFolder);
+        const QString text = currentStatistics(company, companyFolder);
+        try {
+            saveTextFile(lastStatsPath(companyFolder), text + QStringLiteral("\r\n"));
+        } catch (const RuntimeError& error) {
+            // A company on a read-only share or disc still shows its statistics.
+            reportError(QStringLiteral("mnuToolsStats_Click"),
+                        RuntimeError(error.number(),
+                                     QStringLiteral("Logs/LastStats.txt could not be written: ") +
+                                         error.description()));
+            window = ShowText(text + QStringLiteral("\r\n"), QStringLiteral("Statistics"));
+            return;
+        }
         window = ShowTextFile(lastStatsPath(companyFolder), QStringLiteral("Statistics"));
     });
     return window;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/shell/dialogs.h"
 
+#include "manager/store/companylock.h"
 #include "manager/store/runtimeerror.h"
 
 #include <QApplication>
@@ -9,10 +10,13 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QThread>
 
 namespace {
 Dialogs*& installed() {
@@ -42,6 +46,33 @@ void showStandardError(QWidget* parent, const QString& procedure, const RuntimeE
 void installStandardErrorReporter() {
     setErrorReporter([](const QString& procedure, const RuntimeError& error) {
         showStandardError(nullptr, procedure, error);
+    });
+}
+
+void installLockWaitMessage() {
+    setLockWaitHandler([](const LockWait& wait) {
+        static QPointer<QProgressDialog> shown;
+        if (QThread::currentThread() != qApp->thread())
+            return wait.waitedMs < 30000; // no window to show: the command line's limit
+        if (wait.ended) {
+            delete shown;
+            return true;
+        }
+        if (wait.waitedMs < 1000)
+            return true;
+        const QString text = QStringLiteral("Waiting for %1 to finish with this company…")
+                                 .arg(wait.holder.describe());
+        if (!shown) {
+            shown = new QProgressDialog(text, QStringLiteral("&Cancel"), 0, 0,
+                                        QApplication::activeWindow());
+            shown->setWindowTitle(QStringLiteral("Tallyvane"));
+            shown->setWindowModality(Qt::ApplicationModal);
+            shown->setMinimumDuration(0);
+            shown->show();
+        }
+        shown->setLabelText(text);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        return !shown->wasCanceled();
     });
 }
 

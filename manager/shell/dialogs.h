@@ -66,6 +66,9 @@ inline Dialogs& dialogs() {
 void showStandardError(QWidget* parent, const QString& procedure, const class RuntimeError& error);
 // Routes the core's error reports to showStandardError.
 void installStandardErrorReporter();
+// Waits for a company that another program is writing show, after a second, "Waiting for NAME
+// (process P on HOST) to finish with this company…" with Cancel, which gives the wait up.
+void installLockWaitMessage();
 
 // The Qt implementation.
 class QtDialogs : public Dialogs {

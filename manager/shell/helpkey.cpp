@@ -29,6 +29,7 @@ const QHash<QString, QString>& windowPages() {
         {QStringLiteral("frmFilter"), QStringLiteral("filter.html")},
         {QStringLiteral("frmRepChoose"), QStringLiteral("reports.html")},
         {QStringLiteral("frmResults"), QStringLiteral("reports.html")},
+        {QStringLiteral("frmSalesCharts"), QStringLiteral("charts.html")},
         {QStringLiteral("frmScan"), QStringLiteral("batch.html")},
         {QStringLiteral("frmServer"), QStringLiteral("server.html")},
         {QStringLiteral("frmXferOptions"), QStringLiteral("storefront.html")},

@@ -177,8 +177,8 @@ std::unique_ptr<QTemporaryFile> prepareReplacement(const QString& path, const QB
         throw RuntimeError::pathNotFound();
     if (target.isDir())
         throw RuntimeError::accessError();
-    auto temporary = std::make_unique<QTemporaryFile>(folder + QLatin1Char('/') +
-                                                      kTemporaryPrefix + QStringLiteral("XXXXXX"));
+    auto temporary = std::make_unique<QTemporaryFile>(folder + QLatin1Char('/') + kTemporaryPrefix +
+                                                      QStringLiteral("XXXXXX"));
     if (!temporary->open())
         throw RuntimeError::accessError();
     temporary->setPermissions(target.exists() ? QFile::permissions(path)
@@ -209,10 +209,38 @@ void syncFolder(const QString& folder) {
 #endif
 }
 
+// The tree a journal guards: the folder above the one that holds it (a company above its Logs).
+QString journalRoot(const QString& journalPath) {
+    return QFileInfo(QFileInfo(journalPath).absolutePath()).absolutePath();
+}
+
+// A journal's name of a file: its path relative to the journal's tree, "/" between folders.
+QByteArray journalName(const QString& root, const QString& path) {
+    const QString relative = QDir(root).relativeFilePath(QFileInfo(path).absoluteFilePath());
+    if (relative.isEmpty() || QDir::isAbsolutePath(relative) ||
+        relative.startsWith(QLatin1String("..")))
+        throw RuntimeError::internal(QStringLiteral("journalled file outside its company"));
+    return QFile::encodeName(relative);
+}
+
+// The file a journal's name stands for, or "" when the name could lead anywhere outside the
+// tree: an absolute path, a ".." step, a backslash, an empty step.
+QString fileOfJournalName(const QString& root, const QByteArray& name) {
+    const QString relative = QFile::decodeName(name);
+    if (relative.isEmpty() || QDir::isAbsolutePath(relative) ||
+        relative.contains(QLatin1Char('\\')))
+        return {};
+    for (const QString& step : relative.split(QLatin1Char('/')))
+        if (step.isEmpty() || step == QLatin1String(".") || step == QLatin1String(".."))
+            return {};
+    return root + QLatin1Char('/') + relative;
+}
+
 void writeJournal(const QString& path, const QVector<QPair<QString, QString>>& renames) {
+    const QString root = journalRoot(path);
     QByteArray text;
     for (const auto& rename : renames)
-        text += QFile::encodeName(rename.first) + '\n' + QFile::encodeName(rename.second) + '\n';
+        text += journalName(root, rename.first) + '\n' + journalName(root, rename.second) + '\n';
     text += kJournalEnd + '\n';
     QFile journal(path);
     if (!journal.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
@@ -222,17 +250,45 @@ void writeJournal(const QString& path, const QVector<QPair<QString, QString>>& r
     syncFolder(QFileInfo(path).absolutePath());
 }
 
-void finishRenames(const QVector<QPair<QString, QString>>& renames) {
+QStringList foldersOf(const QStringList& paths) {
     QStringList folders;
-    for (const auto& rename : renames) {
-        if (QFileInfo::exists(rename.first) && !replaceFile(rename.first, rename.second))
-            throw RuntimeError::accessError();
-        const QString folder = QFileInfo(rename.second).absolutePath();
+    for (const QString& path : paths) {
+        const QString folder = QFileInfo(path).absolutePath();
         if (!folders.contains(folder))
             folders << folder;
     }
-    for (const QString& folder : folders)
+    return folders;
+}
+
+void finishRenames(const QVector<QPair<QString, QString>>& renames) {
+    QStringList targets;
+    for (const auto& rename : renames) {
+        if (QFileInfo::exists(rename.first) && !replaceFile(rename.first, rename.second))
+            throw RuntimeError::accessError();
+        targets << rename.second;
+    }
+    for (const QString& folder : foldersOf(targets))
         syncFolder(folder);
+}
+
+// A replacement as only this program writes one: a temporary file of ours beside a record file
+// that is neither a temporary file nor the journal.
+bool isOwnReplacement(const QPair<QString, QString>& rename, const QString& journalPath) {
+    const QFileInfo from(rename.first);
+    const QFileInfo to(rename.second);
+    return !rename.first.isEmpty() && !rename.second.isEmpty() &&
+           isTemporaryStoreFile(from.fileName()) && !isTemporaryStoreFile(to.fileName()) &&
+           from.absolutePath() == to.absolutePath() &&
+           from.absoluteFilePath() != QFileInfo(journalPath).absoluteFilePath() && !from.isDir() &&
+           !to.isDir() && !from.isSymLink();
+}
+
+QString shownName(const QString& root, const QString& path) {
+    return QDir::toNativeSeparators(QDir(root).relativeFilePath(path));
+}
+
+RuntimeError journalError(const QString& text) {
+    return RuntimeError(75, text);
 }
 
 } // namespace
@@ -243,19 +299,40 @@ void saveFilesTogether(const QVector<QPair<QString, QByteArray>>& files,
     // disk or a file that cannot be written changes nothing.
     std::vector<std::unique_ptr<QTemporaryFile>> prepared;
     QVector<QPair<QString, QString>> renames;
+    QStringList temporaries;
     for (const auto& file : files) {
         prepared.push_back(prepareReplacement(file.first, file.second));
         renames.push_back({prepared.back()->fileName(), file.first});
+        temporaries << prepared.back()->fileName();
     }
     if (renames.isEmpty())
         return;
-    if (!journalPath.isEmpty())
+    if (!journalPath.isEmpty()) {
+        // The temporary files' names are durable before the journal that names them, so a journal
+        // that survives a power cut never names a file the cut took away.
+        for (const QString& folder : foldersOf(temporaries))
+            syncFolder(folder);
         writeJournal(journalPath, renames);
+    }
     for (auto& temporary : prepared)
         temporary->setAutoRemove(false); // from here on the journal owns them
     finishRenames(renames); // on failure the journal stays: the next writer finishes it
     if (!journalPath.isEmpty())
         QFile::remove(journalPath);
+}
+
+QString setAsideJournal(const QString& journalPath) {
+    const QString folder = QFileInfo(journalPath).absolutePath() + QLatin1Char('/');
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    QString aside = folder + QStringLiteral(".tallyvane-journal-set-aside-") + stamp;
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = folder + QStringLiteral(".tallyvane-journal-set-aside-%1-%2").arg(stamp).arg(n);
+    if (!replaceFile(journalPath, aside))
+        throw journalError(QStringLiteral("The recovery journal %1 could not be set aside. Make "
+                                          "the company folder writable and try again.")
+                               .arg(QDir::toNativeSeparators(journalPath)));
+    syncFolder(folder);
+    return aside;
 }
 
 void completeInterruptedSave(const QString& journalPath) {
@@ -264,19 +341,57 @@ void completeInterruptedSave(const QString& journalPath) {
         return;
     QList<QByteArray> lines = journal.readAll().split('\n');
     journal.close();
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
+    lines.removeLast(); // after the last line break: empty, or a name cut off by a crash
+    const QString root = journalRoot(journalPath);
     QVector<QPair<QString, QString>> renames;
-    for (int i = 0; i + 1 < lines.size(); i += 2)
-        renames.push_back({QFile::decodeName(lines[i]), QFile::decodeName(lines[i + 1])});
+    bool ours = true;
+    for (int i = 0; i + 1 < lines.size(); i += 2) {
+        renames.push_back(
+            {fileOfJournalName(root, lines[i]), fileOfJournalName(root, lines[i + 1])});
+        ours = ours && isOwnReplacement(renames.last(), journalPath);
+    }
     const bool complete = !lines.isEmpty() && lines.last() == kJournalEnd && lines.size() % 2 == 1;
-    if (complete) {
-        finishRenames(renames);
-    } else {
+    if (!ours) {
+        // Hand-made, copied from elsewhere or from another version: acting on it could rename or
+        // delete files that are none of this company's.
+        const QString aside = setAsideJournal(journalPath);
+        throw journalError(
+            QStringLiteral("The recovery journal of this company names files that are not its "
+                           "own; nothing it names was changed and it was set aside as %1. "
+                           "Check the company (Tools, Check Company) before going on.")
+                .arg(shownName(root, aside)));
+    }
+    if (!complete) {
         // Torn while it was written: no replacement had started, the old files stand.
         for (const auto& rename : renames)
-            if (isTemporaryStoreFile(QFileInfo(rename.first).fileName()))
-                QFile::remove(rename.first);
+            QFile::remove(rename.first);
+        QFile::remove(journalPath);
+        syncFolder(QFileInfo(journalPath).absolutePath());
+        return;
+    }
+    QStringList missing; // neither the new file nor the old one is there
+    for (const auto& rename : renames) {
+        if (QFileInfo::exists(rename.first) && !replaceFile(rename.first, rename.second))
+            throw journalError(
+                QStringLiteral("The last recording of this company could not be finished: %1 "
+                               "could not be replaced. Make the company folder writable and try "
+                               "again, or set the recording aside (Tools, Check Company, Repair).")
+                    .arg(shownName(root, rename.second)));
+        if (!QFileInfo::exists(rename.second))
+            missing << shownName(root, rename.second);
+    }
+    QStringList targets;
+    for (const auto& rename : renames)
+        targets << rename.second;
+    for (const QString& folder : foldersOf(targets))
+        syncFolder(folder);
+    if (!missing.isEmpty()) {
+        const QString aside = setAsideJournal(journalPath);
+        throw journalError(
+            QStringLiteral("The last recording of this company could not be finished: %1 is "
+                           "missing. Its journal was set aside as %2. Check the stock and period "
+                           "files (Tools, Check Company).")
+                .arg(missing.join(QStringLiteral(", ")), shownName(root, aside)));
     }
     QFile::remove(journalPath);
     syncFolder(QFileInfo(journalPath).absolutePath());
@@ -284,9 +399,8 @@ void completeInterruptedSave(const QString& journalPath) {
 
 void removeStaleTemporaryFiles(const QString& folder) {
     const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-60);
-    const QFileInfoList entries =
-        QDir(folder).entryInfoList({kTemporaryPrefix + QLatin1Char('*')},
-                                   QDir::Files | QDir::Hidden | QDir::System);
+    const QFileInfoList entries = QDir(folder).entryInfoList(
+        {kTemporaryPrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo& entry : entries)
         if (entry.lastModified().toUTC() < before)
             QFile::remove(entry.filePath());

@@ -358,7 +358,12 @@ SaveOutcome saveItem(const QString& companyFolder, ItemRecord item,
             records.remove(old->sku);
     }
 
-    records.write({item.title, item.sku, item.cost, item.price, item.inStock,
+    // Sales recorded while the editor was open stay counted: an untouched stock box keeps the
+    // stored count.
+    QString stock = item.inStock;
+    if (item.keepStoredStock && records.hasSku(item.sku))
+        stock = records.stock().value(ItemRecords::Inventory, item.sku, ItemRecords::ZeroStock);
+    records.write({item.title, item.sku, item.cost, item.price, stock,
                    item.tax ? ItemRecords::Taxable : QStringLiteral("0")});
     if (level)
         records.setLevel(item.sku, *level);

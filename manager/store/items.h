@@ -109,6 +109,9 @@ struct ItemRecord {
     QString inStock;
     int tax = 1;          // 1 = taxable
     bool editing = false; // true = an existing item, false = a new one
+    // The stock box left as it was: the stored count of the SKU stays (sales recorded while the
+    // item was open still count); inStock is written only when the SKU has no count yet.
+    bool keepStoredStock = false;
 };
 
 // Where an existing item was before the editor changed it.

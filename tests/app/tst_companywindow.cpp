@@ -2,6 +2,8 @@
 #include "manager/app/companywindow.h"
 #include "manager/internet/serverwindow.h"
 #include "manager/inventory/itemwindow.h"
+#include "manager/sales/recording.h"
+#include "manager/store/companystore.h"
 #include "manager/store/periodfiles.h"
 #include "manager/store/recordfile.h"
 #include "manager/store/settings.h"
@@ -20,6 +22,9 @@
 #include <QPointer>
 #include <QTcpServer>
 #include <QTest>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 template <typename Window> Window* topLevel() {
@@ -50,6 +55,33 @@ void setLogging(const char* daily, const char* monthly) {
 class CompanyWindowTest : public QObject {
     Q_OBJECT
 private slots:
+    // The listing rewrites today's period files while another writer records sales: every sale
+    // stays in them.
+    void listingKeepsSalesRecordedMeanwhile() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        setLogging("1", "1");
+        const QString folder = env.makeCompany("Shop");
+        WriteINIString("Inventory", "A1", "1000", invCountPath(folder));
+        frmCompany chooser;
+        const int sales = 150;
+        std::atomic<bool> done{false};
+        std::thread seller([&] {
+            for (int i = 0; i < sales; ++i)
+                makeSales(folder, {unitRequest("A1", TaxNo)});
+            done = true;
+        });
+        while (!done)
+            chooser.LoadComps();
+        seller.join();
+        const QString count = QString::number(sales);
+        QCOMPARE(GetINIString("Sales", "A1", "", dailyPeriodFile(folder, QDate::currentDate())),
+                 count);
+        QCOMPARE(GetINIString("Sales", "A1", "", monthlyPeriodFile(folder, QDate::currentDate())),
+                 count);
+        QCOMPARE(dialogs.messages(), QStringList());
+    }
+
     void anEmptyRootGivesAnEmptyBoxAndOpenAsksForACompany() {
         TestEnvironment env;
         ScriptedDialogs dialogs;
@@ -143,7 +175,8 @@ private slots:
         QCOMPARE(dialogs.messages(), QStringList{"Company created."});
         QCOMPARE(dialogs.shown.at(1).title, QStringLiteral("Created"));
         QCOMPARE(entries(env.root() + "Acme Café"), (QStringList{"Logs", "Reports"}));
-        QVERIFY(entries(env.root() + "Acme Café/Logs").isEmpty());
+        // Only the lock the listing took to write the period files' "Info" records.
+        QCOMPARE(entries(env.root() + "Acme Café/Logs"), QStringList{".lock"});
         QCOMPARE(chooser.cboCompanies->currentText(), QStringLiteral("Acme Café"));
         QCOMPARE(boxItems(chooser), (QStringList{"Acme Café", "Zulu"}));
     }
@@ -261,6 +294,28 @@ private slots:
         QCOMPARE(entries(env.root()), (QStringList{"A", "B"}));
     }
 
+    // Check Company finds what a crash left, and repairs just that when the user says so.
+    void checkCompanyRepairsWhatACrashLeft() {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        const QString folder = env.makeCompany("Shop");
+        frmCompany chooser; // its listing takes the lock, which would finish the journal itself
+        TestEnvironment::writeBytes(folder + "Logs/.~tallyvane-journal",
+                                    "Logs/.~tallyvane-a\nLogs/InvCount\nend\n");
+        TestEnvironment::writeBytes(folder + "Logs/.~tallyvane-a", "Inventory\\A1=3\r\n");
+        dialogs.messageAnswers << Dialogs::Yes;
+        chooser.mnuToolsCheck->trigger();
+        QCOMPARE(dialogs.messages(),
+                 (QStringList{"Problems found in Shop:\n\nLogs/.~tallyvane-journal: a recording "
+                              "was left unfinished by a crash.\nLogs/.~tallyvane-a: a temporary "
+                              "file was left by a crash.\n\nRepair what the crash left "
+                              "behind? Nothing else is changed.",
+                              "The unfinished recording was finished.\n\nNo problems remain."}));
+        QCOMPARE(TestEnvironment::readBytes(folder + "Logs/InvCount"),
+                 QByteArray("Inventory\\A1=3\r\n"));
+        QVERIFY(!QFile::exists(folder + "Logs/.~tallyvane-journal"));
+    }
+
     void toolsMenuHoldsEveryEntryInOrder() {
         TestEnvironment env;
         frmCompany chooser;
@@ -269,10 +324,11 @@ private slots:
             captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
         QCOMPARE(captions,
                  (QStringList{"&Export Current Inventory", "Process &Batch File", "&Save Report",
-                              "S&tatistics", "&Low Stock", "Transfer &All Items to Storefront", "-",
-                              "I&mport Company", "E&xport Company", "-", "CSV E&ditor",
-                              "&UPC Barcode Generator", "&Code39 Barcode Generator", "-",
-                              "St&orefront Transfer Settings", "O&ptions"}));
+                              "S&tatistics", "&Low Stock", "Sales C&harts", "Chec&k Company",
+                              "Transfer &All Items to Storefront", "-", "I&mport Company",
+                              "E&xport Company", "-", "CSV E&ditor", "&UPC Barcode Generator",
+                              "&Code39 Barcode Generator", "-", "St&orefront Transfer Settings",
+                              "O&ptions"}));
     }
 
     void openHidesTheChooserUntilTheItemWindowCloses() {

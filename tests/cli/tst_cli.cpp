@@ -9,6 +9,7 @@
 #include "tests/support/fixtures.h"
 #include "tests/support/testenvironment.h"
 
+#include <QImage>
 #include <QtTest>
 
 using namespace fixture;
@@ -58,6 +59,8 @@ class CliTest : public QObject {
             WriteINIString(a[2], a[3], a[4], path(a[1]));
         else if (a[0] == "write")
             TestEnvironment::writeBytes(path(a[1]), a[2].toUtf8());
+        else if (a[0] == "folder")
+            QVERIFY(QDir().mkpath(path(a[1])));
         else if (a[0] == "noroot")
             settings::write(QStringLiteral("Path"), QStringLiteral("Company"), QString());
         else if (a[0] == "cli")
@@ -84,10 +87,21 @@ class CliTest : public QObject {
             QCOMPARE(lf(result.out), lf(TestEnvironment::readBytes(file)));
         else if (a[0] == "report")
             QCOMPARE(TestEnvironment::readBytes(file), reportBytes(path("{daily}")));
+        else if (a[0] == "pdftext")
+            QVERIFY2(pdfText(file).contains(a[2]), qPrintable(pdfText(file)));
+        else if (a[0] == "image")
+            QCOMPARE(QImage(file).size(), QSize(a[2].toInt(), a[3].toInt()));
         else if (a[0] == "!out")
             QVERIFY(!result.outText().contains(a[1]));
         else
             QFAIL(qPrintable("unknown check " + step));
+    }
+
+    static QString pdfText(const QString& path) {
+        QProcess process;
+        process.start("pdftotext", {path, "-"});
+        process.waitForFinished();
+        return QString::fromUtf8(process.readAllStandardOutput()).simplified();
     }
 
     // "" is not checked, "-" must be empty, "=TEXT" must be exactly TEXT, else a part of it.
@@ -246,10 +260,13 @@ void CliTest::commandLines_data() {
     row("unknown command", {"frobnicate", "--company", "Acme"}, 64, "-",
         "=Unknown command \"frobnicate\". Try tallyvane-cli --help.\n");
     row("help of a command", {"help", "sale"}, 0,
-        "Usage: tallyvane-cli sale --company NAME [--root DIR] [--quantity Q] [--tax yes|no] SKU",
+        "Usage: tallyvane-cli sale --company NAME [--root DIR] [--wait SECONDS] [--quantity Q] "
+        "[--tax yes|no] SKU",
         "-");
     row("--help of a command", {"stats", "--help"}, 0,
-        "Usage: tallyvane-cli stats --company NAME [--root DIR]\n", "-");
+        "Usage: tallyvane-cli stats --company NAME [--root DIR] [--wait SECONDS]\n", "-");
+    row("wait of no number", {"stats", "{shop}", "--wait", "long"}, 64, "-",
+        "--wait takes a whole number of seconds, not \"long\".");
     row("help of no command", {"help", "nope"}, 64, "-", "There is no command \"nope\".");
     row("unknown option", {"stats", "{shop}", "--colour"}, 64, "-", "Unknown option 'colour'");
 
@@ -292,6 +309,9 @@ void CliTest::commandLines_data() {
     row("stats", {"stats", "{shop}"}, 0, "Statistics for Shop as of ", "-",
         {"printed|Logs/LastStats.txt", "contains|Logs/LastStats.txt|\r\nTotal Items: 5\r\n"},
         {"ini|Kitchen|Titles|Blue mug|A100"});
+    row("stats where LastStats.txt cannot be written", {"stats", "{shop}"}, 1,
+        "Statistics for Shop as of ", "LastStats.txt could not be written", {},
+        {"folder|Logs/LastStats.txt"});
     row("stats takes no argument", {"stats", "{shop}", "extra"}, 64, "-", usage);
     row("report", {"report", "{shop}", "{dayname}", "{base}/day.csv"}, 0, "=Complete.\n", "-",
         {"report|{base}/day.csv", "contains|{base}/day.csv|Totals:\r\nSales,1\r\nGrossSale,10.79"},
@@ -302,6 +322,34 @@ void CliTest::commandLines_data() {
     row("report into no folder", {"report", "{shop}", "{dayname}", "{base}/no/such/folder.csv"}, 1,
         "-", "Error #", {}, {"cli|sale|{shop}|A100"});
     row("report without outfile", {"report", "{shop}", "{dayname}"}, 64, "-", usage);
+
+    // check
+    const Steps crash{"write|Logs/.~tallyvane-journal|Logs/.~tallyvane-a\nLogs/InvCount\nend\n",
+                      "write|Logs/.~tallyvane-a|Inventory\\A100=9\r\n",
+                      "write|Reports/.~tallyvane-b|x"};
+    row("check clean", {"check", "{shop}"}, 0, "=No problems found in Shop.\n", "-", {},
+        {"cli|sale|{shop}|A100"});
+    row("check totals", {"check", "{shop}"}, 3,
+        "Totals\\Sales is 5, but its SKU lines add up to 1.", "-", {},
+        {"cli|sale|{shop}|A100", "ini|{daily}|Totals|Sales|5"});
+    row("check titles", {"check", "{shop}"}, 3,
+        "Kitchen: the SKU Z9 of \"Mug\" has no Cost, Prices, Tax, Inventory record.", "-", {},
+        {"ini|Kitchen|Titles|Mug|Z9"});
+    row("check counts", {"check", "{shop}"}, 3,
+        "the stock of SKU A100 is not a whole number in range: 2.5", "-", {},
+        {"ini|Logs/InvCount|Inventory|A100|2.5"});
+    row("check records", {"check", "{shop}"}, 3, "Logs/PriceLog, line 2, is not a record: junk",
+        "-", {}, {"write|Logs/PriceLog|Cost\\A1=1\r\njunk\r\n"});
+    row("check leaves a crash as it is", {"check", "{shop}"}, 3,
+        "Logs/.~tallyvane-journal: a recording was left unfinished by a crash.\n"
+        "Logs/.~tallyvane-a: a temporary file was left by a crash.\n"
+        "Reports/.~tallyvane-b: a temporary file was left by a crash.\n3 problem(s) found",
+        "-", {"exists|Logs/.~tallyvane-journal", "stock|A100|5"}, crash);
+    row("check repairs a crash", {"check", "{shop}", "--repair"}, 0,
+        "=Repaired: The unfinished recording was finished.\n"
+        "Repaired: Reports/.~tallyvane-b was removed.\nNo problems found in Shop.\n",
+        "-", {"missing|Logs/.~tallyvane-journal", "missing|Reports/.~tallyvane-b", "stock|A100|9"},
+        crash);
 
     // batch
     const QString log = "=Processing batch file {base}/batch.txt.\nReceived sale of SKU: A100.\n"
@@ -314,10 +362,11 @@ void CliTest::commandLines_data() {
     row("batch without tax", {"batch", "{shop}", "--tax=no", "{base}/batch.txt"}, 0,
         "Processing complete.", "-", {"ini|{daily}|Tax|A100|0.79", "ini|{daily}|Sales|A100|2"},
         {"cli|batch|{shop}|{base}/batch.txt"});
-    row("batch stopped part-way", {"batch", "{shop}", "{base}/batch.txt"}, 4, "-",
-        "=" + batchErrorText() +
-            "\nError #13: Type mismatch: the stock of SKU BAD is \"n/a\", not a number\n",
-        {"stock|A100|4", "missing|Logs/LastBatchProcess.txt"},
+    const QString stop = "Processing stopped at line 2 after recording 1 lines: Type mismatch: "
+                         "the stock of SKU BAD is \"n/a\", not a number.\n";
+    row("batch stopped part-way", {"batch", "{shop}", "{base}/batch.txt"}, 4,
+        "Received sale of SKU: A100.\n" + stop, "=" + batchErrorText() + "\nError #13: " + stop,
+        {"stock|A100|4", "printed|Logs/LastBatchProcess.txt"},
         {"ini|Logs/InvCount|Inventory|BAD|n/a", "write|{base}/batch.txt|A100\r\nBAD\r\nA100\r\n"});
     row("batch line that fails", {"batch", "{shop}", "{base}/batch.txt"}, 0, "Processing complete.",
         "=Unexpected error in procedure: LogSale\nError #13: Type mismatch: the price of SKU X1 "
@@ -345,6 +394,36 @@ void CliTest::commandLines_data() {
     row("control character", {"barcode", "code39", "A\tB", "{base}/c.svg"}, 2, "-",
         "A Code 39 text cannot hold a control character.\n", {"missing|{base}/c.svg"});
     row("barcode kind", {"barcode", "ean", "1", "{base}/c.svg"}, 64, "-", "KIND is upc or code39");
+
+    // summary and chart
+    const Steps march{"write|Reports/Sales3-2-2026.txt|Sales\\A100=3\r\nGrossSale\\A100=32.37\r\n"
+                      "Sales\\B7=1.5\r\nGrossSale\\B7=7.63\r\nTotals\\Sales=4.5\r\n"
+                      "Totals\\GrossSale=40\r\nTotals\\NetProfit=17.37\r\nTotals\\Tax=2.37\r\n",
+                      "write|Kitchen|Titles\\Blue mug, large=A100\r\n",
+                      "write|Reports/Sales2-30-2026.txt|Totals\\Sales=9\r\n"};
+    row("summary of a month", {"summary", "{shop}", "--month", "3-2026", "--csv", "{base}/m.csv"},
+        0, "A100  Blue mug, large      3  32.37  80.9%\n", "-",
+        {"contains|{base}/m.csv|\xEF\xBB\xBF"
+         "Day,Sold,Returned,Gross,Net Profit,Tax\r\n"
+         "1,0,0,0,0,0\r\n2,4.5,0,40,17.37,2.37\r\n3,0,0,0,0,0\r\n",
+         "contains|{base}/m.csv|\r\n31,0,0,0,0,0\r\nTotal,4.5,0,40,17.37,2.37\r\n\r\n"
+         "SKU,Title,Units,Gross,Share\r\nA100,\"Blue mug, large\",3,32.37,80.9%\r\n"
+         "B7,,1.5,7.63,19.1%\r\n"},
+        march);
+    row("summary of a year", {"summary", "{shop}", "--year", "2026"}, 0,
+        "\nMarch       4.5         0     40       17.37  2.37\n",
+        "=Not counted: Sales2-30-2026.txt (no such date)\n", {}, march);
+    row("summary needs a period", {"summary", "{shop}"}, 64, "-",
+        "Please give either --month M-YYYY or --year YYYY.");
+    row("summary of a bad month", {"summary", "{shop}", "--month", "13-2026"}, 64, "-",
+        "--month takes a month as M-YYYY");
+    row("chart as PDF",
+        {"chart", "{shop}", "--month", "3-2026", "--measure", "units", "{base}/c.pdf"}, 0, "-", "",
+        {"pdftext|{base}/c.pdf|Shop: Units, March 2026"}, march);
+    row("chart as PNG", {"chart", "{shop}", "--year", "2026", "{base}/c.png"}, 0, "-", "",
+        {"image|{base}/c.png|1200|700"}, march);
+    row("chart of another kind", {"chart", "{shop}", "--year", "2026", "{base}/c.gif"}, 2, "-",
+        "The file name must end in .png, .svg or .pdf.", {"missing|{base}/c.gif"});
 
     // company and profit-center
     row("first company of an account", {"company", "create", "New"}, 0, "=Company created.\n", "-",

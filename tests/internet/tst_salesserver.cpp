@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/internet/salesserver.h"
+#include "manager/store/companylock.h"
 #include "manager/store/companystore.h"
 #include "manager/store/periodfiles.h"
 #include "manager/store/recordfile.h"
@@ -13,7 +14,10 @@
 #include <QTest>
 
 #include <QDeadlineTimer>
+#include <QSemaphore>
 #include <QThread>
+
+#include <thread>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -106,6 +110,55 @@ private slots:
             QCOMPARE(ask(m_server->port(), "A1"), QByteArray("1"));
         }
         QCOMPARE(stock(m_folder, "A1"), QStringLiteral("4"));
+    }
+
+    // Clients that all send before the server reads any of them: beyond the cap none of them
+    // is dropped as idle, each gets its reply.
+    void theCapNeverDropsAClientThatSent() {
+        const int clients = 257;
+        setStock(m_folder, "A1", "1000");
+        std::vector<int> sockets;
+        for (int i = 0; i < clients; ++i) {
+            const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_port = htons(m_server->port());
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            QCOMPARE(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+            QCOMPARE(::send(fd, "A1", 2, 0), ssize_t(2));
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+            sockets.push_back(fd);
+        }
+        QByteArray replies;
+        const QDeadlineTimer deadline(20000);
+        for (const int fd : sockets) {
+            char byte = 0;
+            ssize_t got = -1;
+            while ((got = ::recv(fd, &byte, 1, 0)) < 0 && !deadline.hasExpired())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            replies += got == 1 ? byte : '-';
+            ::close(fd);
+        }
+        QCOMPARE(replies, QByteArray(clients, '1'));
+        QCOMPARE(stock(m_folder, "A1"), QString::number(1000 - clients));
+    }
+
+    // The company held by another program beyond the client's patience: the client hears "0"
+    // and the sale is not recorded late.
+    void aMessageNotRecordedInTimeIsRefused() {
+        setStock(m_folder, "A1", "5");
+        m_server->setClientPatience(300);
+        QSemaphore held;
+        std::thread holder([&] {
+            const CompanyLock lock(m_folder);
+            held.release();
+            QThread::msleep(1500);
+        });
+        held.acquire();
+        QCOMPARE(ask(m_server->port(), "A1"), QByteArray("0"));
+        holder.join();
+        QTest::qWait(100);
+        QCOMPARE(stock(m_folder, "A1"), QStringLiteral("5"));
     }
 
     void aSaleIsToldStepByStepAndRecorded() {

@@ -3,6 +3,7 @@
 #include "manager/inventory/itemmodel.h"
 #include "manager/inventory/itemwindow.h"
 #include "manager/inventory/search.h"
+#include "manager/sales/recording.h"
 #include "manager/shell/twips.h"
 #include "manager/store/companystore.h"
 #include "manager/store/recordfile.h"
@@ -362,6 +363,46 @@ private slots:
         QCOMPARE(bytes(priceLogPath(folder)),
                  QByteArray("Cost\\B7=0.00\r\nPrices\\B7=0.00\r\nTax\\B7=1\r\n"));
         QCOMPARE(bytes(invCountPath(folder)), QByteArray("\r\nInventory\\B7=3\r\n"));
+    }
+
+    // Sales recorded while the editor is open: Save keeps them unless the user typed a count,
+    // and then asks before replacing a count that moved.
+    void editorSaveKeepsSalesMadeWhileOpen_data() {
+        QTest::addColumn<QString>("typed"); // "" leaves the stock box as it was
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("stock");
+        QTest::newRow("stock box untouched") << "" << 0 << "9";
+        QTest::newRow("typed count, replace") << "20" << int(Dialogs::Yes) << "20";
+        QTest::newRow("typed count, keep") << "20" << int(Dialogs::No) << "9";
+    }
+    void editorSaveKeepsSalesMadeWhileOpen() {
+        QFETCH(QString, typed);
+        QFETCH(int, answer);
+        QFETCH(QString, stock);
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        const QString folder = sharedStore(env);
+        ItemRecord item;
+        item.profitCenter = "Kitchen";
+        item.title = "Blue mug";
+        item.cost = "2.10";
+        item.price = "4.95";
+        item.sku = "A100";
+        item.inStock = "12";
+        item.editing = true;
+        frmAddEdit editor(folder, item);
+        for (int i = 0; i < 3; ++i)
+            makeSales(folder, {unitRequest("A100", TaxNo)});
+        if (!typed.isEmpty())
+            editor.txtInventory->setText(typed);
+        dialogs.messageAnswers << answer;
+        editor.cmdSave_Click();
+        QCOMPARE(fixture::stockOf(folder, "A100"), stock);
+        QCOMPARE(dialogs.messages(),
+                 typed.isEmpty() ? QStringList()
+                                 : QStringList{"The stock of SKU A100 changed from 12 to 9 since "
+                                               "this item was opened. Do you want to replace it "
+                                               "with 20?"});
     }
 
     void editorChecksBoxesThenAsksAboutDuplicates() {

@@ -10,6 +10,7 @@
 #include "tests/support/fixtures.h"
 #include "tests/support/testenvironment.h"
 
+#include <QDir>
 #include <QFile>
 #include <QtTest>
 
@@ -161,7 +162,6 @@ private slots:
 
     void anErrorStopsTheRunButKeepsEarlierLines() {
         WriteINIString("Inventory", "BAD", "lots", invCountPath(folder));
-        const QByteArray before = TestEnvironment::readBytes(lastBatchProcessPath(folder));
         try {
             run("A100\r\n!!B200\r\nBAD\r\nA100\r\n");
             QFAIL("a count that is not a number must stop the run");
@@ -171,7 +171,9 @@ private slots:
         QCOMPARE(stockOf(folder, "A100"), QString("4"));
         QCOMPARE(stockOf(folder, "B200"), QString("8"));
         QCOMPARE(GetINIString("Totals", "Sales", "", daily()), QString("1"));
-        QCOMPARE(TestEnvironment::readBytes(lastBatchProcessPath(folder)), before);
+        QVERIFY(TestEnvironment::readBytes(lastBatchProcessPath(folder))
+                    .endsWith("Processing stopped at line 3 after recording 2 lines: Type "
+                              "mismatch: the stock of SKU BAD is \"lots\", not a number.\r\n"));
 
         // A count at the top of the 32-bit range cannot take one more.
         WriteINIString("Inventory", "A100", "2147483647", invCountPath(folder));
@@ -179,6 +181,41 @@ private slots:
         QCOMPARE(stockOf(folder, "A100"), QString("2147483647"));
         QVERIFY_THROWS_EXCEPTION(RuntimeError,
                                  processBatchFile(folder, env->base() + "/missing.txt", "x", 6));
+    }
+
+    // A run that stops on a later slice: the log tells every line recorded before, and where
+    // and why it stopped; a slice whose write failed recorded nothing and is not in the log.
+    void aRunStoppedPartWayKeepsItsLog_data() {
+        QTest::addColumn<bool>("writeFails"); // else the next count is no number
+        QTest::newRow("a period file made unwritable") << true;
+        QTest::newRow("a count that is no number") << false;
+    }
+    void aRunStoppedPartWayKeepsItsLog() {
+        QFETCH(bool, writeFails);
+        BatchRun run(folder, batchFile("A100\r\nB200\r\nA100\r\nB200\r\n"), "C:\\b.txt", TaxYes);
+        QVERIFY(!run.processSome(0));
+        QVERIFY(!run.processSome(0)); // one line a slice
+        if (writeFails)               // a folder where the file goes cannot be replaced
+            QVERIFY(QFile::remove(daily()) && QDir().mkdir(daily()));
+        else
+            WriteINIString("Inventory", "A100", "lots", invCountPath(folder));
+        std::optional<BatchStopped> stopped;
+        try {
+            run.processSome(0);
+        } catch (const RuntimeError& error) {
+            stopped = run.finishAfter(error);
+        }
+        QVERIFY(stopped);
+        QCOMPARE(stopped->line(), 3);
+        const QString why = writeFails ? "Path/File access error"
+                                       : "Type mismatch: the stock of SKU A100 is \"lots\", not "
+                                         "a number";
+        QCOMPARE(decodeStoreText(TestEnvironment::readBytes(lastBatchProcessPath(folder))),
+                 "Processing batch file C:\\b.txt.\r\nReceived sale of SKU: A100.\r\n"
+                 "Received sale of SKU: B200.\r\nProcessing stopped at line 3 after recording 2 "
+                 "lines: " +
+                     why + ".\r\n");
+        QCOMPARE(stockOf(folder, "B200"), QString("6"));
     }
 
     void aFailedRecordingIsReportedAndTheRunGoesOn() {

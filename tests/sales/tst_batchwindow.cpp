@@ -180,12 +180,19 @@ private slots:
         TestEnvironment::writeBytes(batchPath, "A100\r\nBAD\r\nA100\r\n");
         dialogs->fileAnswers << batchPath;
         dialogs->messageAnswers << Dialogs::Yes << Dialogs::Yes;
-        QVERIFY(!processBatchFileCommand(&chooser, "Shop", folder));
-        QCOMPARE(dialogs->shown.last().text, batchErrorText());
+        // The line recorded before stays, and the log and the message say where it stopped.
+        QVERIFY(processBatchFileCommand(&chooser, "Shop", folder));
+        QCOMPARE(dialogs->shown.last().text,
+                 batchErrorText() + "\n\nProcessing stopped at line 2 after recording 1 lines: "
+                                    "Type mismatch: the stock of SKU BAD is \"n/a\", not a "
+                                    "number.");
         QCOMPARE(dialogs->shown.last().title, QString("Tallyvane"));
         QVERIFY(chooser.isEnabled());
         QCOMPARE(stockOf(folder, "A100"), QString("4"));
-        QVERIFY(!QFileInfo::exists(lastBatchProcessPath(folder)));
+        QVERIFY(TestEnvironment::readBytes(lastBatchProcessPath(folder))
+                    .endsWith("SKU: A100.\r\nProcessing stopped at line 2 after recording 1 "
+                              "lines: Type mismatch: the stock of SKU BAD is \"n/a\", not a "
+                              "number.\r\n"));
 
         // A file that cannot be read is no batch file either.
         dialogs->fileAnswers << env->base() + "/missing.txt";

@@ -9,6 +9,7 @@
 #include "tests/support/testenvironment.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -288,6 +289,12 @@ private slots:
         QCOMPARE(window->text().toUtf8(), TestEnvironment::readBytes(lastStatsPath(folder)));
         QVERIFY(window->text().startsWith(QStringLiteral("Statistics for Shop as of ")));
         QCOMPARE(dialogs.shown.size(), 1);
+
+        // Where LastStats.txt cannot be written the statistics still show, and that is said.
+        QVERIFY(QFile::remove(lastStatsPath(folder)) && QDir().mkdir(lastStatsPath(folder)));
+        window = showStatistics(nullptr, QStringLiteral("Shop"), folder);
+        QVERIFY(window && window->text().startsWith(QStringLiteral("Statistics for Shop as of ")));
+        QVERIFY(dialogs.messages().last().contains("LastStats.txt could not be written"));
     }
 };
 

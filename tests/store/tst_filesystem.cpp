@@ -186,7 +186,7 @@ private slots:
         for (const char* name : {"InvCount", "12-7-2026"}) {
             TestEnvironment::writeBytes(folder + name, "old");
             TestEnvironment::writeBytes(folder + ".~tallyvane-" + name, "new");
-            renames << folder + ".~tallyvane-" + name << folder + name;
+            renames << QString("w/.~tallyvane-") + name << QString("w/") + name;
         }
         const QString journal = folder + ".~tallyvane-journal";
         TestEnvironment::writeBytes(journal, (renames.join('\n') + (complete ? "\nend\n" : "\n"))
