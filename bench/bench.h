@@ -22,3 +22,8 @@ void writeFile(const QString& path, const QByteArray& bytes);
 
 // Milliseconds taken by body, measured with a monotonic clock.
 double timeMs(const std::function<void()>& body);
+
+// Whether a case runs its size n: TALLYVANE_BENCH_MAX=N skips the sizes above N.
+bool withinBenchSize(qint64 n);
+// CPU time of this process so far (user and system), in milliseconds.
+double cpuMs();

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Item CSV import and inventory export in a company of many SKUs.
+// Item CSV import in a company of many SKUs, and the CSV editor opening big files.
 
 #include "bench/bench.h"
 
@@ -52,15 +52,6 @@ void benchImportItems(const QString& workFolder) {
                    {{QStringLiteral("added"), summary.added},
                     {QStringLiteral("files_rewritten"), summary.filesWritten}});
     }
-}
-
-void benchExportInventory(const QString& workFolder) {
-    const int n = 100000;
-    const QString folder = makeCompany(workFolder, n);
-    const QString path = workFolder + QStringLiteral("/inventory.csv");
-    const double ms = timeMs([&] { exportInventory(folder, path); });
-    reportCase(QStringLiteral("export_inventory"), n, ms,
-               {{QStringLiteral("bytes"), QFile(path).size()}});
 }
 
 // The CSV editor opening a file until its window is drawn: a long item file, one line of commas

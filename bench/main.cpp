@@ -55,8 +55,13 @@ void benchServe(const QString& workFolder);
 void benchBatch(const QString& workFolder);
 // bench/interchangebench.cpp
 void benchImportItems(const QString& workFolder);
-void benchExportInventory(const QString& workFolder);
 void benchCsvEditorOpen(const QString& workFolder);
+// bench/scalebench.cpp
+void benchReport(const QString& workFolder);
+void benchCliSale(const QString& workFolder);
+void benchStats(const QString& workFolder);
+void benchExportInventoryAtScale(const QString& workFolder);
+void benchRecordBytes(const QString& workFolder);
 // bench/summarybench.cpp
 void benchSalesSummary(const QString& workFolder);
 
@@ -75,8 +80,12 @@ QList<BenchCase> benchCases() {
         {QStringLiteral("serve"), benchServe},
         {QStringLiteral("batch"), benchBatch},
         {QStringLiteral("import_items"), benchImportItems},
-        {QStringLiteral("export_inventory"), benchExportInventory},
+        {QStringLiteral("export_inventory"), benchExportInventoryAtScale},
         {QStringLiteral("csv_editor_open"), benchCsvEditorOpen},
+        {QStringLiteral("report"), benchReport},
+        {QStringLiteral("cli_sale"), benchCliSale},
+        {QStringLiteral("stats"), benchStats},
+        {QStringLiteral("record_bytes"), benchRecordBytes},
         {QStringLiteral("low_stock"), benchLowStock},
         {QStringLiteral("sales_summary"), benchSalesSummary},
     };

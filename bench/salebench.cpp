@@ -6,8 +6,8 @@
 
 #include "manager/sales/batch.h"
 #include "manager/sales/recording.h"
-#include "manager/store/filesystem.h"
 #include "manager/store/companystore.h"
+#include "manager/store/filesystem.h"
 #include "manager/store/periodfiles.h"
 #include "manager/store/recordfile.h"
 #include "manager/store/settings.h"
@@ -128,11 +128,14 @@ void benchSale(const QString& workFolder) {
                  RecordFile::load(dailyPeriodFile(folder, QDate::currentDate())).lineCount()}});
 }
 
-// A batch of lines (one in ten a return) on busy-day files: time and the process's peak memory
-// (run the case alone, "tallyvane-bench batch", for a peak that is the batch's own).
+// A batch of lines (one in ten a return) on busy-day files: time, CPU per line, the process's
+// peak memory (run the case alone, "tallyvane-bench batch", for a peak that is the batch's own)
+// and the floor: the files the batch wrote, written and synced together once.
 void benchBatch(const QString& workFolder) {
     const QString folder = makeCompany(workFolder);
     for (const int lines : {100000, 1000000}) {
+        if (!withinBenchSize(lines))
+            continue;
         QByteArray batch;
         QRandomGenerator random(5);
         for (int i = 0; i < lines; ++i)
@@ -140,8 +143,21 @@ void benchBatch(const QString& workFolder) {
         const QString path = workFolder + QStringLiteral("/batch.txt");
         writeFile(path, batch);
         batch.clear();
+        const double cpuBefore = cpuMs();
         const double ms = timeMs([&] { processBatchFile(folder, path, path, TaxYes); });
-        QJsonObject extra{{QStringLiteral("lines"), lines}};
+        const double cpu = cpuMs() - cpuBefore;
+        QVector<QPair<QString, QByteArray>> written;
+        const QDate today = QDate::currentDate();
+        for (const QString& file :
+             {invCountPath(folder), dailyPeriodFile(folder, today),
+              monthlyPeriodFile(folder, today), lastBatchProcessPath(folder)}) {
+            QFile in(file);
+            written.push_back({file, in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray()});
+        }
+        const double floorMs = timeMs([&] { saveFilesTogether(written); });
+        QJsonObject extra{{QStringLiteral("lines"), lines},
+                          {QStringLiteral("cpu_us_per_line"), cpu * 1e3 / lines},
+                          {QStringLiteral("floor_ms"), floorMs}};
 #ifdef Q_OS_UNIX
         struct rusage usage {};
         getrusage(RUSAGE_SELF, &usage);

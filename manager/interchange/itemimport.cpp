@@ -256,15 +256,16 @@ std::optional<QByteArray> inventoryLines(const QString& companyFolder,
     const QStringList centers = listProfitCenters(companyFolder);
     // A byte-order mark, so that spreadsheet programs read the file as UTF-8.
     QByteArray bytes = encodeCsvText(QString(), CsvEncoding());
-    for (int i = 0; i < centers.size(); ++i) {
-        for (const StoreItem& item : readItems(companyFolder, centers[i])) {
+    const bool finished = forEachItem(
+        companyFolder, centers,
+        [&](const StoreItem& item) {
             bytes += encodeStoreText(
                 csvLine({item.title, item.cost, item.price, item.tax, item.sku, item.stock}));
             bytes += "\r\n";
-        }
-        if (progress && !progress(i + 1, int(centers.size())))
-            return std::nullopt;
-    }
+        },
+        [&](int done) { return !progress || progress(done, int(centers.size())); });
+    if (!finished)
+        return std::nullopt;
     return bytes;
 }
 } // namespace

@@ -48,20 +48,19 @@ void saveTextFile(const QString& path, const QString& text) {
 
 StockStatistics computeStatistics(const QString& companyFolder) {
     StockStatistics s;
-    for (const QString& profitCenter : listProfitCenters(companyFolder)) {
-        ++s.profitCenters;
-        for (const StoreItem& item : readItems(companyFolder, profitCenter)) {
-            ++s.uniqueItems;
-            const Decimal count = storedSkuNumber(item.stock, QStringLiteral("stock"), item.sku);
-            s.totalItems += count;
-            s.totalCost += storedSkuNumber(item.cost, QStringLiteral("cost"), item.sku) * count;
-            s.totalPrice += storedSkuNumber(item.price, QStringLiteral("price"), item.sku) * count;
-            if (Decimal::fromTyped(item.tax) == Decimal(1))
-                ++s.taxed;
-            if (count <= Decimal(0))
-                ++s.outOfStock;
-        }
-    }
+    const QStringList profitCenters = listProfitCenters(companyFolder);
+    s.profitCenters = int(profitCenters.size());
+    forEachItem(companyFolder, profitCenters, [&](const StoreItem& item) {
+        ++s.uniqueItems;
+        const Decimal count = storedSkuNumber(item.stock, QStringLiteral("stock"), item.sku);
+        s.totalItems += count;
+        s.totalCost += storedSkuNumber(item.cost, QStringLiteral("cost"), item.sku) * count;
+        s.totalPrice += storedSkuNumber(item.price, QStringLiteral("price"), item.sku) * count;
+        if (Decimal::fromTyped(item.tax) == Decimal(1))
+            ++s.taxed;
+        if (count <= Decimal(0))
+            ++s.outOfStock;
+    });
     return s;
 }
 

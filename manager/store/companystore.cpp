@@ -132,7 +132,8 @@ bool isLegacyLine(QByteArrayView line) {
 // found only when listed in keysWithEquals, by trying every "=" of the line. The UTF-8 spellings
 // of Windows-1252 keys are kept in spelled, which must outlive the table.
 void collectValues(const QByteArray& bytes, const QList<SectionSlot>& sections, SkuTable* table,
-                   std::list<QByteArray>* spelled, const QSet<QByteArrayView>& keysWithEquals = {}) {
+                   std::list<QByteArray>* spelled,
+                   const QSet<QByteArrayView>& keysWithEquals = {}) {
     auto keep = [&](QByteArrayView key, QByteArrayView value, bool legacy,
                     StoredValue SkuValues::*slot) {
         if (legacy) {
@@ -185,12 +186,21 @@ QByteArray linePrefix(const QString& section) {
 
 } // namespace
 
-QVector<StoreItem> readItems(const QString& companyFolder, const QString& profitCenter) {
-    const QByteArray titleBytes = recordBytes(companyFolder + profitCenter);
+namespace {
+// The items of a profit center file before their SKUs' records: titles in line order, each with
+// the SKU of its title's first line and that SKU's UTF-8 key.
+struct TitledSkus {
+    QStringList titles;
+    QStringList skus;
+    QVector<QByteArray> keys;
+};
+
+TitledSkus readTitledSkus(const QString& profitCenterPath) {
+    const QByteArray titleBytes = recordBytes(profitCenterPath);
     const QByteArray titlesPrefix = linePrefix(ItemRecords::Titles);
 
     // Every "Titles" line is an item; its SKU is the value of the first line of its title.
-    QStringList titles;
+    TitledSkus titled;
     QHash<QString, StoredValue> skuOf;
     forEachRecordLine(titleBytes, [&](QByteArrayView line) {
         if (!line.startsWith(titlesPrefix))
@@ -200,53 +210,124 @@ QVector<StoreItem> readItems(const QString& companyFolder, const QString& profit
         if (eq < 0)
             return;
         const bool legacy = isLegacyLine(line);
-        titles << decodeValue({rest.first(eq), legacy});
-        StoredValue& sku = skuOf[titles.last()];
+        titled.titles << decodeValue({rest.first(eq), legacy});
+        StoredValue& sku = skuOf[titled.titles.last()];
         if (sku.bytes.isNull())
             sku = {rest.sliced(eq + 1), legacy};
     });
-    if (titles.isEmpty())
-        return {};
 
     // Records are found by the SKU's text, whichever way a line spells it.
-    QStringList skus;
-    QVector<QByteArray> keys;
-    skus.reserve(titles.size());
-    keys.reserve(titles.size());
-    QSet<QByteArrayView> keysWithEquals;
-    for (const QString& title : titles) {
-        skus << recordText(skuOf.value(title), QString());
-        keys << encodeStoreText(skus.last());
-        if (keys.last().contains('='))
-            keysWithEquals.insert(keys.last());
+    titled.skus.reserve(titled.titles.size());
+    titled.keys.reserve(titled.titles.size());
+    for (const QString& title : std::as_const(titled.titles)) {
+        titled.skus << recordText(skuOf.value(title), QString());
+        titled.keys << encodeStoreText(titled.skus.last());
     }
+    return titled;
+}
 
-    const QByteArray priceBytes = recordBytes(priceLogPath(companyFolder));
-    const QByteArray stockBytes = recordBytes(invCountPath(companyFolder));
+// The first value of each SKU's four records, from "Logs/PriceLog" and "Logs/InvCount" read once.
+// Keys holding "=" are found only when listed in keysWithEquals.
+struct SkuRecords {
+    QByteArray priceBytes;
+    QByteArray stockBytes;
     std::list<QByteArray> spelled;
     SkuTable table;
-    table.reserve(titles.size());
-    const QByteArray cost = linePrefix(ItemRecords::Cost);
-    const QByteArray prices = linePrefix(ItemRecords::Prices);
-    const QByteArray tax = linePrefix(ItemRecords::Tax);
-    const QByteArray inventory = linePrefix(ItemRecords::Inventory);
-    collectValues(priceBytes,
-                  {{cost, &SkuValues::cost}, {prices, &SkuValues::price}, {tax, &SkuValues::tax}},
-                  &table, &spelled, keysWithEquals);
-    collectValues(stockBytes, {{inventory, &SkuValues::stock}}, &table, &spelled, keysWithEquals);
+
+    SkuRecords(const QString& companyFolder, const QSet<QByteArrayView>& keysWithEquals,
+               qsizetype expected)
+        : priceBytes(recordBytes(priceLogPath(companyFolder)))
+        , stockBytes(recordBytes(invCountPath(companyFolder))) {
+        table.reserve(expected);
+        const QByteArray cost = linePrefix(ItemRecords::Cost);
+        const QByteArray prices = linePrefix(ItemRecords::Prices);
+        const QByteArray tax = linePrefix(ItemRecords::Tax);
+        const QByteArray inventory = linePrefix(ItemRecords::Inventory);
+        collectValues(
+            priceBytes,
+            {{cost, &SkuValues::cost}, {prices, &SkuValues::price}, {tax, &SkuValues::tax}}, &table,
+            &spelled, keysWithEquals);
+        collectValues(stockBytes, {{inventory, &SkuValues::stock}}, &table, &spelled,
+                      keysWithEquals);
+    }
+
+    void fill(StoreItem* item, const QByteArray& key) const {
+        const SkuValues values = table.value(key);
+        item->cost = recordText(values.cost, ItemRecords::ZeroMoney);
+        item->price = recordText(values.price, ItemRecords::ZeroMoney);
+        item->tax = recordText(values.tax, ItemRecords::Taxable);
+        item->stock = recordText(values.stock, ItemRecords::ZeroStock);
+    }
+};
+
+void addKeysWithEquals(const TitledSkus& titled, std::list<QByteArray>* kept,
+                       QSet<QByteArrayView>* keys) {
+    for (const QByteArray& key : titled.keys)
+        if (key.contains('=') && !keys->contains(key)) {
+            kept->push_back(key);
+            keys->insert(kept->back());
+        }
+}
+} // namespace
+
+QVector<StoreItem> readItems(const QString& companyFolder, const QString& profitCenter) {
+    const TitledSkus titled = readTitledSkus(companyFolder + profitCenter);
+    if (titled.titles.isEmpty())
+        return {};
+    std::list<QByteArray> kept;
+    QSet<QByteArrayView> keysWithEquals;
+    addKeysWithEquals(titled, &kept, &keysWithEquals);
+    const SkuRecords records(companyFolder, keysWithEquals, titled.titles.size());
 
     QVector<StoreItem> items;
-    items.reserve(titles.size());
-    for (qsizetype i = 0; i < titles.size(); ++i) {
+    items.reserve(titled.titles.size());
+    for (qsizetype i = 0; i < titled.titles.size(); ++i) {
         StoreItem item;
-        item.title = titles[i];
-        item.sku = skus[i];
-        const SkuValues values = table.value(keys[i]);
-        item.cost = recordText(values.cost, ItemRecords::ZeroMoney);
-        item.price = recordText(values.price, ItemRecords::ZeroMoney);
-        item.tax = recordText(values.tax, ItemRecords::Taxable);
-        item.stock = recordText(values.stock, ItemRecords::ZeroStock);
+        item.title = titled.titles[i];
+        item.sku = titled.skus[i];
+        records.fill(&item, titled.keys[i]);
         items.push_back(std::move(item));
     }
     return items;
+}
+
+bool forEachItem(const QString& companyFolder, const QStringList& profitCenters,
+                 const std::function<void(const StoreItem& item)>& visit,
+                 const std::function<bool(int done)>& afterProfitCenter) {
+    // A first look at the titles counts them and finds the SKUs that may hold "=" (the value of
+    // a line with a second "="), which the records' reading must know.
+    std::list<QByteArray> kept;
+    QSet<QByteArrayView> keysWithEquals;
+    qsizetype titles = 0;
+    const QByteArray titlesPrefix = linePrefix(ItemRecords::Titles);
+    for (const QString& profitCenter : profitCenters)
+        forEachRecordLine(recordBytes(companyFolder + profitCenter), [&](QByteArrayView line) {
+            if (!line.startsWith(titlesPrefix))
+                return;
+            ++titles;
+            const QByteArrayView rest = line.sliced(titlesPrefix.size());
+            const qsizetype eq = rest.indexOf('=');
+            if (eq < 0 || rest.indexOf('=', eq + 1) < 0)
+                return;
+            const QByteArray key =
+                encodeStoreText(recordText({rest.sliced(eq + 1), isLegacyLine(line)}, QString()));
+            if (key.contains('=') && !keysWithEquals.contains(key)) {
+                kept.push_back(key);
+                keysWithEquals.insert(kept.back());
+            }
+        });
+    const SkuRecords records(companyFolder, keysWithEquals, titles);
+    StoreItem item;
+    for (int c = 0; c < profitCenters.size(); ++c) {
+        const TitledSkus titled = readTitledSkus(companyFolder + profitCenters[c]);
+        for (qsizetype i = 0; i < titled.titles.size(); ++i) {
+            item.title = titled.titles[i];
+            item.sku = titled.skus[i];
+            records.fill(&item, titled.keys[i]);
+            visit(item);
+        }
+        if (afterProfitCenter && !afterProfitCenter(c + 1))
+            return false;
+    }
+    return true;
 }

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
+
 // The company store: one folder per company under the company folder root; in a company folder,
 // one file per profit center and the folders "Logs" and "Reports".
 
@@ -48,3 +50,9 @@ struct StoreItem {
 // its title is the text up to the first "=". The profit center file, "Logs/PriceLog" and
 // "Logs/InvCount" are each read once. A missing profit center file gives no items.
 QVector<StoreItem> readItems(const QString& companyFolder, const QString& profitCenter);
+// Every item of the profit centers, in that order, as readItems gives them, with "Logs/PriceLog"
+// and "Logs/InvCount" read once for all (whole-company readers). afterProfitCenter(done) is
+// told after each profit center and stops the walk by returning false; the result is false then.
+bool forEachItem(const QString& companyFolder, const QStringList& profitCenters,
+                 const std::function<void(const StoreItem& item)>& visit,
+                 const std::function<bool(int done)>& afterProfitCenter = {});

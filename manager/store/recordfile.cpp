@@ -10,19 +10,54 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <QVarLengthArray>
+
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 const QString kBreak = QStringLiteral(">+br+<");
 
-std::vector<QByteArray> splitLines(const QByteArray& bytes) {
-    std::vector<QByteArray> lines;
-    forEachRecordLine(bytes, [&](QByteArrayView line) { lines.push_back(line.toByteArray()); });
-    return lines;
+bool isAsciiText(QStringView text) {
+    for (const QChar c : text)
+        if (c.unicode() >= 0x80)
+            return false;
+    return true;
 }
 
-bool hasLineBreak(const QString& text) {
-    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
+// Without an early exit the loop is vectorised: most lines are short and plain ASCII.
+bool isAsciiBytes(QByteArrayView bytes) {
+    unsigned char seen = 0;
+    for (const char c : bytes)
+        seen |= static_cast<unsigned char>(c);
+    return seen < 0x80;
+}
+
+// Appends the text of line[from, end), read the way the whole line is read, with its stored
+// line breaks turned back into CR LF.
+void appendValueText(QString* out, QByteArrayView line, qsizetype from) {
+    const QByteArrayView part = line.sliced(from);
+    const qsizetype start = out->size();
+    if (isAsciiBytes(line))
+        out->append(QLatin1StringView(part));
+    else if (isUtf8(line))
+        out->append(QString::fromUtf8(part));
+    else
+        out->append(decodeWindows1252(part));
+    // Only a text holding ">" can hold a stored line break.
+    if (out->indexOf(QLatin1Char('>'), start) >= 0) {
+        const QString text = out->sliced(start);
+        out->truncate(start);
+        out->append(unescapeRecordValue(text));
+    }
+}
+
+// One pass over the text: every lookup checks its section and key.
+bool hasLineBreak(QStringView text) {
+    for (const QChar c : text)
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            return true;
+    return false;
 }
 
 } // namespace
@@ -30,27 +65,55 @@ bool hasLineBreak(const QString& text) {
 // Lines from older installations are Windows-1252 (a line that is not valid UTF-8 is read so),
 // and their records are found by the same section and key as UTF-8 lines: a prefix matches a
 // line when the line's text, decoded whole, starts with it.
+//
+// A prefix is made for every lookup, so a plain ASCII one (nearly all) is spelled straight into a
+// buffer on the stack.
 class RecordFile::Prefix {
 public:
-    explicit Prefix(const QString& text)
-        : m_utf8(encodeStoreText(text)) {
-        if (!encodeWindows1252(text, &m_legacy))
-            m_legacy.clear();
-        m_ascii = m_legacy == m_utf8;
+    explicit Prefix(std::initializer_list<QStringView> parts) {
+        qsizetype size = 0;
+        for (const QStringView part : parts)
+            size += part.size();
+        // Spelled as Latin-1 while checking that every character is ASCII.
+        m_utf8.resize(size);
+        char* out = m_utf8.data();
+        char16_t seen = 0;
+        for (const QStringView part : parts)
+            for (const QChar c : part) {
+                seen |= c.unicode();
+                *out++ = char(c.unicode());
+            }
+        m_ascii = seen < 0x80;
+        if (m_ascii) {
+            if (size >= 8)
+                std::memcpy(&m_tail, m_utf8.constData() + size - 8, 8);
+        } else {
+            QString text;
+            text.reserve(size);
+            for (const QStringView part : parts)
+                text += part;
+            const QByteArray utf8 = encodeStoreText(text);
+            m_utf8.clear();
+            m_utf8.append(utf8.constData(), utf8.size());
+            if (!encodeWindows1252(text, &m_legacy))
+                m_legacy.clear();
+        }
+        const void* equals = std::memchr(m_utf8.constData(), '=', size_t(m_utf8.size()));
+        m_endsAtFirstEquals = equals && equals == m_utf8.constData() + m_utf8.size() - 1;
     }
 
-    const QByteArray& utf8() const { return m_utf8; }
+    QByteArrayView utf8() const { return QByteArrayView(m_utf8.constData(), m_utf8.size()); }
     // The other spelling a line may hold, or empty when there is none.
-    QByteArray legacy() const { return m_ascii ? QByteArray() : m_legacy; }
+    QByteArrayView legacy() const { return m_ascii ? QByteArrayView() : QByteArrayView(m_legacy); }
 
     // The prefix's length in bytes at the start of line, or -1 when line does not start with it.
     qsizetype matchIn(QByteArrayView line) const {
-        const bool asUtf8 = line.startsWith(m_utf8);
+        if (m_ascii) // the same text whichever way the line is read
+            return startsWithAscii(line) ? m_utf8.size() : -1;
+        const bool asUtf8 = line.startsWith(utf8());
         const bool asLegacy = !m_legacy.isEmpty() && line.startsWith(m_legacy);
         if (!asUtf8 && !asLegacy)
             return -1;
-        if (m_ascii)
-            return m_utf8.size(); // the same text whichever way the line is read
         if (isUtf8(line))
             return asUtf8 ? m_utf8.size() : -1;
         return asLegacy ? m_legacy.size() : -1;
@@ -58,17 +121,37 @@ public:
 
     // Whether the only "=" is the last byte: then a line matches exactly when its bytes up to its
     // first "=" are the prefix, which the line index looks up.
-    bool endsAtFirstEquals() const { return m_utf8.indexOf('=') == m_utf8.size() - 1; }
+    bool endsAtFirstEquals() const { return m_endsAtFirstEquals; }
 
 private:
-    QByteArray m_utf8;
+    // Scans test every line: the prefix's last eight bytes (where keys of one section differ)
+    // are compared first, in one word.
+    bool startsWithAscii(QByteArrayView line) const {
+        const qsizetype size = m_utf8.size();
+        if (line.size() < size)
+            return false;
+        if (size < 8)
+            return std::memcmp(line.data(), m_utf8.constData(), size_t(size)) == 0;
+        quint64 tail = 0;
+        std::memcpy(&tail, line.data() + size - 8, 8);
+        return tail == m_tail &&
+               std::memcmp(line.data(), m_utf8.constData(), size_t(size - 8)) == 0;
+    }
+
+    QVarLengthArray<char, 128> m_utf8;
     QByteArray m_legacy;
+    quint64 m_tail = 0;
     bool m_ascii = false;
+    bool m_endsAtFirstEquals = false;
 };
 
 namespace {
 RecordFile::Prefix recordPrefix(const QString& section, const QString& key) {
-    return RecordFile::Prefix(section + QLatin1Char('\\') + key + QLatin1Char('='));
+    return RecordFile::Prefix({section, u"\\", key, u"="});
+}
+
+RecordFile::Prefix sectionPrefix(const QString& section) {
+    return RecordFile::Prefix({section, u"\\"});
 }
 
 // The text of line[from, to), read the way the whole line is read.
@@ -79,6 +162,8 @@ QString decodeLinePart(QByteArrayView line, qsizetype from, qsizetype to) {
 } // namespace
 
 QString escapeRecordValue(const QString& value) {
+    if (!hasLineBreak(value))
+        return value;
     QString escaped = value;
     escaped.replace(QLatin1String("\r\n"), kBreak);
     // A lone CR or LF would end the line and let the rest of the value pose as a record.
@@ -88,6 +173,8 @@ QString escapeRecordValue(const QString& value) {
 }
 
 QString unescapeRecordValue(const QString& stored) {
+    if (!stored.contains(QLatin1Char('>')))
+        return stored;
     QString text = stored;
     text.replace(kBreak, QLatin1String("\r\n"), Qt::CaseInsensitive);
     return text;
@@ -95,7 +182,13 @@ QString unescapeRecordValue(const QString& stored) {
 
 RecordFile RecordFile::fromBytes(const QByteArray& bytes) {
     RecordFile file;
-    file.m_lines = splitLines(bytes);
+    // The lines are views into one buffer held beside them: splitting allocates nothing per
+    // line. Bytes that are themselves a view (no capacity of their own) are copied first.
+    file.m_buffer =
+        bytes.capacity() >= bytes.size() ? bytes : QByteArray(bytes.constData(), bytes.size());
+    forEachRecordLine(file.m_buffer, [&](QByteArrayView line) {
+        file.m_lines.push_back(QByteArray::fromRawData(line.data(), line.size()));
+    });
     file.m_alive.assign(file.m_lines.size(), true);
     file.m_live = file.m_lines.size();
     return file;
@@ -142,6 +235,7 @@ void RecordFile::buildIndex() const {
     m_index.clear();
     m_index.reserve(static_cast<qsizetype>(m_lines.size()));
     m_next.assign(m_lines.size(), -1);
+    m_clear.clear(); // lookups go through the index from now on
     for (size_t i = m_first; i < m_lines.size(); ++i)
         if (m_alive[i])
             linkIntoIndex(i);
@@ -150,7 +244,8 @@ void RecordFile::buildIndex() const {
 
 namespace {
 constexpr int kScansBeforeIndex = 32;
-}
+constexpr size_t kKeysKeptClear = 32;
+} // namespace
 
 bool RecordFile::useIndex(const Prefix& prefix) const {
     // Prefixes with another "=" (a title holding "=") always need a scan. A single write or
@@ -163,15 +258,44 @@ bool RecordFile::useIndex(const Prefix& prefix) const {
     return true;
 }
 
+size_t RecordFile::scanStart(const Prefix& prefix) const {
+    if (prefix.endsAtFirstEquals())
+        for (const Clear& clear : m_clear)
+            if (clear.prefix == prefix.utf8())
+                return std::max(m_first, clear.before);
+    return m_first;
+}
+
+void RecordFile::noteClearBefore(const Prefix& prefix, size_t line) const {
+    if (!prefix.endsAtFirstEquals())
+        return;
+    for (Clear& clear : m_clear)
+        if (clear.prefix == prefix.utf8()) {
+            clear.before = line;
+            return;
+        }
+    if (m_clear.size() >= kKeysKeptClear)
+        m_clear.erase(m_clear.begin());
+    m_clear.push_back({prefix.utf8().toByteArray(), line});
+}
+
 int RecordFile::firstMatch(const Prefix& prefix, qsizetype* length) const {
     if (!useIndex(prefix)) {
-        for (size_t i = m_first; i < m_lines.size(); ++i)
-            if (m_alive[i] && (*length = prefix.matchIn(m_lines[i])) >= 0)
+        // Stops at the key; the write that often follows the read goes on from there.
+        const size_t end = m_lines.size();
+        for (size_t i = scanStart(prefix); i < end; ++i) {
+            const qsizetype matched = m_alive[i] ? prefix.matchIn(m_lines[i]) : -1;
+            if (matched >= 0) {
+                *length = matched;
+                noteClearBefore(prefix, i);
                 return static_cast<int>(i);
+            }
+        }
+        noteClearBefore(prefix, end);
         return -1;
     }
     int best = -1;
-    for (const QByteArray& spelling : {prefix.utf8(), prefix.legacy()}) {
+    for (const QByteArrayView spelling : {prefix.utf8(), prefix.legacy()}) {
         const auto it = spelling.isEmpty() ? m_index.constEnd() : m_index.constFind(spelling);
         if (it == m_index.constEnd())
             continue;
@@ -198,8 +322,9 @@ QString RecordFile::value(const QString& section, const QString& key,
     const int line = firstMatch(recordPrefix(section, key), &length);
     if (line < 0)
         return defaultValue;
-    const QByteArray& text = m_lines[static_cast<size_t>(line)];
-    return unescapeRecordValue(decodeLinePart(text, length, text.size()));
+    QString text;
+    appendValueText(&text, m_lines[static_cast<size_t>(line)], length);
+    return text;
 }
 
 bool RecordFile::contains(const QString& section, const QString& key) const {
@@ -209,19 +334,23 @@ bool RecordFile::contains(const QString& section, const QString& key) const {
 }
 
 QString RecordFile::section(const QString& section, const QString& defaultValue) const {
-    const Prefix prefix(section + QLatin1Char('\\'));
+    const Prefix prefix = sectionPrefix(section);
     QString collected;
+    bool found = false;
     for (size_t i = m_first; i < m_lines.size(); ++i) {
         const qsizetype length = m_alive[i] ? prefix.matchIn(m_lines[i]) : -1;
-        if (length >= 0)
-            collected += decodeLinePart(m_lines[i], length, m_lines[i].size()) + kBreak;
+        if (length < 0)
+            continue;
+        // Each line's text ends in a line break; a stored break cannot reach across lines.
+        appendValueText(&collected, m_lines[i], length);
+        collected += QLatin1String("\r\n");
+        found = true;
     }
-    collected = unescapeRecordValue(collected);
-    return collected.isEmpty() ? defaultValue : collected;
+    return found ? collected : defaultValue;
 }
 
 QStringList RecordFile::keys(const QString& section) const {
-    const Prefix prefix(section + QLatin1Char('\\'));
+    const Prefix prefix = sectionPrefix(section);
     QStringList keys;
     for (size_t i = m_first; i < m_lines.size(); ++i) {
         const QByteArray& line = m_lines[i];
@@ -242,7 +371,7 @@ void RecordFile::write(const QString& section, const QString& key, const QString
 
     // Drop every line of the key.
     if (useIndex(prefix)) {
-        for (const QByteArray& spelling : {prefix.utf8(), prefix.legacy()}) {
+        for (const QByteArrayView spelling : {prefix.utf8(), prefix.legacy()}) {
             auto it = spelling.isEmpty() ? m_index.end() : m_index.find(spelling);
             if (it == m_index.end())
                 continue;
@@ -271,7 +400,8 @@ void RecordFile::write(const QString& section, const QString& key, const QString
                 *it = kept;
         }
     } else {
-        for (size_t i = m_first; i < m_lines.size(); ++i)
+        const size_t end = m_lines.size();
+        for (size_t i = scanStart(prefix); i < end; ++i)
             if (m_alive[i] && prefix.matchIn(m_lines[i]) >= 0) {
                 m_alive[i] = false;
                 --m_live;
@@ -301,8 +431,25 @@ void RecordFile::write(const QString& section, const QString& key, const QString
     // else was kept begins with one empty line; with nothing at all the file is one empty line.
     if (!keptSomething)
         append(QByteArray(""));
-    if (!escaped.isEmpty())
-        append(prefix.utf8() + encodeStoreText(escaped));
+    if (!escaped.isEmpty()) {
+        const QByteArrayView spelled = prefix.utf8();
+        QByteArray line;
+        if (isAsciiText(escaped)) { // spelled straight into one buffer
+            line.resize(spelled.size() + escaped.size());
+            std::memcpy(line.data(), spelled.data(), size_t(spelled.size()));
+            char* out = line.data() + spelled.size();
+            for (const QChar c : escaped)
+                *out++ = char(c.unicode());
+        } else {
+            line = spelled.toByteArray() + encodeStoreText(escaped);
+        }
+        append(line);
+    }
+
+    // The key's one line is now the last, or it has none. (Lines are only ever added at the end,
+    // past every line a scan has seen, so what is known clear stays so.)
+    if (!m_indexed)
+        noteClearBefore(prefix, escaped.isEmpty() ? m_lines.size() : m_lines.size() - 1);
 
     // Keep the arrays from growing without end under many writes.
     if (m_first > 4096 && m_first * 2 > m_lines.size()) {
@@ -311,6 +458,7 @@ void RecordFile::write(const QString& section, const QString& key, const QString
         m_first = 0;
         m_indexed = false; // the index's views pointed into the erased lines
         m_index.clear();
+        m_clear.clear(); // line numbers moved
     }
 }
 
@@ -375,7 +523,8 @@ QString GetINIString(const QString& section, const QString& key, const QString& 
         const qsizetype length = prefix.matchIn(line);
         if (length < 0)
             return false;
-        result = unescapeRecordValue(decodeLinePart(line, length, line.size()));
+        result.clear();
+        appendValueText(&result, line, length);
         return true;
     });
     return result;

@@ -55,11 +55,16 @@ private:
     static QByteArrayView indexKey(const QByteArray& line);
     // Adds line i at the end of its key's chain.
     void linkIntoIndex(size_t i) const;
+    // Where a scan for prefix starts: no live line before it matches. A read followed by a
+    // write of the same key (a sale's steps) then scans the file about once, not twice.
+    size_t scanStart(const Prefix& prefix) const;
+    void noteClearBefore(const Prefix& prefix, size_t line) const;
 
-    std::vector<QByteArray> m_lines; // without line ends
-    std::vector<bool> m_alive;
-    size_t m_first = 0; // lines before it are gone
-    size_t m_live = 0;  // lines alive, counted as they come and go
+    QByteArray m_buffer;             // the bytes the file was read from
+    std::vector<QByteArray> m_lines; // without line ends; read lines are views into m_buffer
+    std::vector<char> m_alive;       // a byte per line, not a bit: every scan tests it
+    size_t m_first = 0;              // lines before it are gone
+    size_t m_live = 0;               // lines alive, counted as they come and go
     // Line text up to and including its first "=" (a view into the line) -> the first and last
     // line of that text; m_next chains the lines of one text in ascending order. Chains may hold
     // removed lines, which lookups skip. No allocation per line keeps indexing a big file cheap.
@@ -71,6 +76,13 @@ private:
     mutable std::vector<int> m_next;
     mutable bool m_indexed = false;
     mutable int m_scans = 0; // lookups done by scanning before the index was built
+    // For the last keys scanned for (prefixes ending at their only "="), while unindexed: no
+    // live line before `before` starts with prefix. Lines are added only at the end.
+    struct Clear {
+        QByteArray prefix;
+        size_t before = 0;
+    };
+    mutable std::vector<Clear> m_clear;
 };
 
 // The three record-file operations. Reads never fail: a missing file or record gives the default.

@@ -5,20 +5,23 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <cstring>
 #include <type_traits>
 
 // The lines of a record file's bytes, without their line ends (LF or CR LF). visit(line) may
 // return true to stop early.
 template <typename Visit> void forEachRecordLine(const QByteArray& bytes, Visit visit) {
+    const char* const data = bytes.constData();
+    const qsizetype size = bytes.size();
     qsizetype start = 0;
-    while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0)
-            end = bytes.size();
+    while (start < size) {
+        // memchr straight: files of a million lines are split here.
+        const void* hit = std::memchr(data + start, '\n', size_t(size - start));
+        const qsizetype end = hit ? static_cast<const char*>(hit) - data : size;
         qsizetype stop = end;
-        if (stop > start && bytes[stop - 1] == '\r')
+        if (stop > start && data[stop - 1] == '\r')
             --stop;
-        const QByteArrayView line(bytes.constData() + start, stop - start);
+        const QByteArrayView line(data + start, stop - start);
         if constexpr (std::is_same_v<decltype(visit(line)), bool>) {
             if (visit(line))
                 return;

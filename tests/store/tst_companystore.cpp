@@ -117,6 +117,44 @@ private slots:
         QVERIFY(readItems(folder, "Missing").isEmpty());
     }
 
+    void companyWalkGivesEachProfitCentersItems() {
+        TestEnvironment env;
+        const QString folder = env.makeCompany("Acme");
+        TestEnvironment::writeBytes(folder + "Kitchen",
+                                    "Titles\\Mug=A100\r\nTitles\\Bowl=D400\r\n");
+        // The SKU holding "=" stands in the second profit center only.
+        TestEnvironment::writeBytes(folder + "Gifts",
+                                    "Titles\\Gift mug=A100\r\nTitles\\Deal=1 off=B200\r\n");
+        TestEnvironment::writeBytes(priceLogPath(folder),
+                                    "Cost\\A100=2.10\r\nCost\\1 off=B200=3.00\r\n"
+                                    "Prices\\A100=4.95\r\n");
+        TestEnvironment::writeBytes(invCountPath(folder),
+                                    "Inventory\\1 off=B200=4\r\nInventory\\A100=12\r\n");
+        const QVector<StoreItem> expected =
+            readItems(folder, "Kitchen") + readItems(folder, "Gifts");
+        check(expected[3], {"Deal", "1 off=B200", "3.00", "0.00", "4", "1"});
+
+        QVector<StoreItem> walked;
+        QList<int> done;
+        QVERIFY(forEachItem(
+            folder, {"Kitchen", "Gifts", "Missing"}, [&](const StoreItem& item) { walked << item; },
+            [&](int centers) {
+                done << centers;
+                return true;
+            }));
+        QCOMPARE(done, QList<int>({1, 2, 3}));
+        QCOMPARE(walked.size(), expected.size());
+        for (int i = 0; i < walked.size(); ++i)
+            check(walked[i], {expected[i].title, expected[i].sku, expected[i].cost,
+                              expected[i].price, expected[i].stock, expected[i].tax});
+        // Stopped after the first profit center.
+        walked.clear();
+        QVERIFY(!forEachItem(
+            folder, {"Kitchen", "Gifts"}, [&](const StoreItem& item) { walked << item; },
+            [](int) { return false; }));
+        QCOMPARE(walked.size(), 2);
+    }
+
     void itemsOfOlderInstallationKeepTheirSku() {
         TestEnvironment env;
         const QString folder = env.makeCompany("Acme");
@@ -138,11 +176,16 @@ private slots:
         QTest::addColumn<QByteArray>("sku");
         QTest::addColumn<QByteArray>("recordSku");
         const QByteArray utf8Sku = "SK\xC3\xA9", legacySku = "SK\xE9";
-        QTest::newRow("utf8 everywhere") << QByteArray("Titles\\Caf\xC3\xA9=") << utf8Sku << utf8Sku;
-        QTest::newRow("legacy everywhere") << QByteArray("Titles\\Caf\xE9=") << legacySku << legacySku;
-        QTest::newRow("utf8 title, legacy records") << QByteArray("Titles\\Caf\xC3\xA9=") << utf8Sku << legacySku;
-        QTest::newRow("legacy title, utf8 records") << QByteArray("Titles\\Caf\xE9=") << legacySku << utf8Sku;
-        QTest::newRow("mixed title line") << QByteArray("Titles\\Caf\xC3\xA9=") << legacySku << legacySku;
+        QTest::newRow("utf8 everywhere")
+            << QByteArray("Titles\\Caf\xC3\xA9=") << utf8Sku << utf8Sku;
+        QTest::newRow("legacy everywhere")
+            << QByteArray("Titles\\Caf\xE9=") << legacySku << legacySku;
+        QTest::newRow("utf8 title, legacy records")
+            << QByteArray("Titles\\Caf\xC3\xA9=") << utf8Sku << legacySku;
+        QTest::newRow("legacy title, utf8 records")
+            << QByteArray("Titles\\Caf\xE9=") << legacySku << utf8Sku;
+        QTest::newRow("mixed title line")
+            << QByteArray("Titles\\Caf\xC3\xA9=") << legacySku << legacySku;
     }
     void itemsFoundAsARecordReadFindsThem() {
         QFETCH(QByteArray, titleLine);
@@ -151,9 +194,9 @@ private slots:
         TestEnvironment env;
         const QString folder = env.makeCompany("Acme");
         TestEnvironment::writeBytes(folder + "Bakery", titleLine + sku + "\r\n");
-        TestEnvironment::writeBytes(priceLogPath(folder), "Cost\\" + recordSku + "=2.00\r\nPrices\\" +
-                                                              recordSku + "=3.50\r\nTax\\" + recordSku +
-                                                              "=0\r\n");
+        TestEnvironment::writeBytes(priceLogPath(folder),
+                                    "Cost\\" + recordSku + "=2.00\r\nPrices\\" + recordSku +
+                                        "=3.50\r\nTax\\" + recordSku + "=0\r\n");
         TestEnvironment::writeBytes(invCountPath(folder), "Inventory\\" + recordSku + "=5\r\n");
 
         const QVector<StoreItem> items = readItems(folder, "Bakery");

@@ -151,6 +151,88 @@ private slots:
         QCOMPARE(RecordFile::load(file).keys("A"), QStringList({"B", "C", "N"}));
     }
 
+    void lookupFindsFirstWholePrefix_data() {
+        QTest::addColumn<QByteArray>("records");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("same key, other section")
+            << QByteArray("Sales\\SKU0001=1\r\nGross\\SKU0001=2\r\n") << "Gross"
+            << "SKU0001"
+            << "2";
+        QTest::newRow("same section, other key")
+            << QByteArray("Sales\\SKU0001=1\r\nSales\\SKU0002=2\r\n") << "Sales"
+            << "SKU0002"
+            << "2";
+        QTest::newRow("line shorter than the prefix")
+            << QByteArray("Sales\\SKU0001\r\nSales\\SKU000=3\r\nSales\\SKU0001=4\r\n") << "Sales"
+            << "SKU0001"
+            << "4";
+        QTest::newRow("prefix of eight bytes")
+            << QByteArray("Tax\\A123=9\r\nTax\\A12=0\r\n") << "Tax"
+            << "A12"
+            << "0";
+        QTest::newRow("short prefix") << QByteArray("A\\BC=1\r\nA\\B=2\r\n") << "A"
+                                      << "B"
+                                      << "2";
+        QTest::newRow("first of duplicates")
+            << QByteArray("X\\SKU00001=1\r\nX\\SKU00001=2\r\n") << "X"
+            << "SKU00001"
+            << "1";
+        QTest::newRow("older installation's line")
+            << QByteArray("Titles\\Caf\xe9 au lait=S1\r\n") << "Titles"
+            << "Café au lait"
+            << "S1";
+        QTest::newRow("missing") << QByteArray("Sales\\SKU0001=1\r\n") << "Sales"
+                                 << "SKU0009"
+                                 << "none";
+    }
+
+    void lookupFindsFirstWholePrefix() {
+        // Read from the bytes, scanned in memory, and looked up through the index.
+        QFETCH(QByteArray, records);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, expected);
+        setBytes(records);
+        QCOMPARE(GetINIString(section, key, "none", file), expected);
+        const RecordFile loaded = RecordFile::load(file);
+        QCOMPARE(loaded.value(section, key, "none"), expected);
+        for (int i = 0; i < 40; ++i)
+            loaded.value("Other", QString::number(i), "");
+        QCOMPARE(loaded.value(section, key, "none"), expected);
+    }
+
+    void readThenWriteSeesEveryLineOfTheKey() {
+        // Reads and writes in memory, each after a read of the same key, as a sale does them.
+        RecordFile records = RecordFile::fromBytes("T\\Apple=1\r\nT\\Pear=2\r\nT\\Apple=3\r\n");
+        QCOMPARE(records.value("T", "Pear", ""), QString("2"));
+        QCOMPARE(records.value("T", "Apple", ""), QString("1"));
+        records.write("T", "Apple", "4");
+        QCOMPARE(records.value("T", "Apple", ""), QString("4"));
+        QCOMPARE(records.value("T", "2", "none"), QString("none"));
+        // A title holding "=" makes a line that another key's prefix starts.
+        records.write("T", "2=1 deal", "S1");
+        QCOMPARE(records.value("T", "2", "none"), QString("1 deal=S1"));
+        records.write("T", "Pear", "");
+        QCOMPARE(records.bytes(), QByteArray("T\\Apple=4\r\nT\\2=1 deal=S1\r\n"));
+    }
+
+    void sectionValuesAreReadOneByOne() {
+        setBytes(
+            "A\\N=x>+BR+<y\r\nA\\M=a>b\r\nB\\Q=>+br+<\r\nA\\L=caf\xe9\r\nA\\E=\r\nA\\T=p>+br+\r\n");
+        QCOMPARE(GetINISection("A", "", file),
+                 QString("N=x\r\ny\r\nM=a>b\r\nL=café\r\nE=\r\nT=p>+br+\r\n"));
+    }
+
+    void bytesThatAreAViewAreCopied() {
+        QByteArray source("A\\B=1\r\n");
+        const RecordFile file =
+            RecordFile::fromBytes(QByteArray::fromRawData(source.constData(), source.size()));
+        source[4] = '9';
+        QCOMPARE(file.value("A", "B", ""), QString("1"));
+    }
+
     void keysAreCutAtFirstEqualsSign() {
         // A title holding "=" is stored and found by its key, but a line reader sees less.
         WriteINIString("Titles", "2=1 deal", "S1", file);
