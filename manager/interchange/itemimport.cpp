@@ -176,10 +176,16 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
             skip(record.line, QStringLiteral("a title or SKU cannot hold a line break"));
             continue;
         }
-        // A title holding "=" would be read back as a shorter title of another SKU.
+        // A title holding "=" would be read back as a shorter title of another SKU, and a SKU
+        // holding one would key its records under a shorter SKU.
         if (title.contains(QLatin1Char('='))) {
             skip(record.line,
                  QStringLiteral("the title %1 holds \"=\", which a title cannot hold").arg(title));
+            continue;
+        }
+        if (sku.contains(QLatin1Char('='))) {
+            skip(record.line,
+                 QStringLiteral("the SKU %1 holds \"=\", which a SKU cannot hold").arg(sku));
             continue;
         }
         if (cost.isEmpty())

@@ -285,6 +285,9 @@ void frmAddEdit::cmdSave_Click() {
         case SaveOutcome::NeedSku:
             dialogs().message(this, QStringLiteral("Please enter SKU."), error);
             return;
+        case SaveOutcome::SkuHasEquals:
+            dialogs().message(this, QStringLiteral("A SKU cannot contain \"=\"."), error);
+            return;
         case SaveOutcome::Declined:
             return;
         case SaveOutcome::Saved:

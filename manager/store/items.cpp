@@ -309,6 +309,8 @@ SaveOutcome saveItem(const QString& companyFolder, ItemRecord item,
         return SaveOutcome::NeedInventory;
     if (item.sku.isEmpty())
         return SaveOutcome::NeedSku;
+    if (item.sku.contains(QLatin1Char('=')))
+        return SaveOutcome::SkuHasEquals;
     checkStoreName(item.profitCenter);
 
     const QString targetPath = profitCenterPath(companyFolder, item.profitCenter);

@@ -143,7 +143,16 @@ bool skuExists(const QString& companyFolder, const QString& sku);
 
 enum class ItemQuestion { Overwrite, MultipleSku };
 // TitleHasEquals: a title holding "=" would be read back cut at its "=", under a wrong SKU.
-enum class SaveOutcome { Saved, NeedTitle, TitleHasEquals, NeedInventory, NeedSku, Declined };
+// SkuHasEquals: a SKU holding "=" would key its records under a shorter SKU.
+enum class SaveOutcome {
+    Saved,
+    NeedTitle,
+    TitleHasEquals,
+    NeedInventory,
+    NeedSku,
+    SkuHasEquals,
+    Declined
+};
 
 // Saves an item as the editor does: empty cost or price become "0.00"; title, stock and SKU must
 // be given (checked in that order); the duplicate questions go to confirm (false = stop, nothing

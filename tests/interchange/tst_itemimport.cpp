@@ -82,6 +82,11 @@ void TestItemImport::lines_data() {
         << ""
         << ""
         << QStringList{"Line 1: the title Size=XL Shirt holds \"=\", which a title cannot hold"};
+    QTest::newRow("SKU with =") << QByteArray("Shirt,1,1,1,SH=1,1\n") << "Shirt"
+                                << ""
+                                << ""
+                                << QStringList{"Line 1: the SKU SH=1 holds \"=\", which a SKU "
+                                               "cannot hold"};
     QTest::newRow("spreadsheet numbers")
         << QByteArray("Pen,\"1,234.50\",$3.00,1,P1,12.5%\n") << "Pen"
         << "P1|1,234.50|$3.00|1|12.5%"

@@ -202,6 +202,8 @@ private slots:
         // A title holding "=" would be listed cut at its "=", under a wrong SKU.
         QCOMPARE(saveItem(folder, item("K", "2=1 deal", "S1", "", "", "1"), std::nullopt, never),
                  SaveOutcome::TitleHasEquals);
+        QCOMPARE(saveItem(folder, item("K", "Deal", "S=1", "", "", "1"), std::nullopt, never),
+                 SaveOutcome::SkuHasEquals);
         QVERIFY(!QFileInfo::exists(folder + "K"));
         QVERIFY(!QFileInfo::exists(priceLogPath(folder)));
     }
