@@ -34,28 +34,34 @@ LowStockList lowStockList(const QString& companyFolder) {
         return list;
     QSet<QString> seen;
     std::vector<std::pair<double, int>> urgencies; // (stock / minimum, line)
-    for (const QString& center : listProfitCenters(companyFolder)) {
-        for (const StoreItem& item : readItems(companyFolder, center)) {
+    // One walk over the company: the SKU records are read once for every profit center.
+    const QStringList centers = listProfitCenters(companyFolder);
+    int center = 0;
+    forEachItem(
+        companyFolder, centers,
+        [&](const StoreItem& item) {
             const auto level = levels.constFind(item.sku);
-            if (level == levels.constEnd() || !level->minimum)
-                continue;
-            if (seen.contains(item.sku))
-                continue;
+            if (level == levels.constEnd() || !level->minimum || seen.contains(item.sku))
+                return;
             seen.insert(item.sku);
             const qint64 minimum = *level->minimum;
             const Decimal stock = storedSkuNumber(item.stock, QStringLiteral("stock"), item.sku);
             if (stock > whole(minimum))
-                continue;
+                return;
             const Decimal order =
                 level->order ? whole(*level->order) : whole(minimum) - stock + Decimal(1);
             const Decimal cost =
                 storedSkuNumber(item.cost, QStringLiteral("cost"), item.sku) * order;
             urgencies.emplace_back(urgency(item.stock.toDouble(), minimum), int(list.lines.size()));
-            list.lines.push_back({center, item.title, item.sku, stock, minimum, order, cost});
+            list.lines.push_back(
+                {centers[center], item.title, item.sku, stock, minimum, order, cost});
             list.totalOrder += order;
             list.totalCost += cost;
-        }
-    }
+        },
+        [&](int done) {
+            center = done;
+            return true;
+        });
     std::stable_sort(urgencies.begin(), urgencies.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     QVector<LowStockLine> sorted;
