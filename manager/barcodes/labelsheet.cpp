@@ -12,6 +12,7 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPen>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -196,6 +197,12 @@ QImage labelPreview(const QVector<StoreItem>& labels, Symbology symbology, const
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(dpi / 1440.0, dpi / 1440.0);
+    // Faint outlines on the screen only, so that the user sees which label comes first.
+    painter.setPen(QPen(QColor(210, 210, 210), 0, Qt::DashLine));
+    for (int slot = 0; slot < stock.perPage(); ++slot)
+        painter.drawRect(QRectF(stock.left + slot % stock.columns * stock.columnPitch,
+                                stock.top + slot / stock.columns * stock.rowPitch, stock.labelWidth,
+                                stock.labelHeight));
     paintLabelPage(painter, labels, symbology, stock, start, 0);
     return image;
 }

@@ -65,7 +65,7 @@ void paintLabelPage(QPainter& painter, const QVector<StoreItem>& labels, Symbolo
 // sheet's paper with no margins. Returns false when the device failed.
 bool paintLabelSheet(QPainter& painter, QPagedPaintDevice& device, const QVector<StoreItem>& labels,
                      Symbology symbology, const LabelStock& stock, int start);
-// The first page as a picture of dpi dots per inch, for the screen.
+// The first page as a picture of dpi dots per inch, for the screen, with faint outlines.
 QImage labelPreview(const QVector<StoreItem>& labels, Symbology symbology, const LabelStock& stock,
                     int start, int dpi);
 // Writes the labels as a PDF file. Throws RuntimeError when the file cannot be written.

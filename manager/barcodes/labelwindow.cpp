@@ -66,6 +66,8 @@ frmLabels::frmLabels(QWidget* parent)
     lstItems->setObjectName(QStringLiteral("lstItems"));
     auto* cmdAll = new QPushButton(QStringLiteral("Check &All"), this);
     auto* cmdNone = new QPushButton(QStringLiteral("Clear Chec&ks"), this);
+    cmdAll->setObjectName(QStringLiteral("cmdCheckAll"));
+    cmdNone->setObjectName(QStringLiteral("cmdClearChecks"));
     auto* lblSymbology = new QLabel(QStringLiteral("S&ymbology:"), this);
     cboSymbology = new QComboBox(this);
     cboSymbology->setObjectName(QStringLiteral("cboSymbology"));
@@ -209,9 +211,12 @@ void frmLabels::refresh() {
     QStringList skipped;
     const QVector<StoreItem> chosen = labels(&skipped);
     const int count = static_cast<int>(chosen.size());
-    QString status = QStringLiteral("%1 labels on %2 pages.")
+    const int pages = barcodes::labelPages(stock(), count, spnStart->value());
+    QString status = QStringLiteral("%1 %2 on %3 %4.")
                          .arg(count)
-                         .arg(barcodes::labelPages(stock(), count, spnStart->value()));
+                         .arg(count == 1 ? QStringLiteral("label") : QStringLiteral("labels"))
+                         .arg(pages)
+                         .arg(pages == 1 ? QStringLiteral("page") : QStringLiteral("pages"));
     if (!skipped.isEmpty())
         status += QStringLiteral(" %1 left off: %2").arg(skipped.size()).arg(skipped.join("; "));
     lblStatus->setText(status);
