@@ -125,7 +125,7 @@ frmLabels::frmLabels(QWidget* parent)
     grid->setColumnStretch(3, 1);
     grid->setRowStretch(2, 1);
     // Reads well on a 1024 x 768 screen with the page at a readable size.
-    resize(900, 660);
+    resize(880, 620);
 
     connect(cboProfs, &QComboBox::activated, this, [this] { listItems(); });
     connect(lstItems, &QListWidget::itemChanged, this, [this] { refresh(); });

@@ -228,7 +228,8 @@ void TestBarcodeWindows::editorMakesBarcodeOfSku() {
     barcode->cmdClose->click();
 }
 
-// Prints to a PDF file; each label's text is read back from its place on the sheet.
+// Opened from the item editor, prints to a PDF file; each label's text is read back from its place
+// on the sheet.
 void TestBarcodeWindows::labelsPrintCheckedItemsFromStart() {
     TestEnvironment env;
     ScriptedDialogs dialogs;
@@ -239,7 +240,15 @@ void TestBarcodeWindows::labelsPrintCheckedItemsFromStart() {
         fixture::writeTitle(folder, "Shelf", titles.at(i), QStringLiteral("SKU-%1").arg(i));
     }
     fixture::writeTitle(folder, "Back", "Salt", "SKU-9");
-    frmLabels* window = labelsWindow(folder, "Shelf");
+    ItemRecord item{"Shelf", "Tea", "1", "2.5", "SKU-0", "3", 1, true};
+    frmAddEdit editor(folder, item);
+    editor.show();
+    editor.cmdLabels->click();
+    frmLabels* window = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<frmLabels*>(top))
+            window = found;
+    QVERIFY(window);
     QCOMPARE(labelsWindow(folder, "Shelf"), window);
     window->show();
     QCOMPARE(window->lstItems->count(), 3);
