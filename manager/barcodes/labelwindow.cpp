@@ -84,6 +84,9 @@ frmLabels::frmLabels(QWidget* parent)
     lblStatus = new QLabel(this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setWordWrap(true);
+    // Room for the longest status: a wrapped label gets no height of its own from the grid.
+    lblStatus->setMinimumHeight(lblStatus->fontMetrics().lineSpacing() * 4);
+    lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picPreview = new PagePreview(&m_preview, this);
     picPreview->setObjectName(QStringLiteral("picPreview"));
     cmdPrint = new QPushButton(QStringLiteral("&Print..."), this);
@@ -217,9 +220,15 @@ void frmLabels::refresh() {
                          .arg(count == 1 ? QStringLiteral("label") : QStringLiteral("labels"))
                          .arg(pages)
                          .arg(pages == 1 ? QStringLiteral("page") : QStringLiteral("pages"));
+    // A long list of items left off would push the buttons away: the first few are named, the
+    // whole list is in the tip.
     if (!skipped.isEmpty())
-        status += QStringLiteral(" %1 left off: %2").arg(skipped.size()).arg(skipped.join("; "));
+        status += QStringLiteral(" %1 left off: %2%3")
+                      .arg(skipped.size())
+                      .arg(skipped.mid(0, 3).join(QStringLiteral("; ")))
+                      .arg(skipped.size() > 3 ? QStringLiteral("; ...") : QString());
     lblStatus->setText(status);
+    lblStatus->setToolTip(skipped.join('\n'));
     cmdPrint->setEnabled(count > 0);
     cmdSave->setEnabled(count > 0);
     m_preview =
