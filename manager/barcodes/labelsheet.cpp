@@ -12,6 +12,7 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPen>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -138,22 +139,76 @@ QString labelRefusal(const QString& sku, Symbology symbology, const LabelStock& 
     return QString();
 }
 
-LabelSheetResult writeLabelSheet(const QString& companyFolder, const QStringList& profitCenters,
-                                 Symbology symbology, const QString& pdfFile,
-                                 const LabelStock& stock, int start) {
+QVector<StoreItem> labelItems(const QString& companyFolder, const QStringList& profitCenters,
+                              Symbology symbology, const LabelStock& stock, QStringList* skipped) {
     const QStringList centers =
         profitCenters.isEmpty() ? listProfitCenters(companyFolder) : profitCenters;
-    LabelSheetResult result;
     QVector<StoreItem> labels;
     for (const QString& center : centers) {
         for (const StoreItem& item : readItems(companyFolder, center)) {
             const QString refusal = labelRefusal(item.sku, symbology, stock);
             if (refusal.isEmpty())
                 labels.append(item);
-            else
-                result.skipped << QStringLiteral("%1 (%2): %3").arg(item.title, item.sku, refusal);
+            else if (skipped)
+                *skipped << QStringLiteral("%1 (%2): %3").arg(item.title, item.sku, refusal);
         }
     }
+    return labels;
+}
+
+int labelPages(const LabelStock& stock, int count, int start) {
+    const int used = std::clamp(start, 1, stock.perPage()) - 1 + count;
+    return count == 0 ? 1 : (used + stock.perPage() - 1) / stock.perPage();
+}
+
+void paintLabelPage(QPainter& painter, const QVector<StoreItem>& labels, Symbology symbology,
+                    const LabelStock& stock, int start, int page) {
+    const int skip = std::clamp(start, 1, stock.perPage()) - 1;
+    const int first = qMax(0, page * stock.perPage() - skip);
+    const int last = qMin(static_cast<int>(labels.size()), (page + 1) * stock.perPage() - skip);
+    for (int i = first; i < last; ++i) {
+        const int onPage = (skip + i) % stock.perPage();
+        drawLabel(painter, labels.at(i), symbology, stock,
+                  stock.left + (onPage % stock.columns) * stock.columnPitch,
+                  stock.top + (onPage / stock.columns) * stock.rowPitch);
+    }
+}
+
+bool paintLabelSheet(QPainter& painter, QPagedPaintDevice& device, const QVector<StoreItem>& labels,
+                     Symbology symbology, const LabelStock& stock, int start) {
+    painter.save();
+    painter.scale(device.logicalDpiX() / 1440.0, device.logicalDpiY() / 1440.0);
+    const int pages = labelPages(stock, static_cast<int>(labels.size()), start);
+    bool written = true;
+    for (int page = 0; page < pages && written; ++page) {
+        if (page > 0)
+            written = device.newPage();
+        paintLabelPage(painter, labels, symbology, stock, start, page);
+    }
+    painter.restore();
+    return written;
+}
+
+QImage labelPreview(const QVector<StoreItem>& labels, Symbology symbology, const LabelStock& stock,
+                    int start, int dpi) {
+    const QSize size = QPageSize(stock.page).sizePixels(dpi);
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(dpi / 1440.0, dpi / 1440.0);
+    // Faint outlines on the screen only, so that the user sees which label comes first.
+    painter.setPen(QPen(QColor(210, 210, 210), 0, Qt::DashLine));
+    for (int slot = 0; slot < stock.perPage(); ++slot)
+        painter.drawRect(QRectF(stock.left + slot % stock.columns * stock.columnPitch,
+                                stock.top + slot / stock.columns * stock.rowPitch, stock.labelWidth,
+                                stock.labelHeight));
+    paintLabelPage(painter, labels, symbology, stock, start, 0);
+    return image;
+}
+
+void writeLabelPdf(const QVector<StoreItem>& labels, Symbology symbology, const QString& pdfFile,
+                   const LabelStock& stock, int start) {
     if (!QFileInfo(pdfFile).absoluteDir().exists())
         throw RuntimeError::pathNotFound();
     QSaveFile file(pdfFile);
@@ -167,24 +222,23 @@ LabelSheetResult writeLabelSheet(const QString& companyFolder, const QStringList
         writer.setTitle(QStringLiteral("Shelf labels"));
         writer.setCreator(QStringLiteral("Tallyvane"));
         QPainter painter(&writer);
-        const int skip = std::clamp(start, 1, stock.perPage()) - 1;
-        for (int i = 0; i < labels.size(); ++i) {
-            const int slot = skip + i;
-            const int onPage = slot % stock.perPage();
-            if (i > 0 && onPage == 0)
-                writer.newPage();
-            drawLabel(painter, labels.at(i), symbology, stock,
-                      stock.left + (onPage % stock.columns) * stock.columnPitch,
-                      stock.top + (onPage / stock.columns) * stock.rowPitch);
-        }
-        if (!painter.end())
+        const bool written = paintLabelSheet(painter, writer, labels, symbology, stock, start);
+        if (!painter.end() || !written)
             throw RuntimeError::accessError();
     }
     if (!file.commit())
         throw RuntimeError::accessError();
+}
+
+LabelSheetResult writeLabelSheet(const QString& companyFolder, const QStringList& profitCenters,
+                                 Symbology symbology, const QString& pdfFile,
+                                 const LabelStock& stock, int start) {
+    LabelSheetResult result;
+    const QVector<StoreItem> labels =
+        labelItems(companyFolder, profitCenters, symbology, stock, &result.skipped);
+    writeLabelPdf(labels, symbology, pdfFile, stock, start);
     result.labels = static_cast<int>(labels.size());
-    const int used = std::clamp(start, 1, stock.perPage()) - 1 + static_cast<int>(labels.size());
-    result.pages = labels.isEmpty() ? 1 : (used + stock.perPage() - 1) / stock.perPage();
+    result.pages = labelPages(stock, result.labels, start);
     return result;
 }
 

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "manager/store/companystore.h"
+
+#include <QImage>
 #include <QPageSize>
 #include <QString>
 #include <QStringList>
@@ -8,6 +11,9 @@
 
 // Shelf labels: one label per item with its title, price and a symbol of its SKU, on a sheet of
 // common self-adhesive labels, written as a PDF file.
+class QPainter;
+class QPagedPaintDevice;
+
 namespace barcodes {
 
 // A sheet of labels as sold: its page, and where the labels stand on it, in twips.
@@ -41,6 +47,30 @@ struct LabelSheetResult {
 // or 12 whose last is the right check digit.
 QString labelRefusal(const QString& sku, Symbology symbology,
                      const LabelStock& stock = labelStocks().first());
+
+// The items of the given profit centers (every one when empty) that can have a label of the
+// symbology, in the order of the profit centers and their lines; why each other one cannot goes
+// to skipped.
+QVector<StoreItem> labelItems(const QString& companyFolder, const QStringList& profitCenters,
+                              Symbology symbology, const LabelStock& stock, QStringList* skipped);
+
+// Sheets needed for count labels from label number start.
+int labelPages(const LabelStock& stock, int count, int start);
+
+// The one drawing of the sheets: paints page (0 = the first) of the labels from label number
+// start, in twips from the corner of the paper.
+void paintLabelPage(QPainter& painter, const QVector<StoreItem>& labels, Symbology symbology,
+                    const LabelStock& stock, int start, int page);
+// Paints every page on a printer or PDF writer the painter is open on, whose page is the
+// sheet's paper with no margins. Returns false when the device failed.
+bool paintLabelSheet(QPainter& painter, QPagedPaintDevice& device, const QVector<StoreItem>& labels,
+                     Symbology symbology, const LabelStock& stock, int start);
+// The first page as a picture of dpi dots per inch, for the screen, with faint outlines.
+QImage labelPreview(const QVector<StoreItem>& labels, Symbology symbology, const LabelStock& stock,
+                    int start, int dpi);
+// Writes the labels as a PDF file. Throws RuntimeError when the file cannot be written.
+void writeLabelPdf(const QVector<StoreItem>& labels, Symbology symbology, const QString& pdfFile,
+                   const LabelStock& stock, int start);
 
 // The labels of the items of the given profit centers (every one when empty), in the order of
 // the profit centers and their lines, from label number start (1 = top left) of the first sheet,

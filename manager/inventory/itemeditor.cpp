@@ -2,6 +2,7 @@
 #include "manager/inventory/itemeditor.h"
 
 #include "manager/barcodes/barcodewindows.h"
+#include "manager/barcodes/labelwindow.h"
 #include "manager/internet/storefrontwindows.h"
 #include "manager/shell/dialogs.h"
 #include "manager/shell/gradientbackground.h"
@@ -81,6 +82,7 @@ void frmAddEdit::buildControls() {
     button(cmdSave, "cmdSave", QStringLiteral("&Save"));
     button(cmdCancel, "cmdCancel", QStringLiteral("&Cancel"));
     button(cmdCopySKU, "cmdCopySKU", QStringLiteral("Make &Barcode"));
+    button(cmdLabels, "cmdLabels", QStringLiteral("Print &Labels"));
     button(cmdAdd, "cmdAdd", QStringLiteral("&Add to Storefront"));
     button(cmdDelete, "cmdDelete", QStringLiteral("&Delete from Storefront"));
 
@@ -116,6 +118,7 @@ void frmAddEdit::buildControls() {
     grid->addLayout(commands, last + 3, 0, 1, 3);
     auto* trips = new QHBoxLayout;
     trips->addWidget(cmdCopySKU);
+    trips->addWidget(cmdLabels);
     trips->addWidget(cmdAdd);
     trips->addWidget(cmdDelete);
     grid->addLayout(trips, last + 4, 0, 1, 3);
@@ -126,6 +129,11 @@ void frmAddEdit::buildControls() {
     connect(cmdSave, &QPushButton::clicked, this, &frmAddEdit::cmdSave_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmAddEdit::cmdCancel_Click);
     connect(cmdCopySKU, &QPushButton::clicked, this, &frmAddEdit::cmdCopySKU_Click);
+    connect(cmdLabels, &QPushButton::clicked, this, [this] {
+        guarded(QStringLiteral("cmdLabels_Click"), [this] {
+            showToolBeside(this, labelsWindow(m_companyFolder, cboProfs->currentText()));
+        });
+    });
     // The storefront gets the boxes as they stand, not the stored item.
     connect(cmdAdd, &QPushButton::clicked, this, [this] {
         guarded(QStringLiteral("cmdAdd_Click"), [this] {
@@ -157,8 +165,8 @@ void frmAddEdit::cmdCopySKU_Click() {
 void frmAddEdit::Form_Load() {
     guarded(QStringLiteral("Form_Load"), [&] {
         for (QWidget* control : std::initializer_list<QWidget*>{
-                 cboProfs, chkTax, cmdSave, cmdCancel, cmdCopySKU, cmdAdd, cmdDelete, txtTitle,
-                 txtCost, txtPrice, txtSKU, txtInventory, txtMinimum, txtOrder})
+                 cboProfs, chkTax, cmdSave, cmdCancel, cmdCopySKU, cmdLabels, cmdAdd, cmdDelete,
+                 txtTitle, txtCost, txtPrice, txtSKU, txtInventory, txtMinimum, txtOrder})
             applyControlColor(control);
         paintsGradient(this, 2);
         LoadProfs(m_companyFolder);

@@ -41,6 +41,7 @@ public:
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdCancel = nullptr;
     QPushButton* cmdCopySKU = nullptr;
+    QPushButton* cmdLabels = nullptr;
     QPushButton* cmdAdd = nullptr;
     QPushButton* cmdDelete = nullptr;
 

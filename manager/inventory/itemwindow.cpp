@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/inventory/itemwindow.h"
 
+#include "manager/barcodes/labelwindow.h"
 #include "manager/charts/saleschartswindow.h"
 #include "manager/inventory/importcommand.h"
 
@@ -187,6 +188,9 @@ void frmMain::buildMenu() {
     entry(mnuActionLowStock, "mnuActionLowStock", QStringLiteral("&Low Stock"));
     connect(mnuActionLowStock, &QAction::triggered, this,
             [this] { showLowStockWindow(this, m_companyFolder, windowTitle()); });
+    entry(mnuActionLabels, "mnuActionLabels", QStringLiteral("Print La&bels"));
+    connect(mnuActionLabels, &QAction::triggered, this,
+            [this] { showToolWindow(labelsWindow(m_companyFolder, cboProfs->currentText())); });
     connect(mnuAction->addAction(QStringLiteral("Sales C&harts")), &QAction::triggered, this,
             [this] { showSalesCharts(this, QDir(m_companyFolder).dirName(), m_companyFolder); });
     connect(mnuActionImportItems, &QAction::triggered, this,

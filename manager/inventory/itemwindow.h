@@ -87,6 +87,7 @@ public:
     QAction* mnuActionImportItems = nullptr;
     QAction* mnuActionScanItems = nullptr;
     QAction* mnuActionLowStock = nullptr;
+    QAction* mnuActionLabels = nullptr;
 
     // The placement of the window in twips as stored under "Settings".
     void restorePlacement();

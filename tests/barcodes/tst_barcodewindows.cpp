@@ -1,16 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/barcodes/barcodewindows.h"
+#include "manager/barcodes/labelwindow.h"
 #include "manager/inventory/itemeditor.h"
 #include "tests/barcodes/zbarreader.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -29,6 +35,7 @@ private slots:
     void code39PrintDecodes();
     void code39TooNarrowToScanAsksFirst();
     void editorMakesBarcodeOfSku();
+    void labelsPrintCheckedItemsFromStart();
 };
 
 void TestBarcodeWindows::upcEntry_data() {
@@ -219,6 +226,72 @@ void TestBarcodeWindows::editorMakesBarcodeOfSku() {
     QVERIFY(editor.isVisible());
     QVERIFY(!editor.isModal());
     barcode->cmdClose->click();
+}
+
+// Opened from the item editor, prints to a PDF file; each label's text is read back from its place
+// on the sheet.
+void TestBarcodeWindows::labelsPrintCheckedItemsFromStart() {
+    TestEnvironment env;
+    ScriptedDialogs dialogs;
+    const QString folder = env.makeCompany("Shop");
+    const QStringList titles = {"Tea", "Jam", "Oat"};
+    for (int i = 0; i < titles.size(); ++i) {
+        fixture::writeItem(folder, QStringLiteral("SKU-%1").arg(i), "2.5", "1", "1", "3");
+        fixture::writeTitle(folder, "Shelf", titles.at(i), QStringLiteral("SKU-%1").arg(i));
+    }
+    fixture::writeTitle(folder, "Back", "Salt", "SKU-9");
+    ItemRecord item{"Shelf", "Tea", "1", "2.5", "SKU-0", "3", 1, true};
+    frmAddEdit editor(folder, item);
+    editor.show();
+    editor.cmdLabels->click();
+    frmLabels* window = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<frmLabels*>(top))
+            window = found;
+    QVERIFY(window);
+    QCOMPARE(labelsWindow(folder, "Shelf"), window);
+    window->show();
+    QCOMPARE(window->lstItems->count(), 3);
+    const auto inked = [&] {
+        const QImage page = window->preview();
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                if (qGray(page.pixel(x, y)) < 128)
+                    return true;
+        return false;
+    };
+    QVERIFY(inked());
+    window->lstItems->item(1)->setCheckState(Qt::Unchecked);
+    window->spnStart->setValue(5);
+    const QString pdf = env.base() + "/labels.pdf";
+    dialogs.printActions << [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+    window->cmdPrint_Click();
+    QVERIFY(window->lblStatus->text().startsWith("2 labels on 1 page."));
+    // A4, 3 x 8 labels of 70 x 37 mm from 0.5 mm down, in points.
+    const auto labelText = [&](int label) {
+        const double pt = 72 / 25.4;
+        QProcess text;
+        text.start("pdftotext",
+                   {"-r", "72", "-x", QString::number(int((label - 1) % 3 * 70 * pt)), "-y",
+                    QString::number(int((0.5 + (label - 1) / 3 * 37) * pt)), "-W",
+                    QString::number(int(70 * pt)), "-H", QString::number(int(37 * pt)), pdf, "-"});
+        text.waitForFinished();
+        return QString::fromUtf8(text.readAllStandardOutput()).simplified();
+    };
+    const QStringList expected = {"", "", "", "", "Tea 2.50 SKU-0", "Oat 2.50 SKU-2", ""};
+    for (int label = 1; label <= expected.size(); ++label)
+        QCOMPARE(labelText(label), expected.at(label - 1));
+    window->cboProfs->setCurrentIndex(0);
+    window->cboProfs->activated(0);
+    QCOMPARE(window->lstItems->count(), 4);
+    window->findChild<QPushButton*>("cmdClearChecks")->click();
+    QVERIFY(!inked());
+    QVERIFY(!window->cmdPrint->isEnabled());
+    window->close();
 }
 
 QTEST_MAIN(TestBarcodeWindows)
