@@ -4,6 +4,7 @@
 #include "manager/shell/dialogs.h"
 #include "manager/shell/gradientbackground.h"
 #include "manager/shell/windowhost.h"
+#include "manager/store/items.h"
 #include "manager/store/runtimeerror.h"
 
 #include <QApplication>
@@ -265,7 +266,7 @@ void frmSalesCharts::fillBestSellers() {
         lstBest->setItem(row, 0, cell(sku.sku, false));
         lstBest->setItem(row, 1, cell(sku.title, false));
         lstBest->setItem(row, 2, cell(sku.figures.units().toString(), true));
-        lstBest->setItem(row, 3, cell(sku.figures.gross.toString(), true));
+        lstBest->setItem(row, 3, cell(ShowMoney(sku.figures.gross.toString()), true));
         lstBest->setItem(row, 4,
                          cell(grossShareText(sku.figures.gross, m_summary.total.gross), true));
     }
