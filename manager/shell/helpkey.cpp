@@ -37,7 +37,7 @@ const QHash<QString, QString>& windowPages() {
         {QStringLiteral("frmTransferAll"), QStringLiteral("storefront.html")},
         {QStringLiteral("frmUPC"), QStringLiteral("upc.html")},
         {QStringLiteral("frmCode39"), QStringLiteral("code39.html")},
-        {QStringLiteral("frmLabels"), QStringLiteral("code39.html")},
+        {QStringLiteral("frmLabels"), QStringLiteral("labels.html")},
         {QStringLiteral("frmCSV"), QStringLiteral("csv.html")},
         {QStringLiteral("frmOptions"), QStringLiteral("options.html")},
     };
