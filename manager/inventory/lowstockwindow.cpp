@@ -3,6 +3,7 @@
 
 #include "manager/interchange/levelscsv.h"
 #include "manager/shell/dialogs.h"
+#include "manager/shell/gradientbackground.h"
 #include "manager/shell/windowhost.h"
 #include "manager/store/filesystem.h"
 #include "manager/store/runtimeerror.h"
@@ -131,6 +132,11 @@ frmLowStock::frmLowStock(const QString& companyFolder, const QString& companyNam
     connect(cmdSaveCsv, &QPushButton::clicked, this, &frmLowStock::cmdSaveCsv_Click);
     connect(cmdPrint, &QPushButton::clicked, this, &frmLowStock::cmdPrint_Click);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    // Dressed like the item window's other tools: the gradient behind, the control colour on top.
+    for (QWidget* control : std::initializer_list<QWidget*>{grdLow, lblTotals, cmdRefresh,
+                                                            cmdSaveCsv, cmdPrint, cmdClose})
+        applyControlColor(control);
+    paintsGradient(this, 3);
     resize(760, 420);
     refresh();
 }
