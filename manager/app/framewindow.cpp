@@ -107,6 +107,9 @@ void frmFrame::buildMenus() {
     mnuShow =
         mnuFile->addAction(QStringLiteral("&Show Company Chooser"), this, &frmFrame::mnuShow_Click);
     mnuShow->setObjectName(QStringLiteral("mnuShow"));
+    // Greyed while the chooser's company is open, rather than an entry that does nothing.
+    connect(mnuFile, &QMenu::aboutToShow, this,
+            [this] { mnuShow->setEnabled(!(m_chooser && m_chooser->companyWindowOpen())); });
     mnuFile->addSeparator();
     mnuFileExit = mnuFile->addAction(QStringLiteral("E&xit"), this, &frmFrame::mnuFileExit_Click);
     mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));

@@ -305,13 +305,18 @@ private slots:
         QVERIFY(items);
         QVERIFY(items->isVisible());
         QVERIFY(!chooserWindow->isVisible());
-        // Showing the chooser while its company is open does nothing.
+        // Showing the chooser while its company is open does nothing, and the entry says so.
         frame.mnuShow_Click();
         QVERIFY(!chooserWindow->isVisible());
+        QAction* show = frame.findChild<QAction*>(QStringLiteral("mnuShow"));
+        emit frame.findChild<QMenu*>(QStringLiteral("mnuFile"))->aboutToShow();
+        QVERIFY(!show->isEnabled());
 
         items->close();
         QTRY_VERIFY(!items);
         QVERIFY(chooserWindow->isVisible());
+        emit frame.findChild<QMenu*>(QStringLiteral("mnuFile"))->aboutToShow();
+        QVERIFY(show->isEnabled());
 
         // Closing the frame with a company open closes everything without bringing the
         // chooser back first.
