@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -155,21 +156,31 @@ StorefrontBrowser::StorefrontBrowser(QWidget* parent)
     timTimer->setObjectName(QStringLiteral("timTimer"));
     timTimer->setInterval(200);
 
-    auto tool = [this](const char* key, const QString& text, auto step) {
+    // Tool bar buttons take no access keys; the browser keys (Alt+Left, Alt+Right, F5) stand in.
+    auto tool = [this](const char* key, const QString& text, const QKeySequence& keys, auto step) {
         QAction* action = tbToolBar->addAction(text);
         action->setObjectName(QLatin1String(key));
+        if (!keys.isEmpty()) {
+            action->setShortcut(keys);
+            action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            addAction(action);
+            action->setToolTip(
+                QStringLiteral("%1 (%2)").arg(text, keys.toString(QKeySequence::NativeText)));
+        }
         connect(action, &QAction::triggered, this, [this, step] {
             startTimer();
             step();
         });
     };
-    tool("Back", QStringLiteral("Back"), [this] { brwWebBrowser->back(); });
-    tool("Forward", QStringLiteral("Forward"), [this] { brwWebBrowser->forward(); });
-    tool("Stop", QStringLiteral("Stop"), [this] {
+    tool("Back", QStringLiteral("Back"), QKeySequence::Back, [this] { brwWebBrowser->back(); });
+    tool("Forward", QStringLiteral("Forward"), QKeySequence::Forward,
+         [this] { brwWebBrowser->forward(); });
+    tool("Stop", QStringLiteral("Stop"), QKeySequence(), [this] {
         timTimer->stop();
         brwWebBrowser->stop();
     });
-    tool("Refresh", QStringLiteral("Refresh"), [this] { brwWebBrowser->reload(); });
+    tool("Refresh", QStringLiteral("Refresh"), QKeySequence::Refresh,
+         [this] { brwWebBrowser->reload(); });
 
     // The address label sits over the box, the box indented a little as in the classic layout.
     auto* layout = new QVBoxLayout(this);
