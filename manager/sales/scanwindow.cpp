@@ -77,6 +77,9 @@ frmScan::frmScan(const QString& companyFolder, QWidget* parent)
     buttons->addWidget(cmdClose);
     grid->addLayout(buttons, 6, 0, 1, 3);
     grid->addWidget(lblStatus, 7, 0, 1, 3);
+    // A larger (or maximised) window gives its room to the status line, not to every label.
+    lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    grid->setRowStretch(7, 1);
 
     connect(txtNumber, &QLineEdit::textChanged, this, &frmScan::txtNumber_Change);
     // A barcode reader types the SKU and Enter.

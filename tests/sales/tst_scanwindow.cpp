@@ -57,6 +57,15 @@ private slots:
                 !scan.optAdd->isChecked());
     }
 
+    void aMaximisedWindowKeepsItsLabelsOneLineHigh() {
+        frmScan scan(folder);
+        scan.resize(1000, 740);
+        scan.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&scan));
+        QCOMPARE(scan.lblProcessAs->height(), scan.lblProcessAs->sizeHint().height());
+        QCOMPARE(scan.lblSKU->height(), scan.lblSKU->sizeHint().height());
+    }
+
     void theNumberBoxAlwaysHoldsANumber_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
