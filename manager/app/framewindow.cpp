@@ -21,6 +21,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -209,10 +210,19 @@ QMdiSubWindow* frmFrame::showChild(QWidget* window) {
         sub->resize(wanted.expandedTo(window->minimumSize()) +
                     QSize(border.left() + border.right(), border.top() + border.bottom()));
     }
+    // A window of one fixed size (the UPC window) cannot fill the frame: it has no maximise
+    // button and opens at its own size even while the other children are maximised.
+    if (window->layout())
+        window->layout()->activate();
+    const bool fixed = window->minimumSize() == window->maximumSize();
+    if (fixed)
+        sub->setWindowFlags(sub->windowFlags() & ~Qt::WindowMaximizeButtonHint);
     window->show();
     sub->show();
     sub->raise();
     m_mdi->setActiveSubWindow(sub);
+    if (fixed && sub->isMaximized())
+        sub->showNormal();
     return sub;
 }
 

@@ -130,6 +130,15 @@ private slots:
                 frame.mdiArea()->activeSubWindow()->showMaximized(); // the others open maximised
             }
         }
+        // A window of one fixed size opens at it, not maximised, and cannot be maximised.
+        auto* upc = new frmUPC;
+        frmFrame::showWindow(upc);
+        QMdiSubWindow* upcBorder = frame.mdiArea()->activeSubWindow();
+        QVERIFY(!upcBorder->isMaximized());
+        QVERIFY(!(upcBorder->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(upc->size(), upc->minimumSize());
+        upcBorder->close();
+        frame.mdiArea()->setActiveSubWindow(frame.mdiArea()->subWindowList().last());
         frame.mdiArea()->activeSubWindow()->showNormal();
         for (int i = 0; i < windows.size(); ++i)
             QCOMPARE(windows[i]->size(), sizes[i]);
