@@ -40,6 +40,9 @@ LowStockList lowStockList(const QString& companyFolder) {
         return seen.size() > before;
     };
     std::vector<std::pair<double, int>> urgencies; // (stock / minimum, line)
+    // At most a line per SKU with levels: growing the lists mid-walk costs more than the room.
+    urgencies.reserve(size_t(levels.size()));
+    list.lines.reserve(levels.size());
     // One walk over the company: the SKU records are read once for every profit center.
     const QStringList centers = listProfitCenters(companyFolder);
     int center = 0;
