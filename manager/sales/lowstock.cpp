@@ -33,7 +33,16 @@ LowStockList lowStockList(const QString& companyFolder) {
     if (levels.isEmpty())
         return list;
     QSet<QString> seen;
+    seen.reserve(levels.size());
+    const auto listed = [&seen](const QString& sku) {
+        const qsizetype before = seen.size();
+        seen.insert(sku);
+        return seen.size() > before;
+    };
     std::vector<std::pair<double, int>> urgencies; // (stock / minimum, line)
+    // At most a line per SKU with levels: growing the lists mid-walk costs more than the room.
+    urgencies.reserve(size_t(levels.size()));
+    list.lines.reserve(levels.size());
     // One walk over the company: the SKU records are read once for every profit center.
     const QStringList centers = listProfitCenters(companyFolder);
     int center = 0;
@@ -41,12 +50,12 @@ LowStockList lowStockList(const QString& companyFolder) {
         companyFolder, centers,
         [&](const StoreItem& item) {
             const auto level = levels.constFind(item.sku);
-            if (level == levels.constEnd() || !level->minimum || seen.contains(item.sku))
+            if (level == levels.constEnd() || !level->minimum)
                 return;
-            seen.insert(item.sku);
             const qint64 minimum = *level->minimum;
             const Decimal stock = storedSkuNumber(item.stock, QStringLiteral("stock"), item.sku);
-            if (stock > whole(minimum))
+            // A SKU's records are the same wherever it is listed: only its first low line counts.
+            if (stock > whole(minimum) || !listed(item.sku))
                 return;
             const Decimal order =
                 level->order ? whole(*level->order) : whole(minimum) - stock + Decimal(1);

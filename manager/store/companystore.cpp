@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <list>
+#include <vector>
 
 QString defaultCompanyRoot() {
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -199,9 +200,20 @@ TitledSkus readTitledSkus(const QString& profitCenterPath) {
     const QByteArray titleBytes = recordBytes(profitCenterPath);
     const QByteArray titlesPrefix = linePrefix(ItemRecords::Titles);
 
-    // Every "Titles" line is an item; its SKU is the value of the first line of its title.
+    // Every "Titles" line is an item; its SKU is the value of the first line of its title. One
+    // hash look-up a line: each title keeps the line that first names it.
     TitledSkus titled;
-    QHash<QString, StoredValue> skuOf;
+    const qsizetype lines = titleBytes.count('\n') + 1;
+    titled.titles.reserve(lines);
+    std::vector<StoredValue> skuOfLine;
+    std::vector<qsizetype> firstLine;
+    skuOfLine.reserve(size_t(lines));
+    firstLine.reserve(size_t(lines));
+    struct FirstLine {
+        qsizetype at = -1;
+    };
+    QHash<QString, FirstLine> firstOf;
+    firstOf.reserve(lines);
     forEachRecordLine(titleBytes, [&](QByteArrayView line) {
         if (!line.startsWith(titlesPrefix))
             return;
@@ -210,17 +222,27 @@ TitledSkus readTitledSkus(const QString& profitCenterPath) {
         if (eq < 0)
             return;
         const bool legacy = isLegacyLine(line);
+        const qsizetype at = titled.titles.size();
         titled.titles << decodeValue({rest.first(eq), legacy});
-        StoredValue& sku = skuOf[titled.titles.last()];
-        if (sku.bytes.isNull())
-            sku = {rest.sliced(eq + 1), legacy};
+        skuOfLine.push_back({rest.sliced(eq + 1), legacy});
+        FirstLine& first = firstOf[titled.titles.last()];
+        if (first.at < 0)
+            first.at = at;
+        firstLine.push_back(first.at);
     });
 
-    // Records are found by the SKU's text, whichever way a line spells it.
+    // Records are found by the SKU's text, whichever way a line spells it; a repeated title
+    // shares the SKU of its first line.
     titled.skus.reserve(titled.titles.size());
     titled.keys.reserve(titled.titles.size());
-    for (const QString& title : std::as_const(titled.titles)) {
-        titled.skus << recordText(skuOf.value(title), QString());
+    for (qsizetype i = 0; i < titled.titles.size(); ++i) {
+        const qsizetype first = firstLine[size_t(i)];
+        if (first < i) {
+            titled.skus << titled.skus[first];
+            titled.keys << titled.keys[first];
+            continue;
+        }
+        titled.skus << recordText(skuOfLine[size_t(i)], QString());
         titled.keys << encodeStoreText(titled.skus.last());
     }
     return titled;

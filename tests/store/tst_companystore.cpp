@@ -99,18 +99,21 @@ private slots:
                                                         "Titles\\2=1 deal=B200\r\n"
                                                         "a line of another shape\r\n"
                                                         "\r\n"
-                                                        "Titles\\Unpriced=C300\r\n");
+                                                        "Titles\\Unpriced=C300\r\n"
+                                                        "Titles\\Blue mug=C300\r\n");
         TestEnvironment::writeBytes(folder + "Gifts", "Titles\\Mug, blue=A100\r\n");
         TestEnvironment::writeBytes(priceLogPath(folder),
                                     "Cost\\A100=2.10\r\nPrices\\A100=4.95\r\nTax\\A100=0\r\n");
         TestEnvironment::writeBytes(invCountPath(folder), "Inventory\\A100=12\r\n");
 
         const QVector<StoreItem> items = readItems(folder, "Kitchen");
-        QCOMPARE(items.size(), 3);
+        QCOMPARE(items.size(), 4);
         check(items[0], {"Blue mug", "A100", "2.10", "4.95", "12", "0"});
         // A title holding "=" is cut at its first "=", and that shorter title is looked up.
         check(items[1], {"2", "1 deal=B200", "0.00", "0.00", "0", "1"});
         check(items[2], {"Unpriced", "C300", "0.00", "0.00", "0", "1"});
+        // A repeated title is an item again, with the SKU of the title's first line.
+        check(items[3], {"Blue mug", "A100", "2.10", "4.95", "12", "0"});
         // Titles in two profit centers pointing to one SKU share its records.
         check(readItems(folder, "Gifts").value(0),
               {"Mug, blue", "A100", "2.10", "4.95", "12", "0"});
