@@ -103,10 +103,11 @@ bool lockWithin(int descriptor, int ms) {
     sigaddset(&wake, signal);
     ::pthread_sigmask(SIG_UNBLOCK, &wake, &previous);
     // Repeats, so a signal that came before the flock started cannot leave it blocked.
-    itimerspec spec = {};
-    spec.it_value.tv_nsec = long(ms) * 1000000L;
-    spec.it_interval.tv_nsec = 20 * 1000000L;
-    ::timer_settime(timer, 0, &spec, nullptr);
+    itimerspec wakeUp = {};
+    wakeUp.it_value.tv_sec = ms / 1000;
+    wakeUp.it_value.tv_nsec = long(ms % 1000) * 1000000L;
+    wakeUp.it_interval.tv_nsec = 20 * 1000000L;
+    ::timer_settime(timer, 0, &wakeUp, nullptr);
     const bool locked = ::flock(descriptor, LOCK_EX) == 0;
     ::timer_delete(timer);
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
