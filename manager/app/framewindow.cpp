@@ -219,6 +219,10 @@ QMdiSubWindow* frmFrame::showChild(QWidget* window) {
         sub->setWindowFlags(sub->windowFlags() & ~Qt::WindowMaximizeButtonHint);
     window->show();
     sub->show();
+    // Opened where the area cascades it, a large window would run past the frame's inside.
+    if (added && !sub->isMaximized())
+        sub->setGeometry(
+            fitInside(sub->geometry(), m_mdi->viewport()->rect(), sub->minimumSizeHint()));
     sub->raise();
     m_mdi->setActiveSubWindow(sub);
     if (fixed && sub->isMaximized())

@@ -148,6 +148,22 @@ private slots:
         QTRY_VERIFY(active.isNull());
     }
 
+    // A large window opened after another, where the area would cascade it, stays inside the
+    // frame, its close button within reach.
+    void aLargeChildOpensInsideTheFrame() {
+        TestEnvironment env;
+        frmFrame frame;
+        frame.resize(900, 650);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        frmFrame::showWindow(new frmResults);
+        const QRect inside = frame.mdiArea()->viewport()->rect();
+        auto* large = new QWidget;
+        large->resize(inside.size() - QSize(40, 40));
+        frmFrame::showWindow(large);
+        QVERIFY(inside.contains(frame.mdiArea()->activeSubWindow()->geometry()));
+    }
+
     // A placement stored on a larger screen comes back inside this one, its size kept where
     // it fits.
     void aPlacementFromALargerScreenIsMovedOnScreen_data() {
