@@ -46,3 +46,17 @@ PropertyBag bookFromFolder(const QString& folder) {
     }
     return bag;
 }
+
+PropertyBag bookFromFolders(const QString& folder, const QStringList& pictureFolders) {
+    PropertyBag bag = bookFromFolder(folder);
+    for (const QString& pictureFolder : pictureFolders) {
+        const QDir pictures(pictureFolder);
+        if (!pictures.exists())
+            throw HelpError(76, QStringLiteral("Path not found: %1").arg(pictureFolder));
+        const QStringList names =
+            pictures.entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
+        for (const QString& name : names)
+            bag.add(QLatin1Char('/') + name.toLower(), latin1Bytes(pictures.filePath(name)));
+    }
+    return bag;
+}

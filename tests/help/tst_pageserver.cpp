@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "help/pageserver.h"
 
+#include <QDir>
 #include <QHostAddress>
 
 #include <QTcpSocket>
@@ -109,6 +110,28 @@ private slots:
         client.write("GET / HTTP/1.1\r\n\r\n");
         QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
         QCOMPARE(client.readAll(), QByteArray());
+    }
+
+    // The pictures of the windows that the build appends are served as PNG pictures, byte for
+    // byte as taken.
+    void theBuiltBookServesItsPictures_data() {
+        QTest::addColumn<QString>("name");
+        const QDir shots(QStringLiteral(TALLYVANE_SHOTS_DIR));
+        const QStringList names = shots.entryList({QStringLiteral("shot-*.png")}, QDir::Files);
+        QVERIFY2(!names.isEmpty(), "the build took no pictures");
+        for (const QString& name : names)
+            QTest::newRow(qPrintable(name)) << name;
+    }
+    void theBuiltBookServesItsPictures() {
+        QFETCH(QString, name);
+        static const PropertyBag bag = readBookFile(qEnvironmentVariable("TALLYVANE_BINARY_DIR") +
+                                                    QStringLiteral("/tallyvane-help"))
+                                           .bag;
+        QFile file(QDir(QStringLiteral(TALLYVANE_SHOTS_DIR)).filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray response = respond(bag, "GET /" + name.toLatin1() + " HTTP/1.1\r\n\r\n");
+        QVERIFY(response.startsWith("HTTP/1.0 200 OK\r\nContent-Type: image/png\r\n"));
+        QCOMPARE(bodyOf(response), file.readAll());
     }
 };
 
