@@ -69,6 +69,19 @@ constexpr int kMaxWidth = 720;
 QString g_folder;
 QSet<QString> g_captions;
 QStringList g_written;
+// Folders of this run as a shop's computer would name them, so that the pictures show no
+// temporary names.
+QList<QPair<QString, QString>> g_shownFolders;
+
+void showShopFolders(QWidget* window) {
+    for (auto* box : window->findChildren<QLineEdit*>())
+        for (const auto& [folder, shown] : g_shownFolders)
+            box->setText(box->text().replace(folder, shown));
+    for (auto* box : window->findChildren<QPlainTextEdit*>())
+        for (const auto& [folder, shown] : g_shownFolders)
+            if (box->toPlainText().contains(folder))
+                box->setPlainText(box->toPlainText().replace(folder, shown));
+}
 
 [[noreturn]] void fail(const QString& text) {
     std::fprintf(stderr, "tallyvane-shots: %s\n", qPrintable(text));
@@ -126,6 +139,7 @@ void settle() {
 // Saves the window as it is drawn, scaled down to the book's width.
 void shoot(QWidget* window, const QString& name) {
     collectCaptions(window);
+    showShopFolders(window);
     if (!window->isVisible())
         window->show();
     settle();
@@ -315,6 +329,9 @@ int main(int argc, char** argv) {
     const QString folder = makeSampleCompany();
     const QString work = QDir(home.path()).filePath(QStringLiteral("work"));
     QDir().mkpath(work);
+    g_shownFolders = {{QDir::toNativeSeparators(work), QStringLiteral("/home/shop/tills")},
+                      {QDir::toNativeSeparators(qEnvironmentVariable("XDG_DATA_HOME")),
+                       QStringLiteral("/home/shop/.local/share")}};
 
     frmFrame frame;
     if (!frame.Form_Load())
@@ -387,9 +404,6 @@ int main(int argc, char** argv) {
     prompts.fileAnswers << batch;
     prompts.messageAnswers << Dialogs::Yes << Dialogs::Yes << Dialogs::Ok;
     if (frmResults* log = processBatchFileCommand(chooser, kCompany, folder)) {
-        // The log names the file as it was chosen: a till's folder rather than this one.
-        log->setText(log->text().replace(QDir::toNativeSeparators(work),
-                                         QStringLiteral("/home/shop/tills")));
         log->resize(560, 380);
         shoot(log, QStringLiteral("batch"));
     }
