@@ -57,8 +57,10 @@ QStringList matches(const QString& html, const QString& pattern) {
     QStringList found;
     const QRegularExpression expression(pattern, QRegularExpression::DotMatchesEverythingOption |
                                                      QRegularExpression::CaseInsensitiveOption);
-    for (auto it = expression.globalMatch(html); it.hasNext();)
-        found << it.next().captured(1);
+    for (auto it = expression.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        found << match.captured(match.lastCapturedIndex()); // the group of the alternative found
+    }
     return found;
 }
 
@@ -84,14 +86,11 @@ QStringList shellWords(QString line) {
     return words;
 }
 
-// The command lines of a page, in page order: <pre> blocks first, then <code> outside them.
+// The command lines of a page, in page order.
 QStringList commandLines(const QString& html) {
-    const QString pre = QStringLiteral("<pre[^>]*>(.*?)</pre>");
-    QString outside = html;
-    outside.remove(QRegularExpression(pre, QRegularExpression::DotMatchesEverythingOption));
     QStringList lines;
     for (const QString& block :
-         matches(html, pre) + matches(outside, QStringLiteral("<code[^>]*>(.*?)</code>")))
+         matches(html, QStringLiteral("<pre[^>]*>(.*?)</pre>|<code[^>]*>(.*?)</code>")))
         for (const QString& line : block.split(QLatin1Char('\n')))
             if (plain(line).trimmed().startsWith(QLatin1String("tallyvane-cli ")))
                 lines << line.trimmed();
