@@ -162,7 +162,10 @@ public:
     QList<int> messageAnswers;
     QStringList fileAnswers;
 
-    int message(QWidget*, const QString&, const QString&, Buttons, Icon) override {
+    // An error on the sample company means the pictures would show a fault: the run stops.
+    int message(QWidget*, const QString& text, const QString&, Buttons, Icon icon) override {
+        if (icon == Critical)
+            fail(text);
         return messageAnswers.isEmpty() ? Ok : messageAnswers.takeFirst();
     }
     QString input(QWidget* parent, const QString& prompt, const QString& title,
