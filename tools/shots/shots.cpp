@@ -16,7 +16,7 @@
 #include "manager/internet/salesserver.h"
 #include "manager/internet/serverwindow.h"
 #include "manager/internet/storefrontwindows.h"
-#include "manager/inventory/itemeditor.h"
+#include "manager/inventory/itemmodel.h"
 #include "manager/inventory/itemwindow.h"
 #include "manager/inventory/lowstockwindow.h"
 #include "manager/sales/batch.h"
@@ -49,6 +49,7 @@
 #include <QSet>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -154,6 +155,13 @@ void shoot(QWidget* window, const QString& name) {
     g_written << name;
 }
 
+// A menu as it drops down.
+void shootMenu(QMenu* menu, const QString& name) {
+    menu->popup(QPoint(0, 0));
+    shoot(menu, name);
+    menu->close();
+}
+
 // The prompts of the program, answered from queues without ever waiting for a person. A modal
 // window or prompt with a picture name queued is shot and then cancelled.
 class ShotDialogs : public QtDialogs {
@@ -161,6 +169,14 @@ public:
     QStringList shots;
     QList<int> messageAnswers;
     QStringList fileAnswers;
+
+    // Takes the road that opens a modal window or prompt, which is shot as name.
+    void shootPrompt(const QString& name, const std::function<void()>& road) {
+        shots = QStringList{name};
+        road();
+        if (!shots.isEmpty())
+            fail(QStringLiteral("%1 was never shown").arg(name));
+    }
 
     // An error on the sample company means the pictures would show a fault: the run stops.
     int message(QWidget*, const QString& text, const QString&, Buttons, Icon icon) override {
@@ -346,8 +362,9 @@ int main(int argc, char** argv) {
     chooser->LoadComps();
     shoot(&frame, QStringLiteral("frame"));
     shoot(chooser, QStringLiteral("chooser"));
-    for (QMenu* menu : {frame.mnuFile, frame.mnuWindow, frame.mnuHelp, chooser->mnuTools})
+    for (QMenu* menu : {frame.mnuFile, frame.mnuWindow, frame.mnuHelp})
         collectCaptions(menu);
+    shootMenu(chooser->mnuTools, QStringLiteral("tools"));
 
     auto* items = new frmMain(folder, kCompany);
     items->setAttribute(Qt::WA_DeleteOnClose);
@@ -355,20 +372,19 @@ int main(int argc, char** argv) {
     settle();
     items->resize(720, 440);
     items->ListTitles();
+    // The user has clicked the coffee mug's title.
+    items->lstTitles->setCurrentIndex(items->model()->index(1, 0));
     shoot(items, QStringLiteral("items"));
-    ItemRecord mug =
-        readItemForEdit(folder, QStringLiteral("Kitchen"), QStringLiteral("Coffee Mug"));
-    {
-        frmAddEdit editor(folder, mug, items);
-        shoot(&editor, QStringLiteral("editor"));
-    }
-    prompts.shots << QStringLiteral("filter");
-    items->cmdFilter_Click();
-    prompts.shots << QStringLiteral("search");
-    items->cmdSearch_Click();
+    shootMenu(items->mnuAction, QStringLiteral("action"));
+    prompts.shootPrompt(QStringLiteral("editor"), [&] { items->cmdEditItem_Click(); });
+    // A listing after the editor leaves no row current: the user clicks the mug again.
+    items->lstTitles->setCurrentIndex(items->model()->index(1, 0));
+    prompts.shootPrompt(QStringLiteral("sale"), [&] { items->cmdMakeSale_Click(); });
+    prompts.shootPrompt(QStringLiteral("filter"), [&] { items->cmdFilter_Click(); });
+    prompts.shootPrompt(QStringLiteral("search"), [&] { items->cmdSearch_Click(); });
 
-    prompts.shots << QStringLiteral("reports");
-    showReportChooser(chooser, kCompany, folder);
+    prompts.shootPrompt(QStringLiteral("reports"),
+                        [&] { showReportChooser(chooser, kCompany, folder); });
 
     // A day's report, saved by Save Report, as the CSV editor opens it.
     const QString report = QDir(work).filePath(QStringLiteral("report.csv"));
@@ -433,8 +449,8 @@ int main(int argc, char** argv) {
         shoot(&server, QStringLiteral("server"));
     }
 
-    prompts.shots << QStringLiteral("storefront-options");
-    chooser->mnuToolsSTransferSettings->trigger();
+    prompts.shootPrompt(QStringLiteral("storefront-options"),
+                        [&] { chooser->mnuToolsSTransferSettings->trigger(); });
     frmTransferOne storefront(QStringLiteral("http://127.0.0.1:9/"));
     storefront.resize(760, 500);
     shoot(&storefront, QStringLiteral("storefront-one"));
@@ -457,16 +473,12 @@ int main(int argc, char** argv) {
     csv->OpenCSV(itemsCsv);
     shoot(csv, QStringLiteral("csveditor"));
 
-    prompts.shots << QStringLiteral("options");
-    chooser->mnuToolsOptions_Click();
-    prompts.shots << QStringLiteral("about");
-    frame.mnuHelpAbout_Click();
+    prompts.shootPrompt(QStringLiteral("options"), [&] { chooser->mnuToolsOptions_Click(); });
+    prompts.shootPrompt(QStringLiteral("about"), [&] { frame.mnuHelpAbout_Click(); });
     // Before its first page has loaded the update window says it is checking.
     frmUpdate update;
     shoot(&update, QStringLiteral("update"));
 
-    if (!prompts.shots.isEmpty())
-        fail(QStringLiteral("%1 was never shown").arg(prompts.shots.first()));
     QStringList captions = g_captions.values();
     captions.sort();
     writeText(args[2], captions.join(QLatin1Char('\n')).toUtf8() + '\n');
