@@ -16,6 +16,7 @@
 #include "manager/internet/salesserver.h"
 #include "manager/internet/serverwindow.h"
 #include "manager/internet/storefrontwindows.h"
+#include "manager/inventory/importcommand.h"
 #include "manager/inventory/itemmodel.h"
 #include "manager/inventory/itemwindow.h"
 #include "manager/inventory/lowstockwindow.h"
@@ -179,9 +180,15 @@ public:
     }
 
     // An error on the sample company means the pictures would show a fault: the run stops.
-    int message(QWidget*, const QString& text, const QString&, Buttons, Icon icon) override {
+    int message(QWidget* parent, const QString& text, const QString& title, Buttons buttons,
+                Icon icon) override {
         if (icon == Critical)
             fail(text);
+        if (!shots.isEmpty()) {
+            shootWhenUp(shots.takeFirst());
+            QtDialogs::message(parent, text, title, buttons, icon);
+            return Ok;
+        }
         return messageAnswers.isEmpty() ? Ok : messageAnswers.takeFirst();
     }
     QString input(QWidget* parent, const QString& prompt, const QString& title,
@@ -475,6 +482,15 @@ int main(int argc, char** argv) {
 
     prompts.shootPrompt(QStringLiteral("options"), [&] { chooser->mnuToolsOptions_Click(); });
     prompts.shootPrompt(QStringLiteral("about"), [&] { frame.mnuHelpAbout_Click(); });
+    // The item CSV example imported into the kitchen: the instructions first, the results last.
+    prompts.fileAnswers << itemsCsv;
+    prompts.messageAnswers = {Dialogs::Yes, Dialogs::Ok};
+    prompts.shootPrompt(QStringLiteral("import"), [&] { cmdImportItems_Click(items); });
+    for (auto* window : frame.findChildren<frmResults*>())
+        if (window->windowTitle() == QLatin1String("Import Results")) {
+            window->resize(560, 300);
+            shoot(window, QStringLiteral("importresults"));
+        }
     // Before its first page has loaded the update window says it is checking.
     frmUpdate update;
     shoot(&update, QStringLiteral("update"));
