@@ -105,6 +105,10 @@ if(NOT status EQUAL 0 OR NOT entries MATCHES "(^|\n)homepage\n" OR
    NOT entries MATCHES "(^|\n)/index.html\n")
     message(FATAL_ERROR "The installed viewer has no readable book (${status}): ${error}")
 endif()
+# The pictures of the windows travel in the book too.
+if(NOT entries MATCHES "(^|\n)/shot-frame.png\n")
+    message(FATAL_ERROR "The installed viewer's book has no pictures of the windows")
+endif()
 execute_process(COMMAND ${usr}/bin/tallyvane-cli --version OUTPUT_VARIABLE version)
 execute_process(COMMAND ${usr}/bin/tallyvane --version OUTPUT_VARIABLE desktop)
 if(NOT version STREQUAL "tallyvane-cli ${VERSION}\n" OR NOT desktop STREQUAL "tallyvane ${VERSION}\n")
