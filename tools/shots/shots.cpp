@@ -53,6 +53,7 @@
 #include <QTableView>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QTextDocumentFragment>
 #include <QTimer>
 
 #include <cstdio>
@@ -99,7 +100,10 @@ QString shownText(QString text) {
 }
 
 void addCaption(const QString& text) {
-    const QString shown = shownText(text);
+    // A label in rich text ("For support click here." as a link) is listed as it reads.
+    const QString shown = Qt::mightBeRichText(text)
+                              ? QTextDocumentFragment::fromHtml(text).toPlainText().simplified()
+                              : shownText(text);
     if (!shown.isEmpty())
         g_captions.insert(shown);
 }
