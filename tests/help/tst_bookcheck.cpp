@@ -5,6 +5,7 @@
 //    "Pantry", SKU "MUG-1"); a usage error (exit 64) or a crash fails. A placeholder is a
 //    whole argument (or the value of --option=VALUE) written as one of the capital words of
 //    samples() below, or any of them inside <var>...</var>; it is replaced by that sample.
+//    The values of --host and --port are replaced by this machine and a free port.
 //    Shell quotes '...' and "..." group words; "# ..." after a command is a comment.
 //  - Captions: every <b>...</b> is a caption of the program's windows (title, button, menu,
 //    menu command, label, group box or tab), without its access-key "&"; a trailing ":", "..."
@@ -102,8 +103,11 @@ struct Sample {
     TestEnvironment env;
     QString folder = env.makeCompany(kCompany);
     QString work = env.base() + QStringLiteral("/work");
+    QString port = QString::number(fixture::freePort());
 
     Sample() {
+        // The sales server and client of the pages talk on this machine, on a free port.
+        settings::write(settings::ServerPort, port);
         QDir().mkpath(work + QStringLiteral("/folder"));
         TestEnvironment::writeBytes(folder + QStringLiteral("Pantry"), QByteArray());
         fixture::writeTitle(folder, QStringLiteral("Kitchen"), QStringLiteral("Coffee Mug"),
@@ -121,7 +125,7 @@ struct Sample {
                            "N=2|SECONDS=5|FILE=%1/sample.txt|OUT=%1/out.pdf|FOLDER=%1/folder|"
                            "DIR=%1/folder|DATA=0360002914|TEXT=SHELF 12|M-YYYY=12-2026|"
                            "MONTH=12-2026|YYYY=2026|YEAR=2026")
-                .arg(work, QString::number(fixture::freePort()));
+                .arg(work, port);
         QHash<QString, QString> values;
         for (const QString& pair : table.split(QLatin1Char('|')))
             values.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
@@ -132,17 +136,22 @@ struct Sample {
         const QHash<QString, QString> values = samples();
         line.replace(QRegularExpression(QStringLiteral("<var>(.*?)</var>")), QStringLiteral("\\1"));
         QStringList words = shellWords(plain(line));
-        for (QString& word : words) {
-            const qsizetype equals = word.startsWith(QLatin1String("--")) ? word.indexOf('=') : -1;
-            const QString value = word.mid(equals + 1);
+        for (qsizetype i = 1; i < words.size(); ++i) {
+            const qsizetype equals =
+                words[i].startsWith(QLatin1String("--")) ? words[i].indexOf('=') : -1;
+            const QString option = equals > 0 ? words[i].left(equals) : words[i - 1];
+            QString value = words[i].mid(equals + 1);
             if (value == value.toUpper() && values.contains(value))
-                word = word.left(equals + 1) + values.value(value);
+                value = values.value(value);
+            if (option == QLatin1String("--host") || option == QLatin1String("--port"))
+                value = option == QLatin1String("--host") ? QStringLiteral("127.0.0.1") : port;
+            words[i] = words[i].left(equals + 1) + value;
         }
         return words.mid(1);
     }
 
-    // Runs a command as a user does: what a usage error or a crash says, else "". A server that
-    // is still running has taken its syntax.
+    // Runs a command as a user does: what a usage error or a crash says, else "". A usage error
+    // ends the program at once: a server still running has taken its syntax.
     QString usageFault(const QStringList& arguments) const {
         QProcess process;
         process.setWorkingDirectory(work);
@@ -150,7 +159,7 @@ struct Sample {
         if (!process.waitForStarted())
             return process.errorString();
         process.closeWriteChannel();
-        if (!process.waitForFinished(8000)) {
+        if (!process.waitForFinished(3000)) {
             process.kill();
             process.waitForFinished();
             return QString();

@@ -15,6 +15,7 @@
 #include "manager/interchange/csveditor.h"
 #include "manager/internet/salesserver.h"
 #include "manager/internet/serverwindow.h"
+#include "manager/internet/storefront.h"
 #include "manager/internet/storefrontwindows.h"
 #include "manager/inventory/importcommand.h"
 #include "manager/inventory/itemmodel.h"
@@ -66,6 +67,9 @@ namespace {
 const QString kCompany = QStringLiteral("Corner Shop");
 // The sample's sales fall in this month and the same month a year before.
 const QDate kToday(2026, 12, 6);
+// Where the windows that show web pages are pointed: this machine's discard port, which no one
+// serves. The pictures show a neutral example address instead.
+const QString kNowhere = QStringLiteral("http://127.0.0.1:9");
 // Pictures wider than this are scaled down, so the book stays small.
 constexpr int kMaxWidth = 720;
 
@@ -352,7 +356,7 @@ int main(int argc, char** argv) {
     Dialogs::install(&prompts);
     installStandardErrorReporter();
     // Pages the windows would fetch go nowhere: nothing leaves the machine.
-    settings::write(settings::UpdateServer, QStringLiteral("http://127.0.0.1:9"));
+    settings::write(settings::UpdateServer, kNowhere);
     // The frame and the item window open at the sizes given below rather than maximised.
     settings::write(settings::FramePlacement.state, QStringLiteral("0"));
     settings::write(settings::ItemWindowPlacement.state, QStringLiteral("0"));
@@ -361,7 +365,8 @@ int main(int argc, char** argv) {
     QDir().mkpath(work);
     g_shownFolders = {{QDir::toNativeSeparators(work), QStringLiteral("/home/shop/tills")},
                       {QDir::toNativeSeparators(qEnvironmentVariable("XDG_DATA_HOME")),
-                       QStringLiteral("/home/shop/.local/share")}};
+                       QStringLiteral("/home/shop/.local/share")},
+                      {kNowhere, QStringLiteral("http://www.example.com")}};
 
     frmFrame frame;
     if (!frame.Form_Load())
@@ -376,6 +381,7 @@ int main(int argc, char** argv) {
     for (QMenu* menu : {frame.mnuFile, frame.mnuWindow, frame.mnuHelp})
         collectCaptions(menu);
     shootMenu(chooser->mnuTools, QStringLiteral("tools"));
+    shootMenu(frame.mnuWindow, QStringLiteral("window"));
 
     auto* items = new frmMain(folder, kCompany);
     items->setAttribute(Qt::WA_DeleteOnClose);
@@ -401,10 +407,13 @@ int main(int argc, char** argv) {
     const QString report = QDir(work).filePath(QStringLiteral("report.csv"));
     writeReport(dailyPeriodFile(folder, kToday), report);
     frmCSV* csv = frmCSV::editor();
+    collectCaptions(csv); // its caption before a file names it
     csv->resize(700, 460);
     csv->OpenCSV(report);
     shoot(csv, QStringLiteral("results"));
 
+    // The caption a results window has before its text names it.
+    collectCaptions(new frmResults(&frame));
     const QDateTime moment(kToday, QTime(17, 30));
     frmResults* statistics =
         ShowText(currentStatistics(kCompany, folder, moment) + QStringLiteral("\r\n"),
@@ -462,9 +471,15 @@ int main(int argc, char** argv) {
 
     prompts.shootPrompt(QStringLiteral("storefront-options"),
                         [&] { chooser->mnuToolsSTransferSettings->trigger(); });
-    frmTransferOne storefront(QStringLiteral("http://127.0.0.1:9/"));
+    storefront::Settings script = storefront::readSettings(folder);
+    script.location = kNowhere + QStringLiteral("/cgi-bin/storefront.cgi");
+    storefront::writeSettings(folder, script);
+    frmTransferOne storefront(kNowhere + QStringLiteral("/"));
     storefront.resize(760, 500);
     shoot(&storefront, QStringLiteral("storefront-one"));
+    auto* everyItem = new frmTransferAll(folder);
+    everyItem->resize(760, 500);
+    shoot(everyItem, QStringLiteral("storefront-all"));
 
     frmUPC upc;
     upc.txtBarcode->setText(QStringLiteral("03600029145"));
