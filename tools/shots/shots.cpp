@@ -410,7 +410,7 @@ int main(int argc, char** argv) {
     collectCaptions(csv); // its caption before a file names it
     csv->resize(700, 460);
     csv->OpenCSV(report);
-    shoot(csv, QStringLiteral("results"));
+    shoot(csv, QStringLiteral("report"));
 
     // The caption a results window has before its text names it.
     collectCaptions(new frmResults(&frame));
@@ -505,11 +505,15 @@ int main(int argc, char** argv) {
     prompts.fileAnswers << itemsCsv;
     prompts.messageAnswers = {Dialogs::Yes, Dialogs::Ok};
     prompts.shootPrompt(QStringLiteral("import"), [&] { cmdImportItems_Click(items); });
+    // Its results are the book's example of a results window.
+    frmResults* importResults = nullptr;
     for (auto* window : frame.findChildren<frmResults*>())
-        if (window->windowTitle() == QLatin1String("Import Results")) {
-            window->resize(560, 300);
-            shoot(window, QStringLiteral("importresults"));
-        }
+        if (window->windowTitle() == QLatin1String("Import Results"))
+            importResults = window;
+    if (!importResults)
+        fail(QStringLiteral("the import showed no results"));
+    importResults->resize(560, 300);
+    shoot(importResults, QStringLiteral("results"));
     // Before its first page has loaded the update window says it is checking.
     frmUpdate update;
     shoot(&update, QStringLiteral("update"));
