@@ -50,7 +50,6 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QTabBar>
-#include <QTabWidget>
 #include <QTableView>
 #include <QTcpServer>
 #include <QTemporaryDir>
