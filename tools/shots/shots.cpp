@@ -28,6 +28,7 @@
 #include "manager/sales/reports.h"
 #include "manager/sales/resultswindow.h"
 #include "manager/sales/scanwindow.h"
+#include "manager/shell/appicon.h"
 #include "manager/shell/dialogs.h"
 #include "manager/shell/updatewindow.h"
 #include "manager/store/companystore.h"
@@ -340,6 +341,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    // The pictures show the program's own icon on each title bar, as the desktop program does.
+    QApplication::setWindowIcon(tallyvaneIcon());
     const QStringList args = app.arguments();
     if (args.size() != 3) {
         std::fprintf(stderr, "Usage: tallyvane-shots PICTURE-FOLDER CAPTIONS-FILE\n");
