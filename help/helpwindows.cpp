@@ -231,6 +231,8 @@ void frmMain::showPage(const QString& name) {
 
 void frmMain::cmdSearch_Click() {
     MainForm->load(QUrl(m_server->address() + QStringLiteral("/search")));
+    // The page's search box takes the typing only while the page itself has the focus.
+    MainForm->setFocus();
 }
 
 void frmMain::resizeEvent(QResizeEvent* event) {
