@@ -22,13 +22,27 @@ const QString& field(const StoreItem& item, int column) {
         return item.stock;
     }
 }
+
+bool isTextColumn(int column) {
+    return column == ItemModel::TitleColumn || column == ItemModel::SkuColumn;
+}
+
+// Negative, zero or positive as a's sort key comes before, with or after b's: "Title" and
+// "SKU" as text with letter case taken into account, the others by their leading number.
+int compareKeys(const StoreItem& a, const StoreItem& b, int column) {
+    if (isTextColumn(column))
+        return QStringView(field(a, column)).compare(field(b, column));
+    const double x = leadingNumber(field(a, column));
+    const double y = leadingNumber(field(b, column));
+    return x < y ? -1 : (y < x ? 1 : 0);
+}
 } // namespace
 
 ItemModel::ItemModel(QObject* parent)
     : QAbstractTableModel(parent) {}
 
 int ItemModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() || m_filling ? 0 : static_cast<int>(m_rows.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }
 
 int ItemModel::columnCount(const QModelIndex& parent) const {
@@ -58,7 +72,7 @@ QVariant ItemModel::data(const QModelIndex& index, int role) const {
 void ItemModel::setStockLevels(QHash<QString, StockLevel> levels, const QColor& warning) {
     m_levels = std::move(levels);
     m_warning = warning;
-    if (!m_rows.isEmpty() && !m_filling)
+    if (!m_rows.isEmpty())
         emit dataChanged(index(0, StockColumn), index(rowCount() - 1, StockColumn));
 }
 
@@ -99,68 +113,124 @@ void ItemModel::clear() {
     setItems({});
 }
 
-void ItemModel::setItems(QVector<StoreItem> items) {
+void ItemModel::setItems(QVector<StoreItem> items, QVector<int> lines) {
     beginResetModel();
     m_rows = std::move(items);
-    m_filling = false;
-    endResetModel();
-}
-
-void ItemModel::beginFill() {
-    beginResetModel();
-    m_rows.clear();
-    m_filling = true;
-    endResetModel();
-}
-
-void ItemModel::appendRow(const StoreItem& item) {
-    if (m_filling) {
-        m_rows.push_back(item);
-        return;
+    if (lines.size() != m_rows.size()) {
+        lines.resize(m_rows.size());
+        std::iota(lines.begin(), lines.end(), 0);
     }
-    const int row = static_cast<int>(m_rows.size());
+    m_lines = std::move(lines);
+    m_nextLine = m_lines.isEmpty() ? 0 : *std::max_element(m_lines.cbegin(), m_lines.cend()) + 1;
+    m_sortColumn = -1;
+    endResetModel();
+}
+
+int ItemModel::rowOfTitle(const QString& title, int from) const {
+    for (int row = std::max(0, from); row < m_rows.size(); ++row)
+        if (m_rows.at(row).title == title)
+            return row;
+    return -1;
+}
+
+QVector<int> ItemModel::rowsOfSku(const QString& sku) const {
+    QVector<int> rows;
+    for (int row = 0; row < m_rows.size(); ++row)
+        if (m_rows.at(row).sku == sku)
+            rows << row;
+    return rows;
+}
+
+void ItemModel::removeItemRow(int row) {
+    if (row < 0 || row >= m_rows.size())
+        return;
+    beginRemoveRows(QModelIndex(), row, row);
+    m_rows.remove(row);
+    m_lines.remove(row);
+    endRemoveRows();
+}
+
+int ItemModel::sortedPlace(const StoreItem& item, int line) const {
+    if (m_sortColumn < 0)
+        return static_cast<int>(m_rows.size());
+    int low = 0, high = static_cast<int>(m_rows.size());
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        const int order = compareKeys(m_rows.at(middle), item, m_sortColumn);
+        if (order < 0 || (order == 0 && m_lines.at(middle) < line))
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
+void ItemModel::insertAt(int row, const StoreItem& item, int line) {
     beginInsertRows(QModelIndex(), row, row);
-    m_rows.push_back(item);
+    m_rows.insert(row, item);
+    m_lines.insert(row, line);
     endInsertRows();
 }
 
-void ItemModel::endFill() {
-    if (!m_filling)
+void ItemModel::addItem(const StoreItem& item) {
+    const int line = m_nextLine++;
+    insertAt(sortedPlace(item, line), item, line);
+}
+
+void ItemModel::changeItem(int row, const StoreItem& item) {
+    if (row < 0 || row >= m_rows.size())
         return;
-    beginResetModel();
-    m_filling = false;
-    endResetModel();
+    if (m_sortColumn < 0 || compareKeys(m_rows.at(row), item, m_sortColumn) == 0) {
+        m_rows[row] = item;
+        emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+        return;
+    }
+    const int line = m_lines.at(row);
+    removeItemRow(row);
+    insertAt(sortedPlace(item, line), item, line);
 }
 
 void ItemModel::sortByColumn(int column) {
-    if (column < 0 || column >= ColumnCount || m_rows.size() < 2)
+    if (column < 0 || column >= ColumnCount)
+        return;
+    m_sortColumn = column;
+    if (m_rows.size() < 2)
         return;
     std::vector<int> order(static_cast<size_t>(m_rows.size()));
     std::iota(order.begin(), order.end(), 0);
-    if (column == TitleColumn || column == SkuColumn) {
+    // Equal keys keep the order of their lines.
+    const auto byLine = [&](int a, int b) { return m_lines[a] < m_lines[b]; };
+    if (isTextColumn(column)) {
         std::vector<QStringView> keys(order.size());
         for (size_t i = 0; i < keys.size(); ++i)
             keys[i] = field(m_rows[static_cast<int>(i)], column);
-        std::stable_sort(order.begin(), order.end(),
-                         [&](int a, int b) { return keys[a] < keys[b]; });
+        std::sort(order.begin(), order.end(), [&](int a, int b) {
+            const int c = keys[a].compare(keys[b]);
+            return c < 0 || (c == 0 && byLine(a, b));
+        });
     } else {
         // Each text is read once, not once per comparison.
         std::vector<double> keys(order.size());
         for (size_t i = 0; i < keys.size(); ++i)
             keys[i] = leadingNumber(field(m_rows[static_cast<int>(i)], column));
-        std::stable_sort(order.begin(), order.end(),
-                         [&](int a, int b) { return keys[a] < keys[b]; });
+        std::sort(order.begin(), order.end(), [&](int a, int b) {
+            return keys[a] < keys[b] || (!(keys[b] < keys[a]) && byLine(a, b));
+        });
     }
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     QVector<StoreItem> sorted;
+    QVector<int> lines;
     sorted.reserve(m_rows.size());
+    lines.reserve(m_rows.size());
     std::vector<int> newRowOf(order.size());
     for (size_t i = 0; i < order.size(); ++i) {
         sorted.push_back(std::move(m_rows[order[i]]));
+        lines.push_back(m_lines[order[i]]);
         newRowOf[static_cast<size_t>(order[i])] = static_cast<int>(i);
     }
     m_rows = std::move(sorted);
+    m_lines = std::move(lines);
     // The current and selected cells follow their rows.
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;

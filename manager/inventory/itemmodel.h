@@ -12,6 +12,10 @@
 // "Title", "SKU", "Cost", "Price", "In Stock". Rows keep the order they were added in until
 // sortByColumn sorts them. A row whose stock is at or below its SKU's minimum shows its
 // "In Stock" cell in the warning colour with a trailing "▼".
+//
+// Each row remembers the place of its title line in the profit center file, so that a row
+// changed or added after a sort goes where a new listing would put it: sorted rows of equal
+// keys keep the order of their lines.
 class ItemModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -33,11 +37,20 @@ public:
     bool isLow(int row) const;
 
     void clear();
-    void setItems(QVector<StoreItem> items);
-    // Rows added between beginFill and endFill are shown at endFill, in one reset.
-    void beginFill();
-    void appendRow(const StoreItem& item);
-    void endFill();
+    // Shows items in one reset; lines are their title lines' places in the file (by default
+    // the order given). The rows are unsorted until sortByColumn.
+    void setItems(QVector<StoreItem> items, QVector<int> lines = {});
+
+    // Changes made in place of a new listing, each keeping the order of the last sort.
+    // The first row of a title from row from on, or -1.
+    int rowOfTitle(const QString& title, int from = 0) const;
+    // The rows that show a SKU.
+    QVector<int> rowsOfSku(const QString& sku) const;
+    void removeItemRow(int row);
+    // Adds an item whose title line is now the last of the file.
+    void addItem(const StoreItem& item);
+    // Shows new texts for a row whose title line stays where it is.
+    void changeItem(int row, const StoreItem& item);
 
     const StoreItem& item(int row) const { return m_rows.at(row); }
     QString cellText(int row, int column) const;
@@ -48,10 +61,18 @@ public:
     // The column of a "Sort By" entry ("Title", "SKU", "Cost", "Price", "In Stock"), or -1.
     static int columnForSortEntry(const QString& entry);
     static QStringList sortEntries();
+    // The column the rows are sorted by, or -1 while they are in the order they were given.
+    int sortColumn() const { return m_sortColumn; }
 
 private:
+    // Where a row of this item and line belongs among the sorted rows (the row itself left out).
+    int sortedPlace(const StoreItem& item, int line) const;
+    void insertAt(int row, const StoreItem& item, int line);
+
     QVector<StoreItem> m_rows;
+    QVector<int> m_lines; // the place of each row's title line in the file
+    int m_nextLine = 0;   // the place of a line added at the end of the file
+    int m_sortColumn = -1;
     QHash<QString, StockLevel> m_levels;
     QColor m_warning;
-    bool m_filling = false;
 };
