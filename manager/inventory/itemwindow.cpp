@@ -230,15 +230,14 @@ frmMain::Listing frmMain::listingOf(const QVector<StoreItem>& items) {
         listing.rows = items;
         return listing;
     }
-    for (int line = 0; line < items.size(); ++line) {
+    for (const StoreItem& item : items) {
         std::optional<StoreItem> row;
-        if (!shownRow(items.at(line), &row)) {
+        if (!shownRow(item, &row)) {
             listing.complete = false;
             break;
         }
         if (row) {
             listing.rows.push_back(std::move(*row));
-            listing.lines.push_back(line);
         }
     }
     return listing;
@@ -259,7 +258,7 @@ bool frmMain::shownRow(const StoreItem& item, std::optional<StoreItem>* row) {
 
 void frmMain::showListing(Listing listing) {
     const bool complete = listing.complete;
-    m_model->setItems(std::move(listing.rows), std::move(listing.lines));
+    m_model->setItems(std::move(listing.rows));
     clearCurrent();
     if (complete)
         cboSort_Click();
@@ -277,13 +276,15 @@ std::optional<StoreItem> frmMain::FilterItem(const StoreItem& item, double FCost
                                              double FInStock) {
     const FilterSettings filter{Filter, CaseSen, Num1, Num2, Exclude, TextString};
     bool passes = false;
-    if (!guarded(QStringLiteral("FilterItem"), [&] {
-            passes = passesFilter(filter, item.title, item.sku, FCost, FPrice, FInStock);
-        }) ||
+    if (!guarded(QStringLiteral("FilterItem"),
+                 [&] {
+                     passes = passesFilter(filter, item.title, item.sku, FCost, FPrice, FInStock);
+                 }) ||
         !passes)
         return std::nullopt;
-    return StoreItem{item.title,           item.sku,  generalNumber(FCost), generalNumber(FPrice),
-                     generalNumber(FInStock), item.tax};
+    return StoreItem{
+        item.title, item.sku, generalNumber(FCost), generalNumber(FPrice), generalNumber(FInStock),
+        item.tax};
 }
 
 void frmMain::showChanged(const QVector<StoreItem>& items, const QSet<QString>& movedTitles) {
@@ -342,8 +343,8 @@ void frmMain::showSaved(const std::optional<ItemIdentity>& before, const ItemIde
 }
 
 void frmMain::showStock(const QString& sku) {
-    const QString stock =
-        GetINIString(ItemRecords::Inventory, sku, ItemRecords::ZeroStock, invCountPath(m_companyFolder));
+    const QString stock = GetINIString(ItemRecords::Inventory, sku, ItemRecords::ZeroStock,
+                                       invCountPath(m_companyFolder));
     QVector<StoreItem> changed;
     for (StoreItem& item : m_items)
         if (item.sku == sku) {

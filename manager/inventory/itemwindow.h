@@ -124,11 +124,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The grid rows of items (in line order) and the places of their lines; complete is false
-    // when a stored number that is not a number stopped the filter.
+    // The grid rows of items, in line order; complete is false when a stored number that is
+    // not a number stopped the filter.
     struct Listing {
         QVector<StoreItem> rows;
-        QVector<int> lines;
         bool complete = true;
     };
     Listing listingOf(const QVector<StoreItem>& items);
