@@ -230,9 +230,10 @@ frmMain::Listing frmMain::listingOf(const QVector<StoreItem>& items) {
         listing.rows = items;
         return listing;
     }
+    const ItemFilter filter = currentFilter();
     for (const StoreItem& item : items) {
         std::optional<StoreItem> row;
-        if (!shownRow(item, &row)) {
+        if (!shownRow(filter, item, &row)) {
             listing.complete = false;
             break;
         }
@@ -243,7 +244,12 @@ frmMain::Listing frmMain::listingOf(const QVector<StoreItem>& items) {
     return listing;
 }
 
-bool frmMain::shownRow(const StoreItem& item, std::optional<StoreItem>* row) {
+ItemFilter frmMain::currentFilter() const {
+    return ItemFilter({Filter, CaseSen, Num1, Num2, Exclude, TextString});
+}
+
+bool frmMain::shownRow(const ItemFilter& filter, const StoreItem& item,
+                       std::optional<StoreItem>* row) {
     if (!FilterOn) {
         *row = item;
         return true;
@@ -252,7 +258,7 @@ bool frmMain::shownRow(const StoreItem& item, std::optional<StoreItem>* row) {
     if (!storedNumber(item.cost, &cost) || !storedNumber(item.price, &price) ||
         !storedNumber(item.stock, &stock))
         return false;
-    *row = FilterItem(item, cost, price, stock);
+    *row = FilterItem(filter, item, cost, price, stock);
     return true;
 }
 
@@ -272,14 +278,11 @@ void frmMain::clearCurrent() {
     lstTitles->setCurrentIndex(QModelIndex());
 }
 
-std::optional<StoreItem> frmMain::FilterItem(const StoreItem& item, double FCost, double FPrice,
-                                             double FInStock) {
-    const FilterSettings filter{Filter, CaseSen, Num1, Num2, Exclude, TextString};
+std::optional<StoreItem> frmMain::FilterItem(const ItemFilter& filter, const StoreItem& item,
+                                             double FCost, double FPrice, double FInStock) {
     bool passes = false;
     if (!guarded(QStringLiteral("FilterItem"),
-                 [&] {
-                     passes = passesFilter(filter, item.title, item.sku, FCost, FPrice, FInStock);
-                 }) ||
+                 [&] { passes = filter.passes(item.title, item.sku, FCost, FPrice, FInStock); }) ||
         !passes)
         return std::nullopt;
     return StoreItem{
@@ -294,9 +297,10 @@ void frmMain::showChanged(const QVector<StoreItem>& items, const QSet<QString>& 
     for (const QString& title : movedTitles)
         for (int row = m_model->rowOfTitle(title); row >= 0; row = m_model->rowOfTitle(title))
             m_model->removeItemRow(row);
+    const ItemFilter filter = currentFilter();
     for (const StoreItem& item : items) {
         std::optional<StoreItem> shown;
-        if (!shownRow(item, &shown))
+        if (!shownRow(filter, item, &shown))
             return ListAgain();
         if (movedTitles.contains(item.title)) {
             if (shown)

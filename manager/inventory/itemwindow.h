@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "manager/inventory/search.h"
 #include "manager/store/items.h"
 
 #include <QPointer>
@@ -46,8 +47,8 @@ public:
     void cboSort_Click();
     // Whether the item passes the filter, and then its row with the numbers in general form. A
     // bound that is not a number is reported for each item, which is then left out.
-    std::optional<StoreItem> FilterItem(const StoreItem& item, double FCost, double FPrice,
-                                        double FInStock);
+    std::optional<StoreItem> FilterItem(const ItemFilter& filter, const StoreItem& item,
+                                        double FCost, double FPrice, double FInStock);
 
     // The item handed to the item editor.
     ItemRecord CurrentItem;
@@ -133,8 +134,10 @@ private:
     Listing listingOf(const QVector<StoreItem>& items);
     // Shows a listing, sorted as chosen when complete, with no item current.
     void showListing(Listing listing);
+    // The filter as set now.
+    ItemFilter currentFilter() const;
     // The row an item shows: false when the filter cannot read one of its numbers.
-    bool shownRow(const StoreItem& item, std::optional<StoreItem>* row);
+    bool shownRow(const ItemFilter& filter, const StoreItem& item, std::optional<StoreItem>* row);
     // After a save, a sale or a Cancel nothing is current until the user clicks a row.
     void clearCurrent();
     // The grid after the editor saved: the old title's row goes, the saved title's row shows
