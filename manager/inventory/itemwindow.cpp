@@ -624,7 +624,10 @@ void frmMain::cmdRemoveItem_Click() {
         removeItem(m_companyFolder, profitCenter, title, m_model->cellText(row, 1));
         dialogs().message(this, title + QStringLiteral(" has been deleted."),
                           QStringLiteral("Deleted"));
-        ListTitles();
+        // The title's line is gone; records of its SKU left are unchanged.
+        m_items.removeIf([&](const StoreItem& item) { return item.title == title; });
+        showChanged({}, {title});
+        clearCurrent();
     });
 }
 

@@ -753,6 +753,9 @@ private slots:
                 e->txtInventory->setText("5");
             });
             w.cmdNewItem_Click();
+        } else if (step[0] == "remove") {
+            clickRow(w, step[1]);
+            w.cmdRemoveItem_Click();
         } else {
             clickRow(w, step[1]);
             dialogs.modalActions << [](QDialog* d) {
