@@ -47,6 +47,8 @@
 
 namespace {
 const QString kApplyFilter = QStringLiteral("Apply &Filter");
+// The most rows a sale or a save changes in place; more are listed again from memory.
+constexpr qsizetype kRowsChangedInPlace = 16;
 
 int pixelsX(double twips) {
     return static_cast<int>(std::lround(twips / twipsPerPixelX()));
@@ -291,8 +293,10 @@ std::optional<StoreItem> frmMain::FilterItem(const ItemFilter& filter, const Sto
 }
 
 void frmMain::showChanged(const QVector<StoreItem>& items, const QSet<QString>& movedTitles) {
-    // A listing the filter stopped is unsorted: only a new one shows the change.
-    if (FilterOn && m_model->sortColumn() < 0)
+    // A listing the filter stopped is unsorted: only a new one shows the change. Each changed
+    // row is found by a look through the rows, so for a SKU shared by many titles one new
+    // listing from memory is quicker.
+    if ((FilterOn && m_model->sortColumn() < 0) || items.size() > kRowsChangedInPlace)
         return ListAgain();
     for (const QString& title : movedTitles)
         for (int row = m_model->rowOfTitle(title); row >= 0; row = m_model->rowOfTitle(title))
