@@ -21,7 +21,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTableView>
-#include <QThreadPool>
 
 #include <algorithm>
 #include <ctime>
@@ -108,7 +107,7 @@ void report(const QString& name, int n, const std::vector<double>& wall,
     reportCase(name, n, median(wall), extra);
 }
 
-// Processor time of the calling thread, in ms: the window's own thread, without the pool.
+// Processor time of the calling thread (the window's), in ms.
 double threadCpuMs() {
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
@@ -126,8 +125,6 @@ void measure(int runs, const std::function<void(int run)>& body, std::vector<dou
             QCoreApplication::processEvents();
         }));
         cpu->push_back(threadCpuMs() - cpuStart);
-        // Work the window left to a pool thread ends before the next action, as at a user's pace.
-        QThreadPool::globalInstance()->waitForDone();
     }
 }
 

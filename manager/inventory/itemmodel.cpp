@@ -3,11 +3,8 @@
 
 #include "manager/store/numbertext.h"
 
-#include <QThreadPool>
-
 #include <algorithm>
 #include <numeric>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -25,9 +22,6 @@ const QString& field(const StoreItem& item, int column) {
         return item.stock;
     }
 }
-
-// Rows freed on a pool thread from this many on.
-constexpr qsizetype kReleaseAside = 4096;
 
 bool isTextColumn(int column) {
     return column == ItemModel::TitleColumn || column == ItemModel::SkuColumn;
@@ -146,21 +140,11 @@ void ItemModel::clear() {
 
 void ItemModel::setItems(QVector<StoreItem> items) {
     beginResetModel();
-    QVector<StoreItem> old = std::exchange(m_items, std::move(items));
+    m_items = std::move(items);
     m_order.resize(static_cast<size_t>(m_items.size()));
     std::iota(m_order.begin(), m_order.end(), 0);
     m_sortColumn = -1;
     endResetModel();
-    // Freeing 100,000 rows takes about as long as sorting them: once the new rows are shown, a
-    // pool thread frees the old ones (texts are shared safely between threads).
-    if (old.size() >= kReleaseAside && old.isDetached())
-        QMetaObject::invokeMethod(
-            this,
-            [old = std::move(old)]() mutable {
-                QThreadPool::globalInstance()->start(
-                    [old = std::move(old)]() mutable { old = {}; });
-            },
-            Qt::QueuedConnection);
 }
 
 int ItemModel::rowOfTitle(const QString& title, int from) const {

@@ -205,6 +205,10 @@ void frmMain::buildMenu() {
 }
 
 void frmMain::ListTitles() {
+    // The old listing goes first: the new one is then read into the memory it leaves, which
+    // makes freeing it and reading cheaper than freeing it afterwards.
+    m_items.clear();
+    m_model->clear();
     const QString profitCenter = cboProfs->currentText();
     m_model->setStockLevels(ItemRecords::stockLevels(m_companyFolder),
                             ItemModel::warningColorOn(lstTitles->palette().color(QPalette::Base)));
