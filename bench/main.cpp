@@ -46,6 +46,14 @@ void benchWritesOneRewrite(const QString& workFolder);
 void benchListItems(const QString& workFolder);
 void benchSaveItem(const QString& workFolder);
 
+// bench/itemwindowbench.cpp
+void benchItemWindowList(const QString& workFolder);
+void benchItemWindowFilter(const QString& workFolder);
+void benchItemWindowSave(const QString& workFolder);
+void benchItemWindowSale(const QString& workFolder);
+void benchItemWindowCancel(const QString& workFolder);
+void benchItemWindowSearch(const QString& workFolder);
+
 // bench/lowstockbench.cpp
 void benchLowStock(const QString& workFolder);
 
@@ -76,6 +84,12 @@ QList<BenchCase> benchCases() {
         {QStringLiteral("writes_one_rewrite"), benchWritesOneRewrite},
         {QStringLiteral("list_items"), benchListItems},
         {QStringLiteral("save_item"), benchSaveItem},
+        {QStringLiteral("item_window_list"), benchItemWindowList},
+        {QStringLiteral("item_window_filter"), benchItemWindowFilter},
+        {QStringLiteral("item_window_save"), benchItemWindowSave},
+        {QStringLiteral("item_window_sale"), benchItemWindowSale},
+        {QStringLiteral("item_window_cancel"), benchItemWindowCancel},
+        {QStringLiteral("item_window_search"), benchItemWindowSearch},
         {QStringLiteral("sale"), benchSale},
         {QStringLiteral("serve"), benchServe},
         {QStringLiteral("batch"), benchBatch},

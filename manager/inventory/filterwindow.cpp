@@ -186,7 +186,7 @@ void frmFilter::cmdOK_Click() {
         m_items->CaseSen = chkCase->isChecked() ? 1 : 0;
         m_items->Exclude = optText[1]->isChecked();
         m_items->Filter = selectedField();
-        m_items->ListTitles();
+        m_items->ListAgain();
         accept();
     });
 }

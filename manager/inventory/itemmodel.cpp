@@ -22,13 +22,52 @@ const QString& field(const StoreItem& item, int column) {
         return item.stock;
     }
 }
+
+bool isTextColumn(int column) {
+    return column == ItemModel::TitleColumn || column == ItemModel::SkuColumn;
+}
+
+// The number of characters every text starts with alike.
+qsizetype sharedStart(const std::vector<QStringView>& texts) {
+    if (texts.empty())
+        return 0;
+    QStringView first = texts.front();
+    qsizetype shared = first.size();
+    for (const QStringView text : texts) {
+        qsizetype i = 0;
+        const qsizetype end = std::min(shared, text.size());
+        while (i < end && text[i] == first[i])
+            ++i;
+        shared = i;
+    }
+    return shared;
+}
+
+// Four UTF-16 units of text from from on, in an integer that orders as the texts do: a text
+// that ends sooner gives zeros, which come first.
+quint64 packedChars(QStringView text, qsizetype from) {
+    quint64 packed = 0;
+    for (qsizetype i = from; i < from + 4; ++i)
+        packed = (packed << 16) | (i < text.size() ? text[i].unicode() : 0u);
+    return packed;
+}
+
+// Negative, zero or positive as a's sort key comes before, with or after b's: "Title" and
+// "SKU" as text with letter case taken into account, the others by their leading number.
+int compareKeys(const StoreItem& a, const StoreItem& b, int column) {
+    if (isTextColumn(column))
+        return QStringView(field(a, column)).compare(field(b, column));
+    const double x = leadingNumber(field(a, column));
+    const double y = leadingNumber(field(b, column));
+    return x < y ? -1 : (y < x ? 1 : 0);
+}
 } // namespace
 
 ItemModel::ItemModel(QObject* parent)
     : QAbstractTableModel(parent) {}
 
 int ItemModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() || m_filling ? 0 : static_cast<int>(m_rows.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_order.size());
 }
 
 int ItemModel::columnCount(const QModelIndex& parent) const {
@@ -41,14 +80,14 @@ QVariant ItemModel::data(const QModelIndex& index, int role) const {
     const bool lowCell = index.column() == StockColumn && isLow(index.row());
     switch (role) {
     case Qt::DisplayRole: {
-        const QString& text = field(m_rows.at(index.row()), index.column());
+        const QString& text = field(item(index.row()), index.column());
         return lowCell ? text + QStringLiteral(" \u25BC") : text;
     }
     case Qt::ForegroundRole:
         return lowCell ? QVariant(m_warning) : QVariant();
     case Qt::ToolTipRole:
         return lowCell ? QVariant(QStringLiteral("At or below the minimum stock of %1")
-                                      .arg(*m_levels.value(m_rows.at(index.row()).sku).minimum))
+                                      .arg(*m_levels.value(item(index.row()).sku).minimum))
                        : QVariant();
     default:
         return QVariant();
@@ -58,7 +97,7 @@ QVariant ItemModel::data(const QModelIndex& index, int role) const {
 void ItemModel::setStockLevels(QHash<QString, StockLevel> levels, const QColor& warning) {
     m_levels = std::move(levels);
     m_warning = warning;
-    if (!m_rows.isEmpty() && !m_filling)
+    if (rowCount() > 0)
         emit dataChanged(index(0, StockColumn), index(rowCount() - 1, StockColumn));
 }
 
@@ -68,14 +107,14 @@ QColor ItemModel::warningColorOn(const QColor& background) {
 }
 
 bool ItemModel::isLow(int row) const {
-    if (m_levels.isEmpty() || row < 0 || row >= m_rows.size())
+    if (m_levels.isEmpty() || row < 0 || row >= rowCount())
         return false;
-    const StoreItem& item = m_rows.at(row);
-    const auto found = m_levels.constFind(item.sku);
+    const StoreItem& shown = item(row);
+    const auto found = m_levels.constFind(shown.sku);
     if (found == m_levels.constEnd() || !found->minimum)
         return false;
     double stock = 0;
-    return storedNumber(item.stock, &stock) && stock <= double(*found->minimum);
+    return storedNumber(shown.stock, &stock) && stock <= double(*found->minimum);
 }
 
 QVariant ItemModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -90,9 +129,9 @@ void ItemModel::sort(int column, Qt::SortOrder) {
 }
 
 QString ItemModel::cellText(int row, int column) const {
-    if (row < 0 || row >= m_rows.size() || column < 0 || column >= ColumnCount)
+    if (row < 0 || row >= rowCount() || column < 0 || column >= ColumnCount)
         return QString();
-    return field(m_rows.at(row), column);
+    return field(item(row), column);
 }
 
 void ItemModel::clear() {
@@ -101,72 +140,118 @@ void ItemModel::clear() {
 
 void ItemModel::setItems(QVector<StoreItem> items) {
     beginResetModel();
-    m_rows = std::move(items);
-    m_filling = false;
+    m_items = std::move(items);
+    m_order.resize(static_cast<size_t>(m_items.size()));
+    std::iota(m_order.begin(), m_order.end(), 0);
+    m_sortColumn = -1;
     endResetModel();
 }
 
-void ItemModel::beginFill() {
-    beginResetModel();
-    m_rows.clear();
-    m_filling = true;
-    endResetModel();
+int ItemModel::rowOfTitle(const QString& title, int from) const {
+    for (int row = std::max(0, from); row < rowCount(); ++row)
+        if (item(row).title == title)
+            return row;
+    return -1;
 }
 
-void ItemModel::appendRow(const StoreItem& item) {
-    if (m_filling) {
-        m_rows.push_back(item);
+void ItemModel::removeItemRow(int row) {
+    if (row < 0 || row >= rowCount())
         return;
-    }
-    const int row = static_cast<int>(m_rows.size());
+    // The item stays among the lines, shown by no row.
+    beginRemoveRows(QModelIndex(), row, row);
+    m_order.erase(m_order.begin() + row);
+    endRemoveRows();
+}
+
+bool ItemModel::before(int a, int b) const {
+    const int order = compareKeys(m_items.at(a), m_items.at(b), m_sortColumn);
+    return order < 0 || (order == 0 && a < b);
+}
+
+void ItemModel::insertRow(int line) {
+    int row = static_cast<int>(m_order.size());
+    if (m_sortColumn >= 0)
+        row = static_cast<int>(std::lower_bound(m_order.begin(), m_order.end(), line,
+                                                [this](int a, int b) { return before(a, b); }) -
+                               m_order.begin());
     beginInsertRows(QModelIndex(), row, row);
-    m_rows.push_back(item);
+    m_order.insert(m_order.begin() + row, line);
     endInsertRows();
 }
 
-void ItemModel::endFill() {
-    if (!m_filling)
+void ItemModel::addItem(const StoreItem& item) {
+    m_items.push_back(item);
+    insertRow(static_cast<int>(m_items.size()) - 1);
+}
+
+void ItemModel::changeItem(int row, const StoreItem& item) {
+    if (row < 0 || row >= rowCount())
         return;
-    beginResetModel();
-    m_filling = false;
-    endResetModel();
+    const int line = m_order[static_cast<size_t>(row)];
+    const bool stays = m_sortColumn < 0 || compareKeys(m_items.at(line), item, m_sortColumn) == 0;
+    m_items[line] = item;
+    if (stays) {
+        emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+        return;
+    }
+    removeItemRow(row);
+    insertRow(line);
 }
 
 void ItemModel::sortByColumn(int column) {
-    if (column < 0 || column >= ColumnCount || m_rows.size() < 2)
+    if (column < 0 || column >= ColumnCount)
         return;
-    std::vector<int> order(static_cast<size_t>(m_rows.size()));
-    std::iota(order.begin(), order.end(), 0);
-    if (column == TitleColumn || column == SkuColumn) {
+    m_sortColumn = column;
+    if (m_order.size() < 2)
+        return;
+    // Stable: equal keys keep the order of their rows (a new listing's rows come in line order).
+    std::vector<int> order = m_order;
+    if (isTextColumn(column)) {
         std::vector<QStringView> keys(order.size());
         for (size_t i = 0; i < keys.size(); ++i)
-            keys[i] = field(m_rows[static_cast<int>(i)], column);
-        std::stable_sort(order.begin(), order.end(),
-                         [&](int a, int b) { return keys[a] < keys[b]; });
+            keys[i] = field(m_items.at(order[i]), column);
+        // Most comparisons are settled by four characters after the start all texts share,
+        // held beside the row numbers: reading each text for every comparison is mostly
+        // waiting for memory at 100,000 rows.
+        const qsizetype shared = sharedStart(keys);
+        std::vector<std::pair<quint64, int>> sorted(order.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            sorted[i] = {packedChars(keys[i], shared), static_cast<int>(i)};
+        std::sort(sorted.begin(), sorted.end(), [&](const auto& a, const auto& b) {
+            if (a.first != b.first)
+                return a.first < b.first;
+            const int c = keys[size_t(a.second)].compare(keys[size_t(b.second)]);
+            return c < 0 || (c == 0 && a.second < b.second);
+        });
+        std::vector<int> lines(order.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            lines[i] = order[size_t(sorted[i].second)];
+        order = std::move(lines);
     } else {
         // Each text is read once, not once per comparison.
-        std::vector<double> keys(order.size());
-        for (size_t i = 0; i < keys.size(); ++i)
-            keys[i] = leadingNumber(field(m_rows[static_cast<int>(i)], column));
-        std::stable_sort(order.begin(), order.end(),
-                         [&](int a, int b) { return keys[a] < keys[b]; });
+        std::vector<std::pair<double, int>> keyed(order.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            keyed[i] = {leadingNumber(field(m_items.at(order[i]), column)), static_cast<int>(i)};
+        std::sort(keyed.begin(), keyed.end());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = m_order[size_t(keyed[i].second)];
     }
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    QVector<StoreItem> sorted;
-    sorted.reserve(m_rows.size());
-    std::vector<int> newRowOf(order.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-        sorted.push_back(std::move(m_rows[order[i]]));
-        newRowOf[static_cast<size_t>(order[i])] = static_cast<int>(i);
-    }
-    m_rows = std::move(sorted);
     // The current and selected cells follow their rows.
     const QModelIndexList before = persistentIndexList();
+    std::vector<int> rowOfLine;
+    if (!before.isEmpty()) {
+        rowOfLine.resize(static_cast<size_t>(m_items.size()));
+        for (size_t row = 0; row < order.size(); ++row)
+            rowOfLine[static_cast<size_t>(order[row])] = static_cast<int>(row);
+    }
     QModelIndexList after;
     after.reserve(before.size());
     for (const QModelIndex& index : before)
-        after << this->index(newRowOf[static_cast<size_t>(index.row())], index.column());
+        after << this->index(rowOfLine[static_cast<size_t>(m_order[size_t(index.row())])],
+                             index.column());
+    m_order = std::move(order);
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

@@ -47,6 +47,8 @@
 
 namespace {
 const QString kApplyFilter = QStringLiteral("Apply &Filter");
+// The most rows a sale or a save changes in place; more are listed again from memory.
+constexpr qsizetype kRowsChangedInPlace = 16;
 
 int pixelsX(double twips) {
     return static_cast<int>(std::lround(twips / twipsPerPixelX()));
@@ -203,54 +205,173 @@ void frmMain::buildMenu() {
 }
 
 void frmMain::ListTitles() {
+    // The old listing goes first: the new one is then read into the memory it leaves, which
+    // makes freeing it and reading cheaper than freeing it afterwards.
+    m_items.clear();
     m_model->clear();
-    if (QItemSelectionModel* selection = lstTitles->selectionModel())
-        selection->clear();
     const QString profitCenter = cboProfs->currentText();
     m_model->setStockLevels(ItemRecords::stockLevels(m_companyFolder),
                             ItemModel::warningColorOn(lstTitles->palette().color(QPalette::Base)));
-    // No profit center, a missing file or a stored text that is not a number under a filter:
-    // the listing ends silently, the rows so far stay and no sort is applied.
-    if (!isStoreName(profitCenter) ||
-        !QFileInfo(profitCenterPath(m_companyFolder, profitCenter)).isFile())
-        return;
+    // No profit center or a missing or unreadable file: nothing is listed.
     QVector<StoreItem> items;
-    try {
-        items = readItems(m_companyFolder, profitCenter);
-    } catch (...) {
-        return;
+    if (isStoreName(profitCenter) &&
+        QFileInfo(profitCenterPath(m_companyFolder, profitCenter)).isFile()) {
+        try {
+            items = readItems(m_companyFolder, profitCenter);
+        } catch (...) {
+            items.clear();
+        }
     }
+    m_items = std::move(items);
+    ListAgain();
+}
+
+void frmMain::ListAgain() {
+    showListing(listingOf(m_items));
+}
+
+frmMain::Listing frmMain::listingOf(const QVector<StoreItem>& items) {
+    Listing listing;
     if (!FilterOn) {
-        m_model->setItems(std::move(items));
-        cboSort_Click();
-        return;
+        listing.rows = items;
+        return listing;
     }
-    m_model->beginFill();
-    bool complete = true;
+    const ItemFilter filter = currentFilter();
     for (const StoreItem& item : items) {
-        double cost = 0, price = 0, stock = 0;
-        if (!storedNumber(item.cost, &cost) || !storedNumber(item.price, &price) ||
-            !storedNumber(item.stock, &stock)) {
-            complete = false;
+        std::optional<StoreItem> row;
+        if (!shownRow(filter, item, &row)) {
+            listing.complete = false;
             break;
         }
-        FilterItem(item.title, item.sku, cost, price, stock);
+        if (row) {
+            listing.rows.push_back(std::move(*row));
+        }
     }
-    m_model->endFill();
+    return listing;
+}
+
+ItemFilter frmMain::currentFilter() const {
+    return ItemFilter({Filter, CaseSen, Num1, Num2, Exclude, TextString});
+}
+
+bool frmMain::shownRow(const ItemFilter& filter, const StoreItem& item,
+                       std::optional<StoreItem>* row) {
+    if (!FilterOn) {
+        *row = item;
+        return true;
+    }
+    double cost = 0, price = 0, stock = 0;
+    if (!storedNumber(item.cost, &cost) || !storedNumber(item.price, &price) ||
+        !storedNumber(item.stock, &stock))
+        return false;
+    *row = FilterItem(filter, item, cost, price, stock);
+    return true;
+}
+
+void frmMain::showListing(Listing listing) {
+    const bool complete = listing.complete;
+    m_model->setItems(std::move(listing.rows));
+    clearCurrent();
     if (complete)
         cboSort_Click();
 }
 
-void frmMain::FilterItem(const QString& FTitle, const QString& FSKU, double FCost, double FPrice,
-                         double FInStock) {
-    const FilterSettings filter{Filter, CaseSen, Num1, Num2, Exclude, TextString};
+void frmMain::clearCurrent() {
+    if (QItemSelectionModel* selection = lstTitles->selectionModel())
+        selection->clear();
+    // Set explicitly, so that the grid does not make its first row current on getting the
+    // focus back.
+    lstTitles->setCurrentIndex(QModelIndex());
+}
+
+std::optional<StoreItem> frmMain::FilterItem(const ItemFilter& filter, const StoreItem& item,
+                                             double FCost, double FPrice, double FInStock) {
     bool passes = false;
     if (!guarded(QStringLiteral("FilterItem"),
-                 [&] { passes = passesFilter(filter, FTitle, FSKU, FCost, FPrice, FInStock); }) ||
+                 [&] { passes = filter.passes(item.title, item.sku, FCost, FPrice, FInStock); }) ||
         !passes)
+        return std::nullopt;
+    return StoreItem{
+        item.title, item.sku, generalNumber(FCost), generalNumber(FPrice), generalNumber(FInStock),
+        item.tax};
+}
+
+void frmMain::showChanged(const QVector<StoreItem>& items, const QSet<QString>& movedTitles) {
+    // A listing the filter stopped is unsorted: only a new one shows the change. Each changed
+    // row is found by a look through the rows, so for a SKU shared by many titles one new
+    // listing from memory is quicker.
+    if ((FilterOn && m_model->sortColumn() < 0) || items.size() > kRowsChangedInPlace)
+        return ListAgain();
+    for (const QString& title : movedTitles)
+        for (int row = m_model->rowOfTitle(title); row >= 0; row = m_model->rowOfTitle(title))
+            m_model->removeItemRow(row);
+    const ItemFilter filter = currentFilter();
+    for (const StoreItem& item : items) {
+        std::optional<StoreItem> shown;
+        if (!shownRow(filter, item, &shown))
+            return ListAgain();
+        if (movedTitles.contains(item.title)) {
+            if (shown)
+                m_model->addItem(*shown);
+            continue;
+        }
+        const int row = m_model->rowOfTitle(item.title);
+        const bool repeated = row >= 0 && m_model->rowOfTitle(item.title, row + 1) >= 0;
+        // A title the filter left out that now passes needs its place among the lines.
+        if (repeated || (row < 0 && shown))
+            return ListAgain();
+        if (row >= 0 && shown)
+            m_model->changeItem(row, *shown);
+        else if (row >= 0)
+            m_model->removeItemRow(row);
+    }
+}
+
+void frmMain::showSaved(const std::optional<ItemIdentity>& before, const ItemIdentity& saved) {
+    m_model->setStockLevels(ItemRecords::stockLevels(m_companyFolder),
+                            ItemModel::warningColorOn(lstTitles->palette().color(QPalette::Base)));
+    const QString listed = cboProfs->currentText();
+    if (saved.profitCenter != listed) {
+        // The grid follows the item to its profit center.
+        selectProfitCenter(
+            cboProfs->findText(saved.profitCenter, Qt::MatchFixedString | Qt::MatchCaseSensitive));
+        return ListTitles();
+    }
+    // The save wrote the title's line again, at the end of the file, and removed the old one.
+    QSet<QString> moved{saved.title};
+    if (before && before->profitCenter == listed)
+        moved.insert(before->title);
+    m_items.removeIf([&](const StoreItem& item) { return moved.contains(item.title); });
+    const StoreItem item = ItemRecords(m_companyFolder).item(saved.title, saved.sku);
+    // Titles sharing the SKU show its new records too.
+    QVector<StoreItem> changed{item};
+    for (StoreItem& other : m_items)
+        if (other.sku == item.sku) {
+            other = {other.title, other.sku, item.cost, item.price, item.stock, item.tax};
+            changed.push_back(other);
+        }
+    m_items.push_back(item);
+    showChanged(changed, moved);
+}
+
+void frmMain::showStock(const QString& sku) {
+    const QString stock = GetINIString(ItemRecords::Inventory, sku, ItemRecords::ZeroStock,
+                                       invCountPath(m_companyFolder));
+    QVector<StoreItem> changed;
+    for (StoreItem& item : m_items)
+        if (item.sku == sku) {
+            item.stock = stock;
+            changed.push_back(item);
+        }
+    showChanged(changed, {});
+}
+
+void frmMain::selectProfitCenter(int index) {
+    if (index < 0)
         return;
-    m_model->appendRow({FTitle, FSKU, generalNumber(FCost), generalNumber(FPrice),
-                        generalNumber(FInStock), QString()});
+    cboProfs->blockSignals(true);
+    cboProfs->setCurrentIndex(index);
+    cboProfs->blockSignals(false);
 }
 
 void frmMain::cboSort_Click() {
@@ -367,23 +488,18 @@ void frmMain::cmdEditItem_Click() {
 }
 
 void frmMain::openEditor() {
+    std::optional<ItemIdentity> before;
+    if (CurrentItem.editing)
+        before = ItemIdentity{CurrentItem.profitCenter, CurrentItem.title, CurrentItem.sku};
     // A side trip (barcode, storefront) hides the editor, which ends its modal showing, and
     // shows it again as a window of its own: then it lives on until Save, Cancel or its close box.
     auto* editor = new frmAddEdit(m_companyFolder, CurrentItem, this);
-    auto listed = std::make_shared<bool>(false);
-    connect(editor, &frmAddEdit::saved, this, [this, listed](const QString& profitCenter) {
-        cboProfs->blockSignals(true);
-        const int index =
-            cboProfs->findText(profitCenter, Qt::MatchFixedString | Qt::MatchCaseSensitive);
-        if (index >= 0)
-            cboProfs->setCurrentIndex(index);
-        cboProfs->blockSignals(false);
-        ListTitles();
-        *listed = true;
+    connect(editor, &frmAddEdit::saved, this, [this, editor, before](const QString& profitCenter) {
+        showSaved(before, {profitCenter, editor->txtTitle->text(), editor->txtSKU->text()});
+        clearCurrent();
     });
     dialogs().showModal(editor);
-    if (!*listed)
-        ListTitles();
+    clearCurrent();
     if (editor->isVisible())
         connect(editor, &QDialog::finished, editor, &QObject::deleteLater);
     else
@@ -400,8 +516,10 @@ void frmMain::cmdMakeSale_Click() {
             return;
         const QString sku = m_model->cellText(current.row(), 1);
         QString lowStock;
-        if (makeSaleDialog(this, m_companyFolder, sku, cellText, &lowStock))
-            ListTitles();
+        if (makeSaleDialog(this, m_companyFolder, sku, cellText, &lowStock)) {
+            showStock(sku);
+            clearCurrent();
+        }
         lblStatus->setText(lowStock);
     });
 }
@@ -414,7 +532,7 @@ void frmMain::cmdFilter_Click() {
             return;
         }
         FilterOn = false;
-        ListTitles();
+        ListAgain();
         cmdFilter->setText(kApplyFilter);
         mnuActionApplyFilter->setText(kApplyFilter);
     });
@@ -440,31 +558,47 @@ void frmMain::cmdSearch_Click() {
             return dialogs().message(this, foundItemText(title, profitCenter),
                                      QStringLiteral("Found One"), Dialogs::YesNo) == Dialogs::Yes;
         };
-        for (int index = 0; index < cboProfs->count(); ++index) {
-            progress.setValue(index);
-            cboProfs->blockSignals(true);
-            cboProfs->setCurrentIndex(index);
-            cboProfs->blockSignals(false);
-            ListTitles(); // through the filter, when one is on
-            const QString profitCenter = cboProfs->currentText();
-            for (int row = 0; row < m_model->rowCount(); ++row) {
-                if (row % 2048 == 2047) {
-                    QCoreApplication::processEvents();
-                    if (progress.wasCanceled())
-                        return;
+        // Every profit center is read once, the price and stock records once for all. Only one
+        // with a hit is shown in the grid, its hits made current one by one in the grid's order;
+        // the last one is shown at the end.
+        QStringList names;
+        for (int index = 0; index < cboProfs->count(); ++index)
+            names << cboProfs->itemText(index);
+        QVector<StoreItem> items;
+        bool finished = names.isEmpty();
+        forEachItem(
+            m_companyFolder, names, [&](const StoreItem& item) { items.push_back(item); },
+            [&](int done) {
+                const int index = done - 1;
+                Listing listing = listingOf(items); // through the filter, when one is on
+                const auto hit = [&](const StoreItem& row) {
+                    return searchMatches(row.title, key) || searchMatches(row.sku, key);
+                };
+                const bool hits = std::any_of(listing.rows.cbegin(), listing.rows.cend(), hit);
+                if (hits || done == names.size()) {
+                    selectProfitCenter(index);
+                    m_items = std::move(items);
+                    showListing(std::move(listing));
                 }
-                lstTitles->setCurrentIndex(m_model->index(row, 0));
-                const QString title = m_model->cellText(row, 0);
-                if (searchMatches(title, key) && !keepGoing(title, profitCenter))
-                    return;
-                // The row holds the SKU its title's record gives.
-                if (searchMatches(m_model->cellText(row, 1), key) &&
-                    !keepGoing(title, profitCenter))
-                    return;
-            }
-            if (progress.wasCanceled())
-                return;
-        }
+                items.clear();
+                for (int row = 0; hits && row < m_model->rowCount(); ++row) {
+                    const QString title = m_model->cellText(row, 0);
+                    const bool titleHit = searchMatches(title, key);
+                    // The row holds the SKU its title's record gives.
+                    const bool skuHit = searchMatches(m_model->cellText(row, 1), key);
+                    if (!titleHit && !skuHit)
+                        continue;
+                    lstTitles->setCurrentIndex(m_model->index(row, 0));
+                    if ((titleHit && !keepGoing(title, names.at(index))) ||
+                        (skuHit && !keepGoing(title, names.at(index))))
+                        return false;
+                }
+                progress.setValue(done);
+                finished = done == names.size();
+                return !progress.wasCanceled();
+            });
+        if (!finished)
+            return;
         progress.reset();
         dialogs().message(this, QStringLiteral("Finished searching through the database."),
                           QStringLiteral("Finished"));
@@ -498,7 +632,10 @@ void frmMain::cmdRemoveItem_Click() {
         removeItem(m_companyFolder, profitCenter, title, m_model->cellText(row, 1));
         dialogs().message(this, title + QStringLiteral(" has been deleted."),
                           QStringLiteral("Deleted"));
-        ListTitles();
+        // The title's line is gone; records of its SKU left are unchanged.
+        m_items.removeIf([&](const StoreItem& item) { return item.title == title; });
+        showChanged({}, {title});
+        clearCurrent();
     });
 }
 

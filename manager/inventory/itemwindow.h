@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "manager/inventory/search.h"
 #include "manager/store/items.h"
 
 #include <QPointer>
 #include <QRect>
+#include <QSet>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class ItemModel;
 class QAction;
@@ -31,22 +34,26 @@ public:
 
     QString companyFolder() const { return m_companyFolder; }
 
-    // Fills the grid from the selected profit center and applies the sort order. Stops silently
-    // (keeping the rows listed so far, unsorted) on any error.
+    // Reads the selected profit center and fills the grid from it through the filter, sorted.
+    // No profit center or an unreadable file lists nothing; a stored number that is not a
+    // number under a filter stops the listing there (keeping the rows so far, unsorted).
     void ListTitles();
+    // Fills the grid again from the items ListTitles read (and the changes made here since),
+    // through the filter when it is on: applying or removing a filter reads nothing.
+    void ListAgain();
     // Fills the profit-center list from the folder, selects the first name and lists it.
     void LoadProfs(const QString& LibraryPath);
     // Sorts the grid by the entry shown in "Sort By".
     void cboSort_Click();
-    // Adds the row when the item passes the filter; the numbers are shown in general form. A bound that is not a number is
-    // reported for each item, which is then left out.
-    void FilterItem(const QString& FTitle, const QString& FSKU, double FCost, double FPrice,
-                    double FInStock);
+    // Whether the item passes the filter, and then its row with the numbers in general form. A
+    // bound that is not a number is reported for each item, which is then left out.
+    std::optional<StoreItem> FilterItem(const ItemFilter& filter, const StoreItem& item,
+                                        double FCost, double FPrice, double FInStock);
 
     // The item handed to the item editor.
     ItemRecord CurrentItem;
 
-    // Filter state, set by the filter window; ListTitles passes every item through FilterItem
+    // Filter state, set by the filter window; a listing passes every item through FilterItem
     // while FilterOn is true.
     bool FilterOn = false;
     int Filter = 0;
@@ -118,6 +125,33 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The grid rows of items, in line order; complete is false when a stored number that is
+    // not a number stopped the filter.
+    struct Listing {
+        QVector<StoreItem> rows;
+        bool complete = true;
+    };
+    Listing listingOf(const QVector<StoreItem>& items);
+    // Shows a listing, sorted as chosen when complete, with no item current.
+    void showListing(Listing listing);
+    // The filter as set now.
+    ItemFilter currentFilter() const;
+    // The row an item shows: false when the filter cannot read one of its numbers.
+    bool shownRow(const ItemFilter& filter, const StoreItem& item, std::optional<StoreItem>* row);
+    // After a save, a sale or a Cancel nothing is current until the user clicks a row.
+    void clearCurrent();
+    // The grid after the editor saved: the old title's row goes, the saved title's row shows
+    // its records and every row of its SKU the same values.
+    void showSaved(const std::optional<ItemIdentity>& before, const ItemIdentity& saved);
+    // The grid after the stock of a SKU changed here.
+    void showStock(const QString& sku);
+    // Shows items of the listed profit center whose records changed (m_items holds them
+    // already). The rows of movedTitles go first: those whose title line is now the last of the
+    // file come back among items. What only a new listing can show is listed again from m_items.
+    void showChanged(const QVector<StoreItem>& items, const QSet<QString>& movedTitles);
+    // Selects a profit center in the list without listing it.
+    void selectProfitCenter(int index);
+
     void buildControls();
     void buildMenu();
     void Form_Resize();
@@ -129,6 +163,8 @@ private:
 
     QString m_companyFolder;
     ItemModel* m_model = nullptr;
+    // The items of the listed profit center as stored, in line order: filters work on these.
+    QVector<StoreItem> m_items;
     bool m_profListedByChange = false;
     QPointer<frmScan> m_scan;
     bool m_placed = false;

@@ -9,17 +9,17 @@
 
 namespace {
 
-double bound(const QString& text) {
+std::optional<double> readBound(const QString& text) {
     double value = 0;
     if (!storedNumber(text, &value))
-        throw RuntimeError::typeMismatch();
+        return std::nullopt;
     return value;
 }
 
-bool containsText(const QString& value, const QString& text, int caseSensitive) {
-    if (caseSensitive == 1)
-        return value.contains(text);
-    return value.toUpper().contains(text.toUpper());
+double bound(const std::optional<double>& value) {
+    if (!value)
+        throw RuntimeError::typeMismatch();
+    return *value;
 }
 
 } // namespace
@@ -28,31 +28,44 @@ QString infiniteBound() {
     return QStringLiteral("INF");
 }
 
-bool passesFilter(const FilterSettings& filter, const QString& title, const QString& sku,
-                  double cost, double price, double stock) {
-    switch (filter.field) {
+ItemFilter::ItemFilter(const FilterSettings& settings)
+    : m_settings(settings)
+    , m_upperText(settings.text.toUpper())
+    , m_lower(readBound(settings.lower))
+    , m_upper(readBound(settings.upper)) {}
+
+bool ItemFilter::passes(const QString& title, const QString& sku, double cost, double price,
+                        double stock) const {
+    switch (m_settings.field) {
     case FilterTitle:
     case FilterSku: {
-        const QString& value = filter.field == FilterTitle ? title : sku;
-        return containsText(value, filter.text, filter.caseSensitive) != filter.exclude;
+        const QString& value = m_settings.field == FilterTitle ? title : sku;
+        const bool contains = m_settings.caseSensitive == 1 ? value.contains(m_settings.text)
+                                                            : value.toUpper().contains(m_upperText);
+        return contains != m_settings.exclude;
     }
     case FilterCost:
     case FilterPrice:
     case FilterStock: {
-        const double x = filter.field == FilterCost    ? cost
-                         : filter.field == FilterPrice ? price
-                                                       : stock;
-        const bool noLower = filter.lower == infiniteBound();
-        const bool noUpper = filter.upper == infiniteBound();
+        const double x = m_settings.field == FilterCost    ? cost
+                         : m_settings.field == FilterPrice ? price
+                                                           : stock;
+        const bool noLower = m_settings.lower == infiniteBound();
+        const bool noUpper = m_settings.upper == infiniteBound();
         if (noUpper && !noLower)
-            return x > bound(filter.lower);
+            return x > bound(m_lower);
         if (noLower && !noUpper)
-            return x < bound(filter.upper);
-        return bound(filter.lower) < x && x < bound(filter.upper);
+            return x < bound(m_upper);
+        return bound(m_lower) < x && x < bound(m_upper);
     }
     default:
         return true;
     }
+}
+
+bool passesFilter(const FilterSettings& filter, const QString& title, const QString& sku,
+                  double cost, double price, double stock) {
+    return ItemFilter(filter).passes(title, sku, cost, price, stock);
 }
 
 QString boundText(const QString& typed) {

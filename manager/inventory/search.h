@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // Finding items in the item window: the filter test and the search's matching rule.
 
 // The fields a filter tests.
@@ -33,6 +35,21 @@ QString infiniteBound();
 // needed and is not a number is a type mismatch (RuntimeError 13). Any other field passes.
 bool passesFilter(const FilterSettings& filter, const QString& title, const QString& sku,
                   double cost, double price, double stock);
+
+// A filter ready for many items: its text is upper-cased and its bounds are read once. Each item
+// gets the result and the error passesFilter gives it.
+class ItemFilter {
+public:
+    explicit ItemFilter(const FilterSettings& settings);
+    bool passes(const QString& title, const QString& sku, double cost, double price,
+                double stock) const;
+
+private:
+    FilterSettings m_settings;
+    QString m_upperText;
+    std::optional<double> m_lower; // none: no number (then a test that needs it fails)
+    std::optional<double> m_upper;
+};
 
 // The form a bound box takes when it loses the focus: the absolute value of its leading number
 // in general form ("-3" -> "3", "abc" -> "0").

@@ -271,6 +271,7 @@ private slots:
         QCOMPARE(dialogs->shown[1].buttons, int(Dialogs::YesNo));
         QCOMPARE(dialogs->shown.last().title, QString("Finished"));
         QCOMPARE(w.cboProfs->currentText(), QString("Zoo"));
+        QCOMPARE(titles(w), QStringList{"Lion"}); // the grid lists the profit center shown
     }
 
     void aQuestionReadSlowlyIsNeverCoveredAndTheSearchEnds() {

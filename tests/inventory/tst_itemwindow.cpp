@@ -72,6 +72,31 @@ QString sharedStore(const TestEnvironment& env) {
     return folder;
 }
 
+// Kitchen: Blue mug and Cup share A100 (minimum stock 10), Plate -> P1 and Bowl -> B2 share a
+// price.
+QString kitchenStore(const TestEnvironment& env) {
+    const QString folder = env.makeCompany(QStringLiteral("Shop"));
+    TestEnvironment::writeBytes(folder + "Kitchen", "Titles\\Blue mug=A100\r\nTitles\\Plate=P1\r\n"
+                                                    "Titles\\Bowl=B2\r\nTitles\\Cup=A100\r\n");
+    fixture::writeItem(folder, "A100", "4.95", "2.10", "1", "12");
+    fixture::writeItem(folder, "P1", "3.00", "5", "0", "4");
+    fixture::writeItem(folder, "B2", "3.00", "1", "0", "7");
+    TestEnvironment::writeBytes(ItemRecords::levelsPath(folder), "Minimum\\A100=10\r\n");
+    return folder;
+}
+
+// The grid as the user reads it: every cell's text, the "In Stock" cell with its mark.
+QStringList shownRows(const frmMain& w) {
+    QStringList texts;
+    for (int r = 0; r < w.model()->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < ItemModel::ColumnCount; ++c)
+            cells << w.model()->index(r, c).data().toString();
+        texts << cells.join('|');
+    }
+    return texts;
+}
+
 // A modal action that fills the editor's boxes and saves it.
 std::function<int(QDialog*)> editAndSave(std::function<void(frmAddEdit*)> fill) {
     return [fill](QDialog* dialog) {
@@ -644,6 +669,107 @@ private slots:
         fixture::writeTitle(folder, "Kitchen", "Cup", "C9");
         emit w.cboProfs->activated(kitchen);
         QVERIFY(rows(w).join(",").contains("Cup|C9"));
+    }
+
+    // A sale, a save or Cancel changes the rows concerned in place: the grid then shows what a
+    // new listing shows, marks and order included, and no row is current.
+    void anActionShowsWhatANewListingShows_data() {
+        QTest::addColumn<QString>("sortBy");
+        QTest::addColumn<QString>("filter"); // "", "price>4" or "stock<10"
+        QTest::addColumn<QString>("action"); // a step and its arguments, split by "|"
+        QTest::newRow("sale of a shared SKU") << "In Stock"
+                                              << ""
+                                              << "sale|Blue mug|3";
+        QTest::newRow("price moves the row") << "Price"
+                                             << ""
+                                             << "edit|Plate|price|9.00";
+        QTest::newRow("price ties with earlier lines") << "Price"
+                                                       << ""
+                                                       << "edit|Plate|price|4.95";
+        QTest::newRow("rename") << "Title"
+                                << ""
+                                << "edit|Bowl|title|Apple bowl";
+        QTest::newRow("SKU made shared") << "Cost"
+                                         << ""
+                                         << "edit|Plate|sku|A100";
+        QTest::newRow("new item over a title") << "Title"
+                                               << ""
+                                               << "new|Cup|C9";
+        QTest::newRow("cancel") << "Title"
+                                << ""
+                                << "cancel|Plate";
+        QTest::newRow("filtered sale") << "In Stock"
+                                       << "stock<10"
+                                       << "sale|Plate|1";
+        QTest::newRow("filtered rows leave") << "Title"
+                                             << "price>4"
+                                             << "edit|Blue mug|price|3.50";
+        QTest::newRow("filtered rows come") << "Title"
+                                            << "stock<10"
+                                            << "edit|Plate|sku|A100";
+        QTest::newRow("filtered new item") << "SKU"
+                                           << "stock<10"
+                                           << "new|Mug|M1";
+    }
+    void anActionShowsWhatANewListingShows() {
+        QFETCH(QString, sortBy);
+        QFETCH(QString, filter);
+        QFETCH(QString, action);
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        fixture::setRate("0");
+        frmMain w(kitchenStore(env), "Shop");
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.cboSort->setCurrentText(sortBy);
+        if (!filter.isEmpty()) {
+            const bool price = filter.startsWith("price");
+            w.Filter = price ? FilterPrice : FilterStock;
+            w.Num1 = price ? "4" : "INF";
+            w.Num2 = price ? "INF" : "10";
+            w.FilterOn = true;
+            w.ListTitles();
+        }
+        const QStringList before = shownRows(w);
+        const QStringList step = action.split('|');
+        dialogs.messageAnswers = {Dialogs::Yes, Dialogs::Yes, Dialogs::Yes};
+        if (step[0] == "sale") {
+            clickRow(w, step[1]);
+            dialogs.inputAnswers << step[2];
+            w.cmdMakeSale_Click();
+        } else if (step[0] == "edit") {
+            clickRow(w, step[1]);
+            dialogs.modalActions << editAndSave([&](frmAddEdit* e) {
+                QLineEdit* box = step[2] == "price"   ? e->txtPrice
+                                 : step[2] == "title" ? e->txtTitle
+                                                      : e->txtSKU;
+                box->setText(step[3]);
+            });
+            w.cmdEditItem_Click();
+        } else if (step[0] == "new") {
+            dialogs.modalActions << editAndSave([&](frmAddEdit* e) {
+                e->txtTitle->setText(step[1]);
+                e->txtSKU->setText(step[2]);
+                e->txtInventory->setText("5");
+            });
+            w.cmdNewItem_Click();
+        } else if (step[0] == "remove") {
+            clickRow(w, step[1]);
+            w.cmdRemoveItem_Click();
+        } else {
+            clickRow(w, step[1]);
+            dialogs.modalActions << [](QDialog* d) {
+                qobject_cast<frmAddEdit*>(d)->cmdCancel_Click();
+                return d->result();
+            };
+            w.cmdEditItem_Click();
+        }
+        const QStringList after = shownRows(w);
+        QCOMPARE(after != before, step[0] != "cancel");
+        w.lstTitles->setFocus(Qt::ActiveWindowFocusReason);
+        QCOMPARE(w.currentRow(), -1);
+        w.ListTitles();
+        QCOMPARE(after, shownRows(w));
     }
 
     void filterSeamShowsGeneralNumbersAndStopsOnText() {
