@@ -609,7 +609,9 @@ void frmMain::mnuActionScanItems_Click() {
     guarded(QStringLiteral("mnuActionScanItems_Click"), [&] {
         if (!m_scan) {
             m_scan = new frmScan(m_companyFolder);
-            connect(m_scan, &frmScan::processed, this, &frmMain::ListTitles);
+            connect(m_scan, &frmScan::processed, this, [this](const QString& sku) {
+                guarded(QStringLiteral("frmScan_processed"), [&] { showStock(sku); });
+            });
         }
         showToolWindow(m_scan);
         m_scan->txtSKU->setFocus();

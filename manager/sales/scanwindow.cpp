@@ -124,7 +124,7 @@ void frmScan::cmdProcess_Click() {
             case ScanStatus::Failed: // already reported
                 break;
             }
-            emit processed();
+            emit processed(sku);
         }
         txtSKU->clear();
         txtSKU->setFocus();

@@ -11,8 +11,8 @@ class QRadioButton;
 
 // The scan window: each SKU typed or scanned into the SKU box (a barcode reader types it and
 // Enter) is sold, returned or added to the stock at once, so many units per scan as the number
-// box says. Emits processed() after every scan that reached the stock, so that the item window
-// lists again.
+// box says. Emits processed(sku) after every scan that reached the stock, so that the item
+// window shows that SKU's new stock.
 class frmScan : public QWidget {
     Q_OBJECT
 public:
@@ -34,7 +34,7 @@ public:
     QPushButton* cmdClose = nullptr;
 
 signals:
-    void processed();
+    void processed(const QString& sku);
 
 public slots:
     void cmdProcess_Click();

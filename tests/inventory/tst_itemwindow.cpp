@@ -4,6 +4,7 @@
 #include "manager/inventory/itemwindow.h"
 #include "manager/inventory/search.h"
 #include "manager/sales/recording.h"
+#include "manager/sales/scanwindow.h"
 #include "manager/shell/twips.h"
 #include "manager/store/companystore.h"
 #include "manager/store/recordfile.h"
@@ -710,6 +711,9 @@ private slots:
         QTest::newRow("filtered new item") << "SKU"
                                            << "stock<10"
                                            << "new|Mug|M1";
+        QTest::newRow("scan of a shared SKU") << "Title"
+                                              << ""
+                                              << "scan|A100|3";
     }
     void anActionShowsWhatANewListingShows() {
         QFETCH(QString, sortBy);
@@ -756,6 +760,17 @@ private slots:
         } else if (step[0] == "remove") {
             clickRow(w, step[1]);
             w.cmdRemoveItem_Click();
+        } else if (step[0] == "scan") {
+            w.mnuActionScanItems_Click();
+            frmScan* scan = nullptr;
+            for (QWidget* widget : QApplication::allWidgets())
+                if (auto* found = qobject_cast<frmScan*>(widget))
+                    scan = found;
+            QVERIFY(scan);
+            scan->txtNumber->setText(step[2]);
+            scan->txtSKU->setText(step[1]);
+            scan->cmdProcess_Click();
+            scan->close();
         } else {
             clickRow(w, step[1]);
             dialogs.modalActions << [](QDialog* d) {
