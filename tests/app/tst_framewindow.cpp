@@ -12,8 +12,10 @@
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -146,6 +148,45 @@ private slots:
         QPointer<QWidget> active = frame.mdiArea()->activeSubWindow();
         QTest::keyClick(windows.last()->focusWidget(), Qt::Key_F4, Qt::ControlModifier);
         QTRY_VERIFY(active.isNull());
+    }
+
+    // Closing or hiding the active child hands the keyboard to the one used before it, in the
+    // same state; with none left, the frame keeps it.
+    void closingTheActiveChildHandsTheKeyboardOn_data() {
+        QTest::addColumn<bool>("maximised");
+        QTest::addColumn<bool>("hide");
+        QTest::newRow("normal, closed") << false << false;
+        QTest::newRow("maximised, closed") << true << false;
+        QTest::newRow("maximised, hidden") << true << true;
+    }
+    void closingTheActiveChildHandsTheKeyboardOn() {
+        QFETCH(bool, maximised);
+        QFETCH(bool, hide);
+        TestEnvironment env;
+        frmFrame frame;
+        frame.resize(900, 650);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        auto* first = new QLineEdit;
+        QMdiSubWindow* below = frame.showChild(first);
+        auto* second = new QLineEdit;
+        frame.showChild(second);
+        QMdiSubWindow* top = frame.showChild(new QLineEdit);
+        frame.mdiArea()->setActiveSubWindow(frame.showChild(second));
+        if (maximised)
+            frame.mdiArea()->activeSubWindow()->showMaximized();
+        if (hide)
+            frmFrame::hideChild(second);
+        else
+            second->parentWidget()->close();
+        QTRY_COMPARE(frame.mdiArea()->activeSubWindow(), top);
+        QCOMPARE(top->isMaximized(), maximised);
+        QTRY_COMPARE(QApplication::focusWidget(), top->widget());
+        top->close();
+        QTRY_COMPARE(frame.mdiArea()->activeSubWindow(), below);
+        QCOMPARE(below->isMaximized(), maximised);
+        below->close();
+        QTRY_VERIFY(frame.isAncestorOf(QApplication::focusWidget()));
     }
 
     // A large window opened after another, where the area would cascade it, stays inside the
