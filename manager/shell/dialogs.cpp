@@ -6,9 +6,12 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDateTime>
 #include <QDialog>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QInputDialog>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrintDialog>
@@ -18,6 +21,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QThread>
+#include <QTreeView>
 
 namespace {
 Dialogs*& installed() {
@@ -36,6 +40,19 @@ QString runFileDialog(QFileDialog& dialog) {
         dialog.parentWidget() ? dialog.parentWidget()->screen() : QGuiApplication::primaryScreen();
     if (screen)
         dialog.resize(QSize(800, 520).boundedTo(screen->availableGeometry().size() * 0.9));
+    // Its detail columns wide enough for a size, a type and a date; the name takes the rest.
+    if (auto* view = dialog.findChild<QTreeView*>()) {
+        const QFontMetrics metrics(view->font());
+        const QString widest[] = {QStringLiteral("1023.9 KiB"),
+                                  QStringLiteral("plain text document"),
+                                  QLocale().toString(QDateTime(QDate(2000, 12, 28), QTime(23, 59)),
+                                                     QLocale::ShortFormat)};
+        QHeaderView* header = view->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column <= 3 && column < header->count(); ++column)
+            header->resizeSection(column, metrics.horizontalAdvance(widest[column - 1]) + 24);
+    }
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 } // namespace
