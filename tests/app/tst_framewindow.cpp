@@ -169,12 +169,11 @@ private slots:
         frame.resize(900, 650);
         frame.show();
         QVERIFY(QTest::qWaitForWindowActive(&frame));
-        auto* first = new QLineEdit;
-        QMdiSubWindow* below = frame.showChild(first);
+        QMdiSubWindow* below = frame.showChild(new QLineEdit);
         auto* second = new QLineEdit;
         frame.showChild(second);
         QMdiSubWindow* top = frame.showChild(new QLineEdit);
-        frame.mdiArea()->setActiveSubWindow(frame.showChild(second));
+        frame.showChild(second); // the one used last
         if (maximised)
             frame.mdiArea()->activeSubWindow()->showMaximized();
         if (hide)
