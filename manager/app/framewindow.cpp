@@ -28,6 +28,7 @@
 #include <QProcess>
 #include <QShortcut>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -50,8 +51,11 @@ frmFrame::frmFrame(QWidget* parent)
     // The active window's access keys come first: while a window is active inside the frame the
     // menu titles give up theirs, so Alt+F reaches the item window's "Apply &Filter" instead of
     // clashing with "&File". F10 opens the menus whatever is active.
-    connect(m_mdi, &QMdiArea::subWindowActivated, this,
-            [this](QMdiSubWindow* active) { menuAccessKeysOn(!active); });
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* active) {
+        menuAccessKeysOn(!active);
+        if (active)
+            m_active = active;
+    });
     auto* openMenus = new QShortcut(QKeySequence(Qt::Key_F10), this);
     openMenus->setContext(Qt::WindowShortcut);
     connect(openMenus, &QShortcut::activated, this,
@@ -64,6 +68,43 @@ frmFrame::frmFrame(QWidget* parent)
     connect(closeChild, &QShortcut::activatedAmbiguously, m_mdi, &QMdiArea::closeActiveSubWindow);
     resize(800, 600);
     setWindowShower([](QWidget* window) { showWindow(window); });
+}
+
+void frmFrame::showMaximisedUnlessFixed(QMdiSubWindow* sub) {
+    const QWidget* window = sub->widget();
+    if (window && window->minimumSize() != window->maximumSize() && !sub->isMaximized())
+        sub->showMaximized();
+}
+
+void frmFrame::activateNextChild(bool maximised) {
+    if (m_closing)
+        return;
+    QMdiSubWindow* next = m_mdi->currentSubWindow();
+    if (!next || !next->isVisible()) {
+        next = nullptr;
+        const QList<QMdiSubWindow*> windows =
+            m_mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
+        for (auto it = windows.crbegin(); it != windows.crend() && !next; ++it)
+            if ((*it)->isVisible())
+                next = *it;
+    }
+    if (!next) {
+        m_mdi->setFocus();
+        return;
+    }
+    if (maximised)
+        showMaximisedUnlessFixed(next);
+    m_mdi->setActiveSubWindow(next);
+}
+
+bool frmFrame::eventFilter(QObject* watched, QEvent* event) {
+    // The area leaves no child active once the active one closes or hides, and shows the one
+    // below at its normal size: the keyboard would go nowhere, and a maximised set would break.
+    if ((event->type() == QEvent::Close || event->type() == QEvent::Hide) && watched == m_active) {
+        const bool maximised = m_active->isMaximized();
+        QTimer::singleShot(0, this, [this, maximised] { activateNextChild(maximised); });
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmFrame::menuAccessKeysOn(bool on) {
@@ -201,6 +242,7 @@ QMdiSubWindow* frmFrame::showChild(QWidget* window) {
                                  : window->sizeHint().expandedTo(window->minimumSizeHint());
         sub = m_mdi->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->installEventFilter(this);
         sub->setWindowIcon(windowIcon());
         // A window that closes itself takes its border with it.
         connect(window, &QObject::destroyed, sub, &QWidget::close);

@@ -69,6 +69,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The menu titles' access keys, off while a window inside the frame is active.
@@ -76,8 +77,13 @@ private:
     void buildMenus();
     void refreshWindowMenu();
     void restorePlacement();
+    // Gives the keyboard to the child window used last that is still shown, maximised when the
+    // one that went away was; to the frame when none is left.
+    void activateNextChild(bool maximised);
+    static void showMaximisedUnlessFixed(QMdiSubWindow* sub);
 
     QMdiArea* m_mdi = nullptr;
+    QPointer<QMdiSubWindow> m_active; // the child window active last
     QPointer<frmCompany> m_chooser;
     std::unique_ptr<QLockFile> m_lock;
     bool m_loaded = false;

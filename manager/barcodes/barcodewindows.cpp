@@ -304,9 +304,15 @@ void frmCode39::cmdPrint_Click() {
         printer.setPageOrientation(QPageLayout::Landscape);
     const double pageWidth = printer.pageLayout().paintRect(QPageLayout::Inch).width() * 1440;
     const double fit = drawing.width > pageWidth ? pageWidth / drawing.width : 1.0;
+    // The page shows the drawing shrunk by fit; its bars start on a printer dot and the narrow
+    // element is a whole number of dots, so that every bar of one width prints alike.
+    const double dot = 1440.0 / printer.resolution();
+    const double narrow = barcodes::wholeDots(barcodes::kCode39PrintNarrow * fit, dot);
+    const barcodes::Drawing onDots =
+        barcodes::code39PrintDrawing(text, narrow / fit, barcodes::onDot(400 * fit, dot) / fit);
     // Scanners need a narrow bar of 0.19 mm (7.5 mil) at least; a thinner one is printed only
     // when the user wants it all the same.
-    const double narrowMm = barcodes::kCode39PrintNarrow * fit * 25.4 / 1440;
+    const double narrowMm = narrow * 25.4 / 1440;
     if (narrowMm < 0.19 &&
         dialogs().message(this,
                           QStringLiteral("This barcode is too long for the page: to fit, its "
@@ -323,7 +329,7 @@ void frmCode39::cmdPrint_Click() {
     }
     const double scale = printer.resolution() / 1440.0 * fit;
     painter.scale(scale, scale);
-    barcodes::paintDrawing(painter, drawing);
+    barcodes::paintDrawing(painter, onDots);
     if (!painter.end())
         code39Error(this, printerError());
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/barcodes/labelsheet.h"
 
+#include "manager/barcodes/picture.h"
 #include "manager/barcodes/symbols.h"
 #include "manager/store/companystore.h"
 #include "manager/store/items.h"
@@ -16,6 +17,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cmath>
 
 namespace barcodes {
 
@@ -27,7 +29,9 @@ constexpr int mm(double millimetres) {
 constexpr int kPadding = 120;
 constexpr int kUpcModule = 18;      // 0.32 mm
 constexpr int kCode39Narrow = 20;   // the windows' narrow element
-constexpr int kCode39Thinnest = 11; // still two dots at 300 dpi
+constexpr int kCode39Thinnest = 12; // 0.21 mm, five dots at 600 dpi
+// A PDF file is drawn on the dots of a 600 dpi printer, which are whole dots at 1200 dpi too.
+constexpr int kPdfDotsPerInch = 600;
 
 QFont labelFont(int points, bool bold = false) {
     QFont f(QStringLiteral("sans-serif"));
@@ -41,20 +45,24 @@ int code39Units(const QString& sku) {
     return (sku.size() + 2) * 16 - 1 + 20;
 }
 
-// Bars from left, top, each module (or narrow element) unit twips wide.
+// The symbol centred in the width from left, top. Scanners read bars by their widths, so each
+// module (or narrow element) is a whole number of the device's dots, dot twips each, and the
+// symbol starts on a dot: every bar of one width then prints exactly as wide as the others.
 void drawSymbol(QPainter& p, const QString& sku, Symbology symbology, double left, double top,
-                double height, int labelWidth) {
+                double height, double width, double dot) {
     if (symbology == Symbology::Upc) {
         const QString code = sku.left(11);
         const QString stream = moduleStream(upcElements(code, upcCheckDigit(code)));
+        const double module = std::max(1.0, std::round(kUpcModule / dot)) * dot;
+        const double x = onDot(left + (width - stream.size() * module) / 2, dot);
         for (int i = 0; i < stream.size(); ++i)
             if (stream.at(i) == '1')
-                p.fillRect(QRectF(left + i * kUpcModule, top, kUpcModule, height), Qt::black);
+                p.fillRect(QRectF(x + i * module, top, module, height), Qt::black);
         return;
     }
     const int units = code39Units(sku);
-    const double narrow = qMin<double>(kCode39Narrow, (labelWidth - 2 * kPadding) / double(units));
-    double x = left + ((labelWidth - 2 * kPadding) - units * narrow) / 2 + 10 * narrow;
+    const double narrow = wholeDots(std::min<double>(kCode39Narrow, width / units), dot);
+    double x = onDot(left + (width - units * narrow) / 2, dot) + 10 * narrow;
     for (const QString& pattern : code39PatternList(sku)) {
         bool black = true;
         for (const QChar d : pattern) {
@@ -70,7 +78,7 @@ void drawSymbol(QPainter& p, const QString& sku, Symbology symbology, double lef
 
 // No outline: on a sheet that is cut already, a line printed a little off lands on the next label.
 void drawLabel(QPainter& p, const StoreItem& item, Symbology symbology, const LabelStock& stock,
-               double left, double top) {
+               double left, double top, double dot) {
     const double inner = stock.labelWidth - 2 * kPadding;
     const double x = left + kPadding;
     p.setPen(Qt::black);
@@ -86,8 +94,7 @@ void drawLabel(QPainter& p, const StoreItem& item, Symbology symbology, const La
     const QFontMetricsF skuMetrics(p.font());
     const double symbolHeight =
         top + stock.labelHeight - kPadding - skuMetrics.height() - symbolTop;
-    const double symbolLeft = symbology == Symbology::Upc ? x + (inner - 95 * kUpcModule) / 2 : x;
-    drawSymbol(p, item.sku, symbology, symbolLeft, symbolTop, symbolHeight, stock.labelWidth);
+    drawSymbol(p, item.sku, symbology, x, symbolTop, symbolHeight, inner, dot);
     const QString shown =
         symbology == Symbology::Upc
             ? item.sku.left(11) + QString::number(upcCheckDigit(item.sku.left(11)))
@@ -162,7 +169,7 @@ int labelPages(const LabelStock& stock, int count, int start) {
 }
 
 void paintLabelPage(QPainter& painter, const QVector<StoreItem>& labels, Symbology symbology,
-                    const LabelStock& stock, int start, int page) {
+                    const LabelStock& stock, int start, int page, int dotsPerInch) {
     const int skip = std::clamp(start, 1, stock.perPage()) - 1;
     const int first = qMax(0, page * stock.perPage() - skip);
     const int last = qMin(static_cast<int>(labels.size()), (page + 1) * stock.perPage() - skip);
@@ -170,7 +177,7 @@ void paintLabelPage(QPainter& painter, const QVector<StoreItem>& labels, Symbolo
         const int onPage = (skip + i) % stock.perPage();
         drawLabel(painter, labels.at(i), symbology, stock,
                   stock.left + (onPage % stock.columns) * stock.columnPitch,
-                  stock.top + (onPage / stock.columns) * stock.rowPitch);
+                  stock.top + (onPage / stock.columns) * stock.rowPitch, 1440.0 / dotsPerInch);
     }
 }
 
@@ -183,7 +190,7 @@ bool paintLabelSheet(QPainter& painter, QPagedPaintDevice& device, const QVector
     for (int page = 0; page < pages && written; ++page) {
         if (page > 0)
             written = device.newPage();
-        paintLabelPage(painter, labels, symbology, stock, start, page);
+        paintLabelPage(painter, labels, symbology, stock, start, page, device.logicalDpiX());
     }
     painter.restore();
     return written;
@@ -203,7 +210,7 @@ QImage labelPreview(const QVector<StoreItem>& labels, Symbology symbology, const
         painter.drawRect(QRectF(stock.left + slot % stock.columns * stock.columnPitch,
                                 stock.top + slot / stock.columns * stock.rowPitch, stock.labelWidth,
                                 stock.labelHeight));
-    paintLabelPage(painter, labels, symbology, stock, start, 0);
+    paintLabelPage(painter, labels, symbology, stock, start, 0, dpi);
     return image;
 }
 
@@ -216,7 +223,7 @@ void writeLabelPdf(const QVector<StoreItem>& labels, Symbology symbology, const 
         throw RuntimeError::accessError();
     {
         QPdfWriter writer(&file);
-        writer.setResolution(1440); // the painter's unit is the twip
+        writer.setResolution(kPdfDotsPerInch);
         writer.setPageLayout(
             QPageLayout(QPageSize(stock.page), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         writer.setTitle(QStringLiteral("Shelf labels"));

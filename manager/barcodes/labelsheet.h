@@ -58,9 +58,10 @@ QVector<StoreItem> labelItems(const QString& companyFolder, const QStringList& p
 int labelPages(const LabelStock& stock, int count, int start);
 
 // The one drawing of the sheets: paints page (0 = the first) of the labels from label number
-// start, in twips from the corner of the paper.
+// start, in twips from the corner of the paper, the bars on the dots of a device of that
+// resolution.
 void paintLabelPage(QPainter& painter, const QVector<StoreItem>& labels, Symbology symbology,
-                    const LabelStock& stock, int start, int page);
+                    const LabelStock& stock, int start, int page, int dotsPerInch);
 // Paints every page on a printer or PDF writer the painter is open on, whose page is the
 // sheet's paper with no margins. Returns false when the device failed.
 bool paintLabelSheet(QPainter& painter, QPagedPaintDevice& device, const QVector<StoreItem>& labels,

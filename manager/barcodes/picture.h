@@ -19,6 +19,12 @@ inline constexpr int kCode39PictureHeight = 1700;
 // The narrow element of a printed Code 39 symbol, in twips.
 inline constexpr int kCode39PrintNarrow = 20;
 
+// A width in twips as a whole number of a device's dots of dot twips: as many as fit, at least
+// one. Bars of one width then print equally wide, which scanners rely on.
+double wholeDots(double twips, double dot);
+// A position in twips moved to the nearest edge between two dots.
+double onDot(double twips, double dot);
+
 // One symbol as it is drawn, in twips: the black areas on white, and the text line under them.
 // Pictures, vector files and the printer all draw from it, so they show the same symbol.
 struct Drawing {
@@ -35,9 +41,10 @@ Drawing upcDrawing(const QString& code11);
 // The Code 39 symbol of the text from x 200, narrow 20, gaps of 20 plus one, and the upper-cased
 // text under it; the surface is wide enough for the whole symbol.
 Drawing code39Drawing(const QString& text);
-// The print layout: filled bars from x 400, gaps of 20, the text at y 1400. The surface is the
-// width the symbol and its text take on the page.
-Drawing code39PrintDrawing(const QString& text);
+// The print layout: filled bars from x left (400), narrow elements and gaps of narrow (20), the
+// text at y 1400. The surface is the width the symbol and its text take on the page.
+Drawing code39PrintDrawing(const QString& text, double narrow = kCode39PrintNarrow,
+                           double left = 400);
 
 // A white surface of the given twips size, its dots per inch set for saving. A null image when
 // the memory for it cannot be had.

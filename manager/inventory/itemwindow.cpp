@@ -62,6 +62,18 @@ void place(QWidget* control, double left, double top, double width, double heigh
     control->setGeometry(pixelsX(left), pixelsY(top) + menuHeight, std::max(0, pixelsX(width)),
                          std::max(0, pixelsY(height)));
 }
+
+// The classic twips width leaves today's fonts no room: the width that shows the longest caption
+// in the row of five commands and a whole 12-digit SKU in its column.
+int contentWidth(const frmMain& window) {
+    int caption = 0;
+    for (const QPushButton* command : {window.cmdNewItem, window.cmdEditItem, window.cmdRemoveItem,
+                                       window.cmdImportItems, window.cmdFilter})
+        caption = std::max(caption, command->sizeHint().width());
+    const int sku =
+        window.lstTitles->fontMetrics().horizontalAdvance(QStringLiteral("000000000000")) + 16;
+    return std::max({pixelsX(6615), 5 * caption + pixelsX(600), 6 * sku + pixelsX(200)});
+}
 } // namespace
 
 frmMain::frmMain(const QString& companyFolder, const QString& companyName, QWidget* parent)
@@ -77,7 +89,7 @@ frmMain::frmMain(const QString& companyFolder, const QString& companyName, QWidg
     applyControlColor(lstTitles);
     applyControlColor(lblStatus);
     paintsGradient(this, 0);
-    resize(pixelsX(6615), pixelsY(7500));
+    resize(contentWidth(*this), pixelsY(7500));
     Form_Resize();
     cboSort->blockSignals(true);
     cboSort->setCurrentIndex(0);
@@ -648,8 +660,12 @@ QWidget* frmMain::placementWindow() {
 }
 
 void frmMain::restorePlacement() {
-    const QString defaults[4] = {QStringLiteral("300"), QStringLiteral("300"),
-                                 QStringLiteral("6615"), QStringLiteral("7500")};
+    const QWidget* window = placementWindow();
+    const QMargins border = window == this ? QMargins() : window->contentsMargins();
+    const QString defaults[4] = {
+        QStringLiteral("300"), QStringLiteral("300"),
+        generalNumber((contentWidth(*this) + border.left() + border.right()) * twipsPerPixelX()),
+        QStringLiteral("7500")};
     m_placement = std::make_unique<TwipsPlacement>(settings::ItemWindowPlacement, defaults);
     m_placement->restore(placementWindow());
 }

@@ -6,9 +6,12 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDateTime>
 #include <QDialog>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QInputDialog>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrintDialog>
@@ -16,7 +19,9 @@
 #include <QPrinterInfo>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QThread>
+#include <QTreeView>
 
 namespace {
 Dialogs*& installed() {
@@ -26,6 +31,29 @@ Dialogs*& installed() {
 
 QWidget* ownerOf(QWidget* parent) {
     return parent ? parent->window() : QApplication::activeWindow();
+}
+
+// Qt's own file dialog opens at its small minimum where no desktop remembers its size: a size
+// that shows names, sizes and dates at once, on the screen of the asking window.
+QString runFileDialog(QFileDialog& dialog) {
+    const QScreen* screen =
+        dialog.parentWidget() ? dialog.parentWidget()->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        dialog.resize(QSize(800, 520).boundedTo(screen->availableGeometry().size() * 0.9));
+    // Its detail columns wide enough for a size, a type and a date; the name takes the rest.
+    if (auto* view = dialog.findChild<QTreeView*>()) {
+        const QFontMetrics metrics(view->font());
+        const QString widest[] = {QStringLiteral("1023.9 KiB"),
+                                  QStringLiteral("plain text document"),
+                                  QLocale().toString(QDateTime(QDate(2000, 12, 28), QTime(23, 59)),
+                                                     QLocale::ShortFormat)};
+        QHeaderView* header = view->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column <= 3 && column < header->count(); ++column)
+            header->resizeSection(column, metrics.horizontalAdvance(widest[column - 1]) + 24);
+    }
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 } // namespace
 
@@ -167,16 +195,24 @@ QString QtDialogs::qtFilter(const QString& filter) {
 
 QString QtDialogs::openFile(QWidget* parent, const QString& title, const QString& filter,
                             const QString& folder) {
-    return QFileDialog::getOpenFileName(ownerOf(parent), title, folder, qtFilter(filter));
+    QFileDialog dialog(ownerOf(parent), title, folder, qtFilter(filter));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return runFileDialog(dialog);
 }
 
 QString QtDialogs::saveFile(QWidget* parent, const QString& title, const QString& filter,
                             const QString& suggestedPath) {
-    return QFileDialog::getSaveFileName(ownerOf(parent), title, suggestedPath, qtFilter(filter));
+    QFileDialog dialog(ownerOf(parent), title, suggestedPath, qtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave); // which asks before overwriting
+    dialog.setFileMode(QFileDialog::AnyFile);
+    return runFileDialog(dialog);
 }
 
 QString QtDialogs::chooseFolder(QWidget* parent, const QString& caption, const QString& folder) {
-    return QFileDialog::getExistingDirectory(ownerOf(parent), caption, folder);
+    QFileDialog dialog(ownerOf(parent), caption, folder);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    return runFileDialog(dialog);
 }
 
 std::optional<QColor> QtDialogs::chooseColor(QWidget* parent, const QColor& initial,

@@ -9,11 +9,14 @@
 #include "manager/sales/resultswindow.h"
 #include "manager/shell/twips.h"
 #include "manager/store/settings.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenvironment.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -22,6 +25,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -146,6 +150,75 @@ private slots:
         QPointer<QWidget> active = frame.mdiArea()->activeSubWindow();
         QTest::keyClick(windows.last()->focusWidget(), Qt::Key_F4, Qt::ControlModifier);
         QTRY_VERIFY(active.isNull());
+    }
+
+    // Closing or hiding the active child hands the keyboard to the one used before it, in the
+    // same state; with none left, the frame keeps it.
+    void closingTheActiveChildHandsTheKeyboardOn_data() {
+        QTest::addColumn<bool>("maximised");
+        QTest::addColumn<bool>("hide");
+        QTest::newRow("normal, closed") << false << false;
+        QTest::newRow("maximised, closed") << true << false;
+        QTest::newRow("maximised, hidden") << true << true;
+    }
+    void closingTheActiveChildHandsTheKeyboardOn() {
+        QFETCH(bool, maximised);
+        QFETCH(bool, hide);
+        TestEnvironment env;
+        frmFrame frame;
+        frame.resize(900, 650);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        QMdiSubWindow* below = frame.showChild(new QLineEdit);
+        auto* second = new QLineEdit;
+        frame.showChild(second);
+        QMdiSubWindow* top = frame.showChild(new QLineEdit);
+        frame.showChild(second); // the one used last
+        if (maximised)
+            frame.mdiArea()->activeSubWindow()->showMaximized();
+        if (hide)
+            frmFrame::hideChild(second);
+        else
+            second->parentWidget()->close();
+        QTRY_COMPARE(frame.mdiArea()->activeSubWindow(), top);
+        QCOMPARE(top->isMaximized(), maximised);
+        QTRY_COMPARE(QApplication::focusWidget(), top->widget());
+        top->close();
+        QTRY_COMPARE(frame.mdiArea()->activeSubWindow(), below);
+        QCOMPARE(below->isMaximized(), maximised);
+        below->close();
+        QTRY_VERIFY(frame.isAncestorOf(QApplication::focusWidget()));
+    }
+
+    // Opened at its stored normal size, the item window still shows each command's caption and a
+    // whole SKU, on a small screen and a large one.
+    void theItemWindowShowsItsCommandsAndSkusWhole_data() {
+        QTest::addColumn<QSize>("frameSize");
+        QTest::newRow("1024 x 768") << QSize(1024, 700);
+        QTest::newRow("1600 x 1000") << QSize(1600, 930);
+    }
+    void theItemWindowShowsItsCommandsAndSkusWhole() {
+        QFETCH(QSize, frameSize);
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        fixture::writeTitle(env.makeCompany("Shop"), "Shelf", "Hose", "10000007919");
+        settings::write(QStringLiteral("Settings"), QStringLiteral("WState"), QStringLiteral("0"));
+        frmFrame frame;
+        frame.resize(frameSize);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        frame.chooser()->cmdOpen_Click();
+        frmMain* items = frame.findChild<frmMain*>();
+        QVERIFY(items);
+        QCoreApplication::processEvents(); // the stored placement applies once it is shown
+        QVERIFY(frame.mdiArea()->viewport()->rect().contains(items->parentWidget()->geometry()));
+        for (const QPushButton* command : items->findChildren<QPushButton*>())
+            QVERIFY2(command->width() >= command->fontMetrics().horizontalAdvance(
+                                             QString(command->text()).remove('&')) +
+                                             8,
+                     qPrintable(command->text()));
+        const QFontMetrics metrics(items->lstTitles->font());
+        QVERIFY(items->lstTitles->columnWidth(1) > metrics.horizontalAdvance("10000007919"));
     }
 
     // A large window opened after another, where the area would cascade it, stays inside the
