@@ -70,7 +70,8 @@ LowStockList lowStockList(const QString& companyFolder) {
         [&](int done) {
             center = done;
             return true;
-        });
+        },
+        ItemField::Stock | ItemField::Cost);
     std::stable_sort(urgencies.begin(), urgencies.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     QVector<LowStockLine> sorted;
