@@ -148,6 +148,8 @@ public:
     }
 
     Entry& operator[](QByteArrayView key) {
+        if (Entry* entry = nearHint(key))
+            return *entry;
         if ((m_entries.size() + 1) * 2 > m_slots.size())
             rehash(m_entries.size() * 2 + 1);
         const quint64 hash = hashOf(key);
@@ -156,6 +158,7 @@ public:
             if (slot == 0) {
                 m_entries.push_back({key, {}});
                 slot = (hash & kTagMask) | quint64(m_entries.size());
+                m_hint = m_entries.size() - 1;
                 return m_entries.back();
             }
             if (Entry* entry = match(slot, hash, key))
@@ -163,15 +166,17 @@ public:
         }
     }
 
-    const Entry* find(QByteArrayView key) const {
+    const Entry* find(QByteArrayView key) {
         if (m_slots.empty())
             return nullptr;
+        if (const Entry* entry = nearHint(key))
+            return entry;
         const quint64 hash = hashOf(key);
         for (size_t i = hash & m_mask;; i = (i + 1) & m_mask) {
             const quint64 slot = m_slots[i];
             if (slot == 0)
                 return nullptr;
-            if (const Entry* entry = const_cast<SkuTable*>(this)->match(slot, hash, key))
+            if (const Entry* entry = match(slot, hash, key))
                 return entry;
         }
     }
@@ -185,11 +190,26 @@ private:
         return quint64(qHash(key)) * 0x9e3779b97f4a7c15ULL;
     }
 
+    // The files are written item by item, so a SKU's lines stand together and the SKUs of the
+    // next file (and of the titles) mostly follow in the same order: the entry of the last key
+    // and the one after it are tried before the hash, which keeps a big walk mostly sequential.
+    Entry* nearHint(QByteArrayView key) {
+        for (size_t i = m_hint; i < std::min(m_hint + 2, m_entries.size()); ++i)
+            if (m_entries[i].key == key) {
+                m_hint = i;
+                return &m_entries[i];
+            }
+        return nullptr;
+    }
+
     Entry* match(quint64 slot, quint64 hash, QByteArrayView key) {
         if ((slot & kTagMask) != (hash & kTagMask))
             return nullptr;
-        Entry& entry = m_entries[size_t(slot & 0xffffffff) - 1];
-        return entry.key == key ? &entry : nullptr;
+        const size_t n = size_t(slot & 0xffffffff) - 1;
+        if (m_entries[n].key != key)
+            return nullptr;
+        m_hint = n;
+        return &m_entries[n];
     }
 
     void rehash(size_t keys) {
@@ -212,6 +232,7 @@ private:
     std::vector<Entry> m_entries;
     std::vector<quint64> m_slots;
     size_t m_mask = 0;
+    size_t m_hint = 0; // the entry last found
 };
 
 // The value whose offset a table entry keeps, up to its line's end.
@@ -274,7 +295,7 @@ struct SkuRecords {
     QByteArray priceBytes;
     QByteArray stockBytes;
     std::list<QByteArray> spelled;
-    SkuTable table;
+    mutable SkuTable table; // its look-ups move its hint
 
     SkuRecords(const QString& companyFolder, const QSet<QByteArrayView>& keysWithEquals,
                qsizetype expected)
