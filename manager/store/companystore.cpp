@@ -19,6 +19,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <list>
 #include <optional>
@@ -130,16 +131,14 @@ QByteArray linePrefix(const QString& section) {
 
 enum SkuRecord { CostRecord, PriceRecord, TaxRecord, StockRecord, SkuRecordCount };
 
-// The first value of each of a SKU's records, keyed by the SKU's UTF-8 bytes. A million SKUs
-// are read for statistics, so an entry holds only where each value starts in its file, and the
-// slots hold a part of the key's hash beside the entry's number: a look-up touches one slot and,
-// on a likely hit only, one entry.
-class SkuTable {
+// Values keyed by bytes, for the big reads of a company. A million SKUs are read for statistics,
+// so the slots hold a part of the key's hash beside the entry's number: a look-up touches one
+// slot and, on a likely hit only, one entry. Keys are views: their bytes must outlive the table.
+template <typename Value> class KeyTable {
 public:
     struct Entry {
         QByteArrayView key;
-        // 0: no record; offset + 1 of the value in its file, negated for a Windows-1252 line.
-        qint64 at[SkuRecordCount] = {};
+        Value value{};
     };
 
     void reserve(qsizetype keys) {
@@ -190,8 +189,8 @@ private:
         return quint64(qHash(key)) * 0x9e3779b97f4a7c15ULL;
     }
 
-    // The files are written item by item, so a SKU's lines stand together and the SKUs of the
-    // next file (and of the titles) mostly follow in the same order: the entry of the last key
+    // The record files are written item by item, so a SKU's lines stand together and the SKUs of
+    // the next file (and of the titles) mostly follow in the same order: the entry of the last key
     // and the one after it are tried before the hash, which keeps a big walk mostly sequential.
     Entry* nearHint(QByteArrayView key) {
         for (size_t i = m_hint; i < std::min(m_hint + 2, m_entries.size()); ++i)
@@ -235,6 +234,10 @@ private:
     size_t m_hint = 0; // the entry last found
 };
 
+// The first value of each of a SKU's records, keyed by the SKU's UTF-8 bytes: 0 for no record,
+// else the value's offset + 1 in its file, negated for a Windows-1252 line.
+using SkuTable = KeyTable<std::array<qint64, SkuRecordCount>>;
+
 // The value whose offset a table entry keeps, up to its line's end.
 QByteArrayView valueAt(const QByteArray& bytes, qint64 at) {
     const qsizetype start = qsizetype(at < 0 ? -at : at) - 1;
@@ -260,7 +263,7 @@ void collectValues(const QByteArray& bytes, const QByteArray (&prefixes)[SkuReco
             spelled->push_back(decodeWindows1252(key).toUtf8());
             key = spelled->back();
         }
-        qint64& kept = (*table)[key].at[record];
+        qint64& kept = (*table)[key].value[size_t(record)];
         if (kept == 0) {
             const qint64 at = qint64(value.data() - data) + 1;
             kept = legacy ? -at : at;
@@ -315,7 +318,7 @@ struct SkuRecords {
     void fill(StoreItem* item, QByteArrayView key, ItemFields fields) const {
         const SkuTable::Entry* entry = table.find(key);
         const auto text = [&](SkuRecord record, const QString& defaultValue) {
-            const qint64 at = entry ? entry->at[record] : 0;
+            const qint64 at = entry ? entry->value[size_t(record)] : 0;
             if (at == 0)
                 return defaultValue;
             return recordText(valueAt(record == StockRecord ? stockBytes : priceBytes, at), at < 0);
@@ -344,7 +347,9 @@ template <typename Visit> void forEachTitle(const QByteArray& bytes, Visit visit
         QByteArrayView key;
     };
     std::vector<Sku> skus; // one per distinct title
-    QHash<QString, qsizetype> firstOf;
+    // Keyed by the title's UTF-8 bytes: those of its line, or for a Windows-1252 line, a copy.
+    KeyTable<qsizetype> firstOf;
+    std::list<QByteArray> spelledTitles;
     const qsizetype lines = bytes.count('\n') + 1;
     skus.reserve(size_t(lines));
     firstOf.reserve(lines);
@@ -357,7 +362,12 @@ template <typename Visit> void forEachTitle(const QByteArray& bytes, Visit visit
             return;
         const bool legacy = isLegacyLine(line);
         const QString title = decodeValue(rest.first(eq), legacy);
-        qsizetype& first = firstOf[title];
+        QByteArrayView titleKey = rest.first(eq);
+        if (legacy) {
+            spelledTitles.push_back(encodeStoreText(title));
+            titleKey = spelledTitles.back();
+        }
+        qsizetype& first = firstOf[titleKey].value;
         if (first == 0) {
             const QByteArrayView value = rest.sliced(eq + 1);
             Sku sku{recordText(value, legacy), {}, value};
