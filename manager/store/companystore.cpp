@@ -422,16 +422,18 @@ bool forEachItem(const QString& companyFolder, const QStringList& profitCenters,
             }
         });
     }
-    // Without a title, the SKU records need no reading.
+    // Without a title, or when only titles and SKUs are asked for, the SKU records need no
+    // reading.
     const std::optional<SkuRecords> records =
-        titles > 0 ? std::make_optional<SkuRecords>(companyFolder, keysWithEquals, titles)
-                   : std::nullopt;
+        titles > 0 && fields ? std::make_optional<SkuRecords>(companyFolder, keysWithEquals, titles)
+                             : std::nullopt;
     StoreItem item;
     for (size_t c = 0; c < centers.size(); ++c) {
         forEachTitle(centers[c], [&](const QString& title, const QString& sku, QByteArrayView key) {
             item.title = title;
             item.sku = sku;
-            records->fill(&item, key, fields);
+            if (records)
+                records->fill(&item, key, fields);
             visit(item);
         });
         centers[c] = QByteArray(); // done with: memory stays near the files still to walk

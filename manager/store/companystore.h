@@ -51,7 +51,8 @@ struct StoreItem {
 // its title is the text up to the first "=". The profit center file, "Logs/PriceLog" and
 // "Logs/InvCount" are each read once. A missing profit center file gives no items.
 QVector<StoreItem> readItems(const QString& companyFolder, const QString& profitCenter);
-// The SKU records a whole-company reader asks for; the others are left empty, unread.
+// The SKU records a whole-company reader asks for; the others are left empty, unread (with none,
+// "Logs/PriceLog" and "Logs/InvCount" are not read at all).
 enum class ItemField { Cost = 1, Price = 2, Tax = 4, Stock = 8 };
 Q_DECLARE_FLAGS(ItemFields, ItemField)
 Q_DECLARE_OPERATORS_FOR_FLAGS(ItemFields)
