@@ -17,6 +17,7 @@
 #include <cmath>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -53,6 +54,41 @@ bool taxFlag(const QString& text, int* flag) {
     *flag = int(std::nearbyint(value)); // the default rounding mode rounds halves to even
     return true;
 }
+
+// The flags as stored; the usual ones share one text instead of a copy per line.
+QString taxText(int flag) {
+    static const QString zero = QStringLiteral("0");
+    return flag == 1 ? ItemRecords::Taxable : flag == 0 ? zero : QString::number(flag);
+}
+
+// The items an import accepts, kept until the files are written: their six texts as UTF-8, one
+// after another in one buffer, instead of six strings an item.
+class PackedItems {
+public:
+    void append(const StoreItem& item) {
+        for (const QString* text :
+             {&item.title, &item.sku, &item.cost, &item.price, &item.stock, &item.tax}) {
+            m_bytes += text->toUtf8();
+            m_ends.push_back(m_bytes.size());
+        }
+    }
+    qsizetype size() const { return qsizetype(m_ends.size() / kTexts); }
+    StoreItem at(qsizetype i) const {
+        QString texts[kTexts];
+        qsizetype start = i == 0 ? 0 : m_ends[size_t(i * kTexts - 1)];
+        for (size_t t = 0; t < kTexts; ++t) {
+            const qsizetype end = m_ends[size_t(i * kTexts) + t];
+            texts[t] = QString::fromUtf8(QByteArrayView(m_bytes).sliced(start, end - start));
+            start = end;
+        }
+        return {texts[0], texts[1], texts[2], texts[3], texts[4], texts[5]};
+    }
+
+private:
+    static constexpr size_t kTexts = 6;
+    QByteArray m_bytes;
+    std::vector<qsizetype> m_ends;
+};
 
 bool hasBreak(const QString& text) {
     return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
@@ -130,7 +166,7 @@ QString ImportSummary::text() const {
 ImportSummary importItemFile(const QString& companyFolder, const QString& profitCenter,
                              const QString& path, const ImportHandlers& handlers, bool dryRun) {
     checkStoreName(profitCenter);
-    const CsvReadResult csv = readCsv(readImportFile(path), 6);
+    CsvReadResult csv = readCsv(readImportFile(path), 6);
     if (!csv.error.isEmpty())
         throw RuntimeError(62, csv.error);
 
@@ -138,7 +174,7 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
     // The titles as the lines leave them, for the "Overwrite" question; the items accepted are
     // written afterwards, under the company's lock, onto the files as they are then.
     RecordFile center = RecordFile::loadForWrite(centerPath);
-    QVector<StoreItem> accepted;
+    PackedItems accepted;
 
     ImportSummary summary;
     bool overwriteAll = false;
@@ -154,10 +190,11 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
             summary.cancelled = true;
             return summary;
         }
-        const CsvRecord& record = csv.records[size_t(n)];
-        auto field = [&record](int i) {
-            return i < record.fields.size() ? record.fields[i] : QString();
-        };
+        CsvRecord& record = csv.records[size_t(n)];
+        // The fields are needed for this line only (the item accepted is packed): a file of a
+        // million lines holds a million lists of them.
+        const QStringList fields = std::exchange(record.fields, QStringList());
+        auto field = [&fields](int i) { return i < fields.size() ? fields[i] : QString(); };
         const QString title = field(0);
         QString cost = field(1);
         QString price = field(2);
@@ -219,7 +256,7 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
             if (!Decimal::parse(*value))
                 summary.numberWarnings.append(
                     at + QStringLiteral("%1 \"%2\"").arg(QLatin1String(name), *value));
-        accepted.push_back({title, sku, cost, price, count, QString::number(tax)});
+        accepted.append({title, sku, cost, price, count, taxText(tax)});
         ++(exists ? summary.overwritten : summary.added);
     }
     if (handlers.progress && !handlers.progress(total, total)) {
@@ -228,10 +265,15 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
     }
     if (dryRun || summary.added + summary.overwritten == 0)
         return summary;
+    // Only the accepted items are needed from here: the text and the titles as the lines left
+    // them make room for the files as they are under the lock.
+    csv = CsvReadResult();
+    center = RecordFile();
     const CompanyLock lock(companyFolder);
     RecordFile titles = RecordFile::loadForWrite(centerPath);
     ItemRecords records(companyFolder, ItemRecords::Access::Write);
-    for (const StoreItem& item : accepted) {
+    for (qsizetype i = 0; i < accepted.size(); ++i) {
+        const StoreItem item = accepted.at(i);
         ItemRecords::writeTitle(titles, item.title, item.sku);
         records.write(item);
     }
