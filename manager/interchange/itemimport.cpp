@@ -13,6 +13,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <cmath>
 #include <optional>
@@ -174,6 +175,7 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
     // The titles as the lines leave them, for the "Overwrite" question; the items accepted are
     // written afterwards, under the company's lock, onto the files as they are then.
     RecordFile center = RecordFile::loadForWrite(centerPath);
+    QSet<QString> written; // titles of earlier lines, which the file does not hold yet
     PackedItems accepted;
 
     ImportSummary summary;
@@ -231,7 +233,7 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
             price = QStringLiteral("0.00");
         if (count.isEmpty())
             count = QStringLiteral("0");
-        const bool exists = center.contains(ItemRecords::Titles, title);
+        const bool exists = written.contains(title) || center.contains(ItemRecords::Titles, title);
         if (exists) {
             OverwriteAnswer answer = overwriteAll         ? OverwriteAnswer::Yes
                                      : keepAll            ? OverwriteAnswer::No
@@ -246,7 +248,7 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
                 continue;
             }
         }
-        ItemRecords::writeTitle(center, title, sku);
+        written.insert(title);
         // The flag and the numbers matter only for a line that is stored.
         const QString at = QStringLiteral("Line %1: ").arg(record.line);
         if (!taxIsNumber)
@@ -269,6 +271,7 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
     // them make room for the files as they are under the lock.
     csv = CsvReadResult();
     center = RecordFile();
+    written = QSet<QString>();
     const CompanyLock lock(companyFolder);
     RecordFile titles = RecordFile::loadForWrite(centerPath);
     ItemRecords records(companyFolder, ItemRecords::Access::Write);
