@@ -280,9 +280,14 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
         ItemRecords::writeTitle(titles, item.title, item.sku);
         records.write(item);
     }
+    // The profit center's lines go once its bytes are taken, before those of the SKU records
+    // are: a million items' files are not all held twice at once.
+    accepted = PackedItems();
+    const QByteArray titleBytes = titles.bytes();
+    titles = RecordFile();
     // All or nothing, SKU records first: no title ever points to a SKU without records.
     QVector<QPair<QString, QByteArray>> files = records.changedFiles();
-    files.push_back({centerPath, titles.bytes()});
+    files.push_back({centerPath, titleBytes});
     saveFilesTogether(files, companyJournalPath(companyFolder));
     summary.filesWritten = int(files.size());
     return summary;
