@@ -124,6 +124,21 @@ QString recordText(QByteArrayView bytes, bool legacy) {
                                : decodeValue(bytes, legacy);
 }
 
+// Sets *out to a record's text. A plain ASCII value is copied into out's own buffer when out
+// holds it alone, so a walk that reuses one item allocates no text per record.
+void setRecordText(QString* out, QByteArrayView bytes, bool legacy) {
+    const bool plain =
+        std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80 && c != '>'; });
+    if (!plain) {
+        *out = recordText(bytes, legacy);
+        return;
+    }
+    out->resize(bytes.size());
+    QChar* const chars = out->data();
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        chars[i] = QLatin1Char(bytes[i]);
+}
+
 // A section's prefix as it stands at the start of a record line: "Cost" -> "Cost\\".
 QByteArray linePrefix(const QString& section) {
     return section.toUtf8() + '\\';
@@ -317,16 +332,16 @@ struct SkuRecords {
     // are left empty.
     void fill(StoreItem* item, QByteArrayView key, ItemFields fields) const {
         const SkuTable::Entry* entry = table.find(key);
-        const auto text = [&](SkuRecord record, const QString& defaultValue) {
-            const qint64 at = entry ? entry->value[size_t(record)] : 0;
-            if (at == 0)
-                return defaultValue;
-            return recordText(valueAt(record == StockRecord ? stockBytes : priceBytes, at), at < 0);
-        };
         const auto set = [&](QString* value, ItemField field, SkuRecord record,
                              const QString& defaultValue) {
-            if (fields.testFlag(field))
-                *value = text(record, defaultValue);
+            if (!fields.testFlag(field))
+                return;
+            const qint64 at = entry ? entry->value[size_t(record)] : 0;
+            if (at == 0)
+                *value = defaultValue;
+            else
+                setRecordText(value, valueAt(record == StockRecord ? stockBytes : priceBytes, at),
+                              at < 0);
         };
         set(&item->cost, ItemField::Cost, CostRecord, ItemRecords::ZeroMoney);
         set(&item->price, ItemField::Price, PriceRecord, ItemRecords::ZeroMoney);
