@@ -70,6 +70,7 @@ void benchCliSale(const QString& workFolder);
 void benchStats(const QString& workFolder);
 void benchExportInventoryAtScale(const QString& workFolder);
 void benchRecordBytes(const QString& workFolder);
+void benchImportAtScale(const QString& workFolder);
 // bench/summarybench.cpp
 void benchSalesSummary(const QString& workFolder);
 
@@ -94,6 +95,7 @@ QList<BenchCase> benchCases() {
         {QStringLiteral("serve"), benchServe},
         {QStringLiteral("batch"), benchBatch},
         {QStringLiteral("import_items"), benchImportItems},
+        {QStringLiteral("import_cli"), benchImportAtScale},
         {QStringLiteral("export_inventory"), benchExportInventoryAtScale},
         {QStringLiteral("csv_editor_open"), benchCsvEditorOpen},
         {QStringLiteral("report"), benchReport},

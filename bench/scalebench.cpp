@@ -6,6 +6,9 @@
 // shows while it runs, read every 2 ms) are their own.
 //
 // TALLYVANE_BENCH_MAX=N skips the sizes above N lines or SKUs (the before-figures of slow code).
+// TALLYVANE_BENCH_BEFORE_CLI=PATH runs each command of the whole-company and import cases with
+// that program too (an older build), on the same files in the same run: its figures come as
+// "before_..." beside this build's, and "same_output" compares what the two wrote.
 
 #include "bench/bench.h"
 
@@ -129,14 +132,19 @@ QString cliProgram() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/tallyvane-cli");
 }
 
+QString beforeCliProgram() {
+    return qEnvironmentVariable("TALLYVANE_BENCH_BEFORE_CLI");
+}
+
 // Runs the command-line program with its settings under configFolder, output thrown away.
-ChildRun runCli(const QStringList& arguments, const QString& configFolder) {
+ChildRun runCli(const QStringList& arguments, const QString& configFolder,
+                const QString& program = cliProgram()) {
     ChildRun run;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(configFolder));
     QElapsedTimer timer;
     timer.start();
 #ifdef Q_OS_UNIX
-    QList<QByteArray> argBytes{QFile::encodeName(cliProgram())};
+    QList<QByteArray> argBytes{QFile::encodeName(program)};
     for (const QString& argument : arguments)
         argBytes << argument.toLocal8Bit();
     std::vector<char*> argv;
@@ -172,7 +180,7 @@ ChildRun runCli(const QStringList& arguments, const QString& configFolder) {
     }
     posix_spawn_file_actions_destroy(&actions);
 #else
-    run.exitCode = QProcess::execute(cliProgram(), arguments);
+    run.exitCode = QProcess::execute(program, arguments);
 #endif
     run.wallMs = timer.nsecsElapsed() / 1e6;
     return run;
@@ -258,27 +266,62 @@ void benchCliSale(const QString& workFolder) {
 }
 
 namespace {
+// A run's figures; with prefix "before_", those of the older build.
+void addRun(QJsonObject* extra, const ChildRun& run, const QString& prefix = QString()) {
+    if (!prefix.isEmpty())
+        extra->insert(prefix + QStringLiteral("ms"), run.wallMs);
+    extra->insert(prefix + QStringLiteral("exit"), run.exitCode);
+    extra->insert(prefix + QStringLiteral("cpu_ms"), run.cpuMs);
+    extra->insert(prefix + QStringLiteral("peak_rss_mb"), run.peakRssMb);
+}
+
+// Growth per 10x of the wall-clock and processor time, against the run of a tenth the size.
+void addGrowth(QJsonObject* extra, const ChildRun& run, const ChildRun& previous) {
+    if (previous.wallMs <= 0)
+        return;
+    extra->insert(QStringLiteral("growth_per_10x"), run.wallMs / previous.wallMs);
+    if (previous.cpuMs > 0)
+        extra->insert(QStringLiteral("cpu_growth_per_10x"), run.cpuMs / previous.cpuMs);
+}
+
+// Runs a command with this build and, when one is named, the older build first; fresh files
+// for each run come from prepare, and output digests what the run wrote.
+ChildRun runBoth(const QStringList& arguments, const QString& config,
+                 const std::function<void()>& prepare, const std::function<QByteArray()>& output,
+                 QJsonObject* extra) {
+    QByteArray beforeOutput;
+    if (!beforeCliProgram().isEmpty()) {
+        prepare();
+        addRun(extra, runCli(arguments, config, beforeCliProgram()), QStringLiteral("before_"));
+        beforeOutput = output();
+    }
+    prepare();
+    const ChildRun run = runCli(arguments, config);
+    const QByteArray written = output();
+    addRun(extra, run);
+    extra->insert(QStringLiteral("md5"), md5Of(written));
+    if (!beforeCliProgram().isEmpty())
+        extra->insert(QStringLiteral("same_output"), written == beforeOutput);
+    return run;
+}
+
 // A whole-company command at 100 profit centers x 100,000 and x 1,000,000 SKUs, as a fresh
-// process; digest is what the command wrote, to compare before and after a change.
+// process; output is what the command wrote, to compare before and after a change.
 void benchWholeCompany(const QString& workFolder, const QString& name,
                        const std::function<QStringList(const QString& root)>& arguments,
                        const std::function<QByteArray(const QString& folder)>& output) {
     const QString config = writeSettings(workFolder);
-    double previousMs = 0;
+    ChildRun previous;
     for (const int skus : {100000, 1000000}) {
         if (!withinBenchSize(skus))
             continue;
         const QString root = workFolder + QStringLiteral("/root%1").arg(skus);
         const QString folder = makeScaleCompany(root, 100, skus);
-        const ChildRun run = runCli(arguments(root), config);
-        QJsonObject extra{{QStringLiteral("profit_centers"), 100},
-                          {QStringLiteral("exit"), run.exitCode},
-                          {QStringLiteral("cpu_ms"), run.cpuMs},
-                          {QStringLiteral("peak_rss_mb"), run.peakRssMb},
-                          {QStringLiteral("md5"), md5Of(output(folder))}};
-        if (previousMs > 0)
-            extra.insert(QStringLiteral("growth_per_10x"), run.wallMs / previousMs);
-        previousMs = run.wallMs;
+        QJsonObject extra{{QStringLiteral("profit_centers"), 100}};
+        const ChildRun run = runBoth(
+            arguments(root), config, [] {}, [&] { return output(folder); }, &extra);
+        addGrowth(&extra, run, previous);
+        previous = run;
         reportCase(name, skus, run.wallMs, extra);
         QDir(root).removeRecursively();
     }
@@ -374,4 +417,49 @@ void benchRecordBytes(const QString&) {
                {{QStringLiteral("same_bytes"), records.bytes() == plain.bytes()},
                 {QStringLiteral("same_values"), sameValues == steps},
                 {QStringLiteral("lines"), records.lineCount()}});
+}
+
+// A fresh `tallyvane-cli import` of n new lines (new titles and SKUs) into an empty profit center
+// of a company holding n SKUs, at 100,000 and 1,000,000 lines: time, processor time and peak
+// memory beside the size of the file read.
+void benchImportAtScale(const QString& workFolder) {
+    const QString config = writeSettings(workFolder);
+    ChildRun previous;
+    for (const int lines : {100000, 1000000}) {
+        if (!withinBenchSize(lines))
+            continue;
+        const QString root = workFolder + QStringLiteral("/import%1").arg(lines);
+        const QString folder = makeScaleCompany(root, 1, lines);
+        const QByteArray prices = fileBytes(priceLogPath(folder));
+        const QByteArray stock = fileBytes(invCountPath(folder));
+        QByteArray csv;
+        csv.reserve(qsizetype(lines) * 40);
+        for (int i = 0; i < lines; ++i)
+            csv += "New item " + QByteArray::number(i) + ",1.00,2.00,1,N" + QByteArray::number(i) +
+                   ",5\r\n";
+        const QString csvPath = workFolder + QStringLiteral("/items%1.csv").arg(lines);
+        writeFile(csvPath, csv);
+        const QString center = folder + QStringLiteral("New");
+        QJsonObject extra{{QStringLiteral("input_mb"), csv.size() / 1048576.0}};
+        const ChildRun run = runBoth(
+            {QStringLiteral("import"), QStringLiteral("--root"), root, QStringLiteral("--company"),
+             QStringLiteral("Scale"), QStringLiteral("--profit-center"), QStringLiteral("New"),
+             csvPath},
+            config,
+            [&] {
+                writeFile(center, QByteArray());
+                writeFile(priceLogPath(folder), prices);
+                writeFile(invCountPath(folder), stock);
+            },
+            [&] {
+                return fileBytes(center) + fileBytes(priceLogPath(folder)) +
+                       fileBytes(invCountPath(folder));
+            },
+            &extra);
+        addGrowth(&extra, run, previous);
+        previous = run;
+        reportCase(QStringLiteral("import_cli"), lines, run.wallMs, extra);
+        QDir(root).removeRecursively();
+        QFile::remove(csvPath);
+    }
 }

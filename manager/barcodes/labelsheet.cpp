@@ -151,15 +151,14 @@ QVector<StoreItem> labelItems(const QString& companyFolder, const QStringList& p
     const QStringList centers =
         profitCenters.isEmpty() ? listProfitCenters(companyFolder) : profitCenters;
     QVector<StoreItem> labels;
-    for (const QString& center : centers) {
-        for (const StoreItem& item : readItems(companyFolder, center)) {
-            const QString refusal = labelRefusal(item.sku, symbology, stock);
-            if (refusal.isEmpty())
-                labels.append(item);
-            else if (skipped)
-                *skipped << QStringLiteral("%1 (%2): %3").arg(item.title, item.sku, refusal);
-        }
-    }
+    // One walk over the company: the SKU records are read once for every profit center.
+    forEachItem(companyFolder, centers, [&](const StoreItem& item) {
+        const QString refusal = labelRefusal(item.sku, symbology, stock);
+        if (refusal.isEmpty())
+            labels.append(item);
+        else if (skipped)
+            *skipped << QStringLiteral("%1 (%2): %3").arg(item.title, item.sku, refusal);
+    });
     return labels;
 }
 

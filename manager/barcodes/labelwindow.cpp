@@ -161,8 +161,8 @@ void frmLabels::listItems() {
     guarded(QStringLiteral("ListItems"), [&] {
         const QStringList centers =
             center.isEmpty() ? listProfitCenters(m_companyFolder) : QStringList{center};
-        for (const QString& each : centers)
-            m_items += readItems(m_companyFolder, each);
+        forEachItem(m_companyFolder, centers,
+                    [&](const StoreItem& item) { m_items.push_back(item); });
     });
     const QSignalBlocker quiet(lstItems);
     lstItems->clear();

@@ -13,10 +13,12 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <cmath>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -53,6 +55,41 @@ bool taxFlag(const QString& text, int* flag) {
     *flag = int(std::nearbyint(value)); // the default rounding mode rounds halves to even
     return true;
 }
+
+// The flags as stored; the usual ones share one text instead of a copy per line.
+QString taxText(int flag) {
+    static const QString zero = QStringLiteral("0");
+    return flag == 1 ? ItemRecords::Taxable : flag == 0 ? zero : QString::number(flag);
+}
+
+// The items an import accepts, kept until the files are written: their six texts as UTF-8, one
+// after another in one buffer, instead of six strings an item.
+class PackedItems {
+public:
+    void append(const StoreItem& item) {
+        for (const QString* text :
+             {&item.title, &item.sku, &item.cost, &item.price, &item.stock, &item.tax}) {
+            m_bytes += text->toUtf8();
+            m_ends.push_back(m_bytes.size());
+        }
+    }
+    qsizetype size() const { return qsizetype(m_ends.size() / kTexts); }
+    StoreItem at(qsizetype i) const {
+        QString texts[kTexts];
+        qsizetype start = i == 0 ? 0 : m_ends[size_t(i * kTexts - 1)];
+        for (size_t t = 0; t < kTexts; ++t) {
+            const qsizetype end = m_ends[size_t(i * kTexts) + t];
+            texts[t] = QString::fromUtf8(QByteArrayView(m_bytes).sliced(start, end - start));
+            start = end;
+        }
+        return {texts[0], texts[1], texts[2], texts[3], texts[4], texts[5]};
+    }
+
+private:
+    static constexpr size_t kTexts = 6;
+    QByteArray m_bytes;
+    std::vector<qsizetype> m_ends;
+};
 
 bool hasBreak(const QString& text) {
     return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
@@ -130,7 +167,7 @@ QString ImportSummary::text() const {
 ImportSummary importItemFile(const QString& companyFolder, const QString& profitCenter,
                              const QString& path, const ImportHandlers& handlers, bool dryRun) {
     checkStoreName(profitCenter);
-    const CsvReadResult csv = readCsv(readImportFile(path), 6);
+    CsvReadResult csv = readCsv(readImportFile(path), 6);
     if (!csv.error.isEmpty())
         throw RuntimeError(62, csv.error);
 
@@ -138,7 +175,8 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
     // The titles as the lines leave them, for the "Overwrite" question; the items accepted are
     // written afterwards, under the company's lock, onto the files as they are then.
     RecordFile center = RecordFile::loadForWrite(centerPath);
-    QVector<StoreItem> accepted;
+    QSet<QString> written; // titles of earlier lines, which the file does not hold yet
+    PackedItems accepted;
 
     ImportSummary summary;
     bool overwriteAll = false;
@@ -154,10 +192,11 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
             summary.cancelled = true;
             return summary;
         }
-        const CsvRecord& record = csv.records[size_t(n)];
-        auto field = [&record](int i) {
-            return i < record.fields.size() ? record.fields[i] : QString();
-        };
+        CsvRecord& record = csv.records[size_t(n)];
+        // The fields are needed for this line only (the item accepted is packed): a file of a
+        // million lines holds a million lists of them.
+        const QStringList fields = std::exchange(record.fields, QStringList());
+        auto field = [&fields](int i) { return i < fields.size() ? fields[i] : QString(); };
         const QString title = field(0);
         QString cost = field(1);
         QString price = field(2);
@@ -194,7 +233,7 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
             price = QStringLiteral("0.00");
         if (count.isEmpty())
             count = QStringLiteral("0");
-        const bool exists = center.contains(ItemRecords::Titles, title);
+        const bool exists = written.contains(title) || center.contains(ItemRecords::Titles, title);
         if (exists) {
             OverwriteAnswer answer = overwriteAll         ? OverwriteAnswer::Yes
                                      : keepAll            ? OverwriteAnswer::No
@@ -209,7 +248,7 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
                 continue;
             }
         }
-        ItemRecords::writeTitle(center, title, sku);
+        written.insert(title);
         // The flag and the numbers matter only for a line that is stored.
         const QString at = QStringLiteral("Line %1: ").arg(record.line);
         if (!taxIsNumber)
@@ -219,7 +258,7 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
             if (!Decimal::parse(*value))
                 summary.numberWarnings.append(
                     at + QStringLiteral("%1 \"%2\"").arg(QLatin1String(name), *value));
-        accepted.push_back({title, sku, cost, price, count, QString::number(tax)});
+        accepted.append({title, sku, cost, price, count, taxText(tax)});
         ++(exists ? summary.overwritten : summary.added);
     }
     if (handlers.progress && !handlers.progress(total, total)) {
@@ -228,16 +267,27 @@ ImportSummary importItemFile(const QString& companyFolder, const QString& profit
     }
     if (dryRun || summary.added + summary.overwritten == 0)
         return summary;
+    // Only the accepted items are needed from here: the text and the titles as the lines left
+    // them make room for the files as they are under the lock.
+    csv = CsvReadResult();
+    center = RecordFile();
+    written = QSet<QString>();
     const CompanyLock lock(companyFolder);
     RecordFile titles = RecordFile::loadForWrite(centerPath);
     ItemRecords records(companyFolder, ItemRecords::Access::Write);
-    for (const StoreItem& item : accepted) {
+    for (qsizetype i = 0; i < accepted.size(); ++i) {
+        const StoreItem item = accepted.at(i);
         ItemRecords::writeTitle(titles, item.title, item.sku);
         records.write(item);
     }
+    // The profit center's lines go once its bytes are taken, before those of the SKU records
+    // are: a million items' files are not all held twice at once.
+    accepted = PackedItems();
+    const QByteArray titleBytes = titles.bytes();
+    titles = RecordFile();
     // All or nothing, SKU records first: no title ever points to a SKU without records.
     QVector<QPair<QString, QByteArray>> files = records.changedFiles();
-    files.push_back({centerPath, titles.bytes()});
+    files.push_back({centerPath, titleBytes});
     saveFilesTogether(files, companyJournalPath(companyFolder));
     summary.filesWritten = int(files.size());
     return summary;

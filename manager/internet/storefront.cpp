@@ -71,12 +71,19 @@ QVector<Item> walkItems(const QString& companyFolder) {
         return items;
     }
     const bool leaveBlank = readSettings(companyFolder).leaveBlank;
-    for (const QString& file : files) {
-        // readItems keeps the file's line order and reads the price log once per file.
-        for (const StoreItem& stored : readItems(companyFolder, file))
+    // One walk in the files' line order, the price log read once for all.
+    int file = 0;
+    forEachItem(
+        companyFolder, files,
+        [&](const StoreItem& stored) {
             items.push_back({stored.title, stored.sku, stored.price,
-                             imagePath(stored.sku, leaveBlank), file});
-    }
+                             imagePath(stored.sku, leaveBlank), files[file]});
+        },
+        [&](int done) {
+            file = done;
+            return true;
+        },
+        ItemField::Price);
     return items;
 }
 
@@ -88,11 +95,10 @@ bool isWebAddress(const QString& location) {
 }
 
 QString addAddress(const Settings& values, const Item& item) {
-    return values.location + QStringLiteral("?action=") +
-           encoded(values.action) + pair("TITLE", item.title) +
-           pair("SKU", item.sku) + pair("IMAGE", item.image) + pair("PRICE", item.price) +
-           pair("USERNAME", values.username) + pair("PASSWORD", values.password) +
-           pair("CATEGORY", item.profitCenter);
+    return values.location + QStringLiteral("?action=") + encoded(values.action) +
+           pair("TITLE", item.title) + pair("SKU", item.sku) + pair("IMAGE", item.image) +
+           pair("PRICE", item.price) + pair("USERNAME", values.username) +
+           pair("PASSWORD", values.password) + pair("CATEGORY", item.profitCenter);
 }
 
 QString deleteAddress(const Settings& values, const QString& sku, const QString& profitCenter) {

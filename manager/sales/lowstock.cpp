@@ -5,11 +5,11 @@
 #include "manager/store/companystore.h"
 #include "manager/store/items.h"
 
-#include <QSet>
-
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -32,13 +32,9 @@ LowStockList lowStockList(const QString& companyFolder) {
     const QHash<QString, StockLevel> levels = ItemRecords::stockLevels(companyFolder);
     if (levels.isEmpty())
         return list;
-    QSet<QString> seen;
-    seen.reserve(levels.size());
-    const auto listed = [&seen](const QString& sku) {
-        const qsizetype before = seen.size();
-        seen.insert(sku);
-        return seen.size() > before;
-    };
+    // The level of each line: a SKU's level stands once in levels, so its address tells the SKU.
+    std::vector<const StockLevel*> levelOf;
+    levelOf.reserve(size_t(levels.size()));
     std::vector<std::pair<double, int>> urgencies; // (stock / minimum, line)
     // At most a line per SKU with levels: growing the lists mid-walk costs more than the room.
     urgencies.reserve(size_t(levels.size()));
@@ -54,8 +50,7 @@ LowStockList lowStockList(const QString& companyFolder) {
                 return;
             const qint64 minimum = *level->minimum;
             const Decimal stock = storedSkuNumber(item.stock, QStringLiteral("stock"), item.sku);
-            // A SKU's records are the same wherever it is listed: only its first low line counts.
-            if (stock > whole(minimum) || !listed(item.sku))
+            if (stock > whole(minimum))
                 return;
             const Decimal order =
                 level->order ? whole(*level->order) : whole(minimum) - stock + Decimal(1);
@@ -64,19 +59,34 @@ LowStockList lowStockList(const QString& companyFolder) {
             urgencies.emplace_back(urgency(item.stock.toDouble(), minimum), int(list.lines.size()));
             list.lines.push_back(
                 {centers[center], item.title, item.sku, stock, minimum, order, cost});
-            list.totalOrder += order;
-            list.totalCost += cost;
+            levelOf.push_back(&*level);
         },
         [&](int done) {
             center = done;
             return true;
-        });
+        },
+        ItemField::Stock | ItemField::Cost);
+    // A SKU's records are the same wherever it is listed: only its first low line counts. A SKU
+    // listed twice is rare, so repeats are found once after the walk, not looked up every line.
+    std::vector<int> bySku(levelOf.size());
+    std::iota(bySku.begin(), bySku.end(), 0);
+    std::stable_sort(bySku.begin(), bySku.end(),
+                     [&](int a, int b) { return std::less<>()(levelOf[a], levelOf[b]); });
+    std::vector<bool> repeated(levelOf.size());
+    for (size_t i = 1; i < bySku.size(); ++i)
+        repeated[bySku[i]] = levelOf[bySku[i]] == levelOf[bySku[i - 1]];
+    for (qsizetype i = 0; i < list.lines.size(); ++i)
+        if (!repeated[i]) {
+            list.totalOrder += list.lines[i].order;
+            list.totalCost += list.lines[i].orderCost;
+        }
     std::stable_sort(urgencies.begin(), urgencies.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     QVector<LowStockLine> sorted;
     sorted.reserve(list.lines.size());
     for (const auto& [key, i] : urgencies)
-        sorted.push_back(std::move(list.lines[i]));
+        if (!repeated[i])
+            sorted.push_back(std::move(list.lines[i]));
     list.lines = std::move(sorted);
     return list;
 }

@@ -288,12 +288,14 @@ private:
         } catch (const RuntimeError&) {
             return titles; // no company folder: SKUs without titles
         }
-        for (const QString& profitCenter : profitCenters) {
-            for (const StoreItem& item : readItems(m_folder, profitCenter)) {
+        // Titles and SKUs only: the SKU records are not read.
+        forEachItem(
+            m_folder, profitCenters,
+            [&](const StoreItem& item) {
                 if (skus.contains(item.sku) && !titles.contains(item.sku))
                     titles.insert(item.sku, item.title);
-            }
-        }
+            },
+            {}, ItemFields());
         return titles;
     }
 

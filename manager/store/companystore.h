@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QFlags>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -50,9 +51,18 @@ struct StoreItem {
 // its title is the text up to the first "=". The profit center file, "Logs/PriceLog" and
 // "Logs/InvCount" are each read once. A missing profit center file gives no items.
 QVector<StoreItem> readItems(const QString& companyFolder, const QString& profitCenter);
-// Every item of the profit centers, in that order, as readItems gives them, with "Logs/PriceLog"
-// and "Logs/InvCount" read once for all (whole-company readers). afterProfitCenter(done) is
-// told after each profit center and stops the walk by returning false; the result is false then.
+// The SKU records a whole-company reader asks for; the others are left empty, unread (with none,
+// "Logs/PriceLog" and "Logs/InvCount" are not read at all).
+enum class ItemField { Cost = 1, Price = 2, Tax = 4, Stock = 8 };
+Q_DECLARE_FLAGS(ItemFields, ItemField)
+Q_DECLARE_OPERATORS_FOR_FLAGS(ItemFields)
+
+// Every item of the profit centers, in that order, as readItems gives them, with each profit
+// center file, "Logs/PriceLog" and "Logs/InvCount" read once for all (whole-company readers).
+// afterProfitCenter(done) is told after each profit center and stops the walk by returning
+// false; the result is false then.
 bool forEachItem(const QString& companyFolder, const QStringList& profitCenters,
                  const std::function<void(const StoreItem& item)>& visit,
-                 const std::function<bool(int done)>& afterProfitCenter = {});
+                 const std::function<bool(int done)>& afterProfitCenter = {},
+                 ItemFields fields = {ItemField::Cost, ItemField::Price, ItemField::Tax,
+                                      ItemField::Stock});

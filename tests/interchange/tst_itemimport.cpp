@@ -60,6 +60,10 @@ void TestItemImport::lines_data() {
                        "Line 1: cost \"Cost\"",
                        "Line 1: price \"Price\"",
                        "Line 1: stock \"In Stock\""};
+    QTest::newRow("title repeated in the file keeps its first line")
+        << QByteArray("Caf\xC3\xA9,1,2,1,A1,3\nCaf\xC3\xA9,5,6,0,B2,4\n") << u"Caf\u00e9"_qs
+        << "A1|1|2|1|3"
+        << "" << QStringList{u"Line 2: an item named Caf\u00e9 already exists"_qs};
     QTest::newRow("quoted title is one field")
         << QByteArray("\"Mug, \"\"large\"\"\",5,6,0,B1,3\n") << "Mug, \"large\""
         << "B1|5|6|0|3"

@@ -215,6 +215,90 @@ private slots:
         QCOMPARE(QStringList({item.cost, item.price, item.tax, item.stock}),
                  QStringList({"2.00", "3.50", "0", "5"}));
     }
+    // The walk finds each SKU's first record whatever order the record files hold them in, also
+    // when they hold many more SKUs than the titles point to.
+    void walkFindsFirstRecordsInAnyOrder_data() {
+        QTest::addColumn<bool>("reversed");
+        QTest::addColumn<int>("repeatEvery"); // a second, later record of every n-th SKU
+        QTest::addColumn<int>("repeatGap");   // how many SKUs later it stands
+        QTest::newRow("item by item") << false << 0 << 0;
+        QTest::newRow("reversed") << true << 0 << 0;
+        QTest::newRow("repeated at once") << false << 3 << 0;
+        QTest::newRow("repeated further on") << false << 3 << 40;
+        QTest::newRow("reversed and repeated") << true << 2 << 7;
+    }
+    void walkFindsFirstRecordsInAnyOrder() {
+        QFETCH(bool, reversed);
+        QFETCH(int, repeatEvery);
+        QFETCH(int, repeatGap);
+        TestEnvironment env;
+        const QString folder = env.makeCompany("Acme");
+        const int skus = 400, titled = 60;
+        QByteArray titles, prices, stock;
+        for (int i = 0; i < titled; ++i)
+            titles +=
+                "Titles\\Item " + QByteArray::number(i) + "=S" + QByteArray::number(i * 5) + "\r\n";
+        QList<QByteArray> pending; // repeats, each written repeatGap SKUs later
+        for (int n = 0; n < skus; ++n) {
+            const QByteArray id = "S" + QByteArray::number(reversed ? skus - 1 - n : n);
+            const QByteArray v = QByteArray::number(n);
+            prices += "Cost\\" + id + "=" + v + ".10\r\nPrices\\" + id + "=" + v + ".20\r\nTax\\" +
+                      id + "=" + QByteArray::number(n % 2) + "\r\n";
+            stock += "Inventory\\" + id + "=" + v + "\r\n";
+            if (repeatEvery && n % repeatEvery == 0)
+                pending << "Cost\\" + id + "=9.99\r\nInventory\\" + id + "=-1\r\n";
+            while (pending.size() > repeatGap) {
+                const QByteArray repeat = pending.takeFirst();
+                const qsizetype split = repeat.indexOf('\n') + 1;
+                prices += repeat.left(split);
+                stock += repeat.mid(split);
+            }
+        }
+        TestEnvironment::writeBytes(folder + "Main", titles);
+        TestEnvironment::writeBytes(priceLogPath(folder), prices);
+        TestEnvironment::writeBytes(invCountPath(folder), stock);
+
+        const RecordFile priceLog = RecordFile::load(priceLogPath(folder));
+        const RecordFile invCount = RecordFile::load(invCountPath(folder));
+        int walked = 0;
+        forEachItem(folder, {"Main"}, [&](const StoreItem& item) {
+            ++walked;
+            check(item, {item.title, item.sku, priceLog.value("Cost", item.sku, "?"),
+                         priceLog.value("Prices", item.sku, "?"),
+                         invCount.value("Inventory", item.sku, "?"),
+                         priceLog.value("Tax", item.sku, "?")});
+        });
+        QCOMPARE(walked, titled);
+    }
+
+    // Records not asked for are neither decoded nor, with none asked for, read.
+    void walkGivesTheFieldsAskedFor_data() {
+        QTest::addColumn<int>("fields");
+        QTest::addColumn<QStringList>("expected"); // cost, price, stock, tax
+        QTest::newRow("none") << 0 << QStringList({"", "", "", ""});
+        QTest::newRow("stock and cost")
+            << int(ItemField::Stock | ItemField::Cost) << QStringList({"2.10", "", "12", ""});
+        QTest::newRow("price") << int(ItemField::Price) << QStringList({"", "4.95", "", ""});
+        QTest::newRow("all") << int(ItemField::Cost | ItemField::Price | ItemField::Tax |
+                                    ItemField::Stock)
+                             << QStringList({"2.10", "4.95", "12", "0"});
+    }
+    void walkGivesTheFieldsAskedFor() {
+        QFETCH(int, fields);
+        QFETCH(QStringList, expected);
+        TestEnvironment env;
+        const QString folder = env.makeCompany("Acme");
+        TestEnvironment::writeBytes(folder + "Kitchen", "Titles\\Mug=A100\r\n");
+        TestEnvironment::writeBytes(priceLogPath(folder),
+                                    "Cost\\A100=2.10\r\nPrices\\A100=4.95\r\nTax\\A100=0\r\n");
+        TestEnvironment::writeBytes(invCountPath(folder), "Inventory\\A100=12\r\n");
+        QVector<StoreItem> items;
+        forEachItem(
+            folder, {"Kitchen"}, [&](const StoreItem& item) { items << item; }, {},
+            ItemFields::fromInt(fields));
+        QCOMPARE(items.size(), 1);
+        check(items[0], QStringList({"Mug", "A100"}) + expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCompanyStore)
