@@ -133,7 +133,7 @@ int runLabels(const CliCall& call) {
         QFileInfo(call.arguments.first()).absoluteFilePath(), stock, start);
     for (const QString& line : result.skipped)
         printOut(QStringLiteral("Skipped ") + line);
-    printOut(QStringLiteral("%1 labels on %2 pages.").arg(result.labels).arg(result.pages));
+    printOut(barcodes::labelCountText(result.labels, result.pages));
     return ExitDone;
 }
 

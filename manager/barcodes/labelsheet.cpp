@@ -167,6 +167,14 @@ int labelPages(const LabelStock& stock, int count, int start) {
     return count == 0 ? 1 : (used + stock.perPage() - 1) / stock.perPage();
 }
 
+QString labelCountText(int labels, int pages) {
+    return QStringLiteral("%1 %2 on %3 %4.")
+        .arg(labels)
+        .arg(labels == 1 ? QStringLiteral("label") : QStringLiteral("labels"))
+        .arg(pages)
+        .arg(pages == 1 ? QStringLiteral("page") : QStringLiteral("pages"));
+}
+
 void paintLabelPage(QPainter& painter, const QVector<StoreItem>& labels, Symbology symbology,
                     const LabelStock& stock, int start, int page, int dotsPerInch) {
     const int skip = std::clamp(start, 1, stock.perPage()) - 1;

@@ -57,6 +57,9 @@ QVector<StoreItem> labelItems(const QString& companyFolder, const QStringList& p
 // Sheets needed for count labels from label number start.
 int labelPages(const LabelStock& stock, int count, int start);
 
+// "12 labels on 1 page.": the count the window and the command line both show.
+QString labelCountText(int labels, int pages);
+
 // The one drawing of the sheets: paints page (0 = the first) of the labels from label number
 // start, in twips from the corner of the paper, the bars on the dots of a device of that
 // resolution.

@@ -215,11 +215,7 @@ void frmLabels::refresh() {
     const QVector<StoreItem> chosen = labels(&skipped);
     const int count = static_cast<int>(chosen.size());
     const int pages = barcodes::labelPages(stock(), count, spnStart->value());
-    QString status = QStringLiteral("%1 %2 on %3 %4.")
-                         .arg(count)
-                         .arg(count == 1 ? QStringLiteral("label") : QStringLiteral("labels"))
-                         .arg(pages)
-                         .arg(pages == 1 ? QStringLiteral("page") : QStringLiteral("pages"));
+    QString status = barcodes::labelCountText(count, pages);
     // A long list of items left off would push the buttons away: the first few are named, the
     // whole list is in the tip.
     if (!skipped.isEmpty())

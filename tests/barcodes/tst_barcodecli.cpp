@@ -156,7 +156,8 @@ void TestBarcodeCli::labelSheetDecodesPageByPage() {
                 "--sheet", sheet, "--start", QString::number(start), pdf});
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.outText().count("Skipped Odd "), 3);
-    QVERIFY(result.outText().contains(QStringLiteral("30 labels on %1 pages.").arg(pages)));
+    QVERIFY(result.outText().contains(
+        QStringLiteral("30 labels on %1 %2.").arg(pages).arg(pages == 1 ? "page" : "pages")));
     QCOMPARE(pdfSymbols(pdf, env.base(), sheet), expected);
     QCOMPARE(runCli({"labels", "--company", "Shop", "--root", env.root(), "--profit-center",
                      "Nowhere", pdf})
