@@ -13,6 +13,7 @@
 #include <QHash>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -21,6 +22,8 @@ namespace {
 // A slice of a batch holds the company's lock: short enough that a sale another program records
 // meanwhile waits little, long enough that the slice's one commit is cheap beside its lines.
 constexpr int kSliceMs = 100;
+// And at most this many lines, so that what a slice counts in memory stays small.
+constexpr int kSliceLines = 200000;
 
 // The batch file read a piece at a time, line by line (CR LF, LF or CR ends): a file of a million
 // lines is never held whole.
@@ -103,7 +106,8 @@ public:
 
     LineReader batch;
     int lines = 0;
-    int recorded = 0; // the lines up to the last commit that was written
+    int recorded = 0;    // the lines up to the last commit that was written
+    qint64 commitMs = 0; // how long the last slice took to work its lines out and write them
     // The log goes straight to its file, which replaces "Logs/LastBatchProcess.txt" only when the
     // run finishes: a run that ends on an error leaves the last log as it was.
     QSaveFile log;
@@ -141,7 +145,7 @@ public:
 bool BatchRun::Private::processLine(SaleCommit& commit, const QString& line) {
     const SaleRequest request = unitRequest(line, taxAnswer);
     const bool isReturn = request.quantity.isNegative();
-    const SaleResult result = commit.add(request);
+    const SaleResult result = commit.addUnit(request.sku, isReturn, taxAnswer);
     if (result.error) {
         if (!result.recordingFailed)
             throw *result.error;
@@ -180,11 +184,15 @@ BatchRun::~BatchRun() = default;
 bool BatchRun::processSome(int budgetMs) {
     QElapsedTimer timer;
     timer.start();
+    // The lines leave room for their commit, as long as the last one took, within the budget;
+    // a commit that takes most of it still leaves the lines a quarter.
+    const qint64 linesMs = std::max<qint64>(budgetMs - d->commitMs, budgetMs / 4);
     {
         // Each slice holds the company's lock and starts from the files on disk, so sales that
         // other programs record between slices are kept; its recordings are written together.
         SaleCommit commit(d->folder, d->fixedDate.isValid() ? d->fixedDate : QDate::currentDate());
         std::optional<RuntimeError> error;
+        int sliceLines = 0;
         while (!atEnd()) {
             bool more = true;
             try {
@@ -194,11 +202,13 @@ bool BatchRun::processSome(int budgetMs) {
                 break;
             }
             ++d->lines;
-            if (!more || timer.elapsed() >= budgetMs)
+            if (!more || ++sliceLines >= kSliceLines || timer.elapsed() >= linesMs)
                 break;
         }
+        const qint64 committing = timer.elapsed();
         try {
             commit.write(); // the lines before an error stay recorded
+            d->commitMs = timer.elapsed() - committing;
         } catch (const RuntimeError&) {
             d->sliceLog.clear();
             d->lines = d->recorded;
@@ -262,13 +272,13 @@ BatchStopped BatchRun::finishAfter(const RuntimeError& cause) {
 }
 
 BatchStopped::BatchStopped(const RuntimeError& cause, int line, bool logWritten)
-    : RuntimeError(cause.number(),
-                   QStringLiteral("Processing stopped at line %1 after recording %2 lines: %3.%4")
-                       .arg(line)
-                       .arg(line - 1)
-                       .arg(cause.description(),
-                            logWritten ? QString()
-                                       : QStringLiteral(" The log could not be written.")))
+    : RuntimeError(
+          cause.number(),
+          QStringLiteral("Processing stopped at line %1 after recording %2 lines: %3.%4")
+              .arg(line)
+              .arg(line - 1)
+              .arg(cause.description(),
+                   logWritten ? QString() : QStringLiteral(" The log could not be written.")))
     , m_line(line) {}
 
 void processBatchFile(const QString& companyFolder, const QString& batchPath,

@@ -170,6 +170,11 @@ public:
     SaleCommit& operator=(const SaleCommit&) = delete;
 
     SaleResult add(const SaleRequest& request);
+    // The same as add(unitRequest(...)) for one unit of sku sold or returned, for runs of many:
+    // each SKU's records are read once per commit and its units counted, and the records are
+    // worked out and written as text once, when the commit is written (in the order the writes
+    // one by one would leave them, so the bytes are the same).
+    SaleResult addUnit(const QString& sku, bool isReturn, int taxAnswer);
     // The recording alone, as LogSale / LogReturn make it: quantity units go into the period
     // files, the stock stays. Returns the number of period files it changes. Throws
     // RuntimeError, and then nothing changed.
