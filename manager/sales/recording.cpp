@@ -267,6 +267,10 @@ StockChange stockChange(const RecordFile& inventory, const SaleRequest& request)
     return change;
 }
 
+bool isAsciiLine(const QByteArray& line) {
+    return std::all_of(line.begin(), line.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
 struct PeriodWrite {
     int file; // index into the commit's period files
     QString section;
@@ -353,6 +357,21 @@ struct UnitWrite {
 
 } // namespace
 
+struct UnitMemory::Private {
+    QStringList paths; // the files of the last commit, with the numbers they were kept under
+    std::vector<quint64> generations;
+    QHash<QString, UnitSku> units;
+    PeriodBases totals;
+    std::optional<Decimal> percent;
+    int taxAnswer = TaxNotAsked;
+    qint64 lines = 0;
+};
+
+UnitMemory::UnitMemory()
+    : d(std::make_unique<Private>()) {}
+
+UnitMemory::~UnitMemory() = default;
+
 struct SaleCommit::Private {
     QString folder;
     CompanyLock lock;
@@ -371,9 +390,48 @@ struct SaleCommit::Private {
     int unitTaxAnswer = TaxNotAsked;
     qint64 unitLines = 0;
 
+    QStringList paths;                // inventory, prices, then the period files
+    std::vector<quint64> generations; // of each as taken from the kept copies (0: read)
+    UnitMemory* memory = nullptr;
+
     explicit Private(const QString& companyFolder)
         : folder(companyFolder)
         , lock(companyFolder) {}
+
+    // Goes on from the run's last commit, but for the records other programs changed since.
+    void adopt(UnitMemory* from, const QByteArrayList& changed) {
+        memory = from;
+        UnitMemory::Private& kept = *from->d;
+        const bool unchanged =
+            kept.paths == paths && kept.generations == generations &&
+            std::none_of(generations.begin(), generations.end(), [](quint64 g) { return g == 0; });
+        if (unchanged) {
+            forgetChanged(kept, changed);
+            units = std::move(kept.units);
+            unitTotals = kept.totals;
+            unitTaxAnswer = kept.taxAnswer;
+            unitLines = kept.lines;
+            // The stock minimums and the tax rate are read by each commit afresh.
+            std::optional<Decimal> rate;
+            if (kept.percent) {
+                try {
+                    rate = Decimal::fromStored(settings::taxPercent(QStringLiteral("0")));
+                } catch (const RuntimeError&) {
+                }
+            }
+            const bool samePrices = rate == kept.percent;
+            percent = samePrices ? kept.percent : std::nullopt;
+            for (UnitSku& unit : units) {
+                unit.minimum.reset();
+                if (!samePrices) {
+                    unit.priced = false;
+                    unit.priceError.reset();
+                }
+            }
+        }
+        kept.units.clear();
+        kept.generations.clear();
+    }
 
     // The recorded tax answer: "&Make a Sale" asks only about items whose flag is 1, and the
     // others record with 0; every other road's answer counts for each item. 0 becomes 6.
@@ -409,6 +467,25 @@ struct SaleCommit::Private {
         return inventoryChanged ||
                std::any_of(periods.begin(), periods.end(),
                            [](const PendingFile& period) { return period.changed; });
+    }
+
+    // Drops what the run knows of the records in the changed lines: every SKU such a line may
+    // be of ("Section\\SKU=value", where the SKU may hold "=" too), and the totals.
+    static void forgetChanged(UnitMemory::Private& kept, const QByteArrayList& changed) {
+        for (const QByteArray& line : changed) {
+            const qsizetype slash = line.indexOf('\\');
+            if (slash < 0)
+                continue;             // no record: no lookup finds it
+            if (!isAsciiLine(line)) { // a SKU spelled otherwise: all is read again
+                kept.units.clear();
+                kept.totals = PeriodBases();
+                return;
+            }
+            if (line.startsWith("Totals\\"))
+                kept.totals = PeriodBases();
+            for (qsizetype eq = line.indexOf('=', slash); eq >= 0; eq = line.indexOf('=', eq + 1))
+                kept.units.remove(QString::fromLatin1(line.mid(slash + 1, eq - slash - 1)));
+        }
     }
 
     UnitSku& unitOf(const QString& sku) {
@@ -461,17 +538,17 @@ struct SaleCommit::Private {
         return std::nullopt;
     }
 
-    // Works the counted units out into the files in memory, one write per record.
+    // Works the counted units out into the files in memory, one write per record, and keeps
+    // what they now hold as the numbers read.
     void flushUnits() {
-        if (units.isEmpty())
-            return;
         std::vector<std::tuple<qint64, const QString*, qint32>> stock;
         std::vector<UnitWrite> writes;
-        const QString totals = QStringLiteral("Totals");
-        Decimal totalMoney[kMaxPeriods][3];
         const int files = int(periods.size());
-        // The records of one SKU or of the totals, at their last steps.
-        const auto pend = [&](const PeriodBases& bases, const auto& countKey, const auto& moneyKey,
+        const QString totals = QStringLiteral("Totals");
+        Decimal totalChange[kMaxPeriods * 3];
+        // The records of one SKU or of the totals, at their last steps; change: what the units
+        // add to GrossSale, NetProfit and Tax in each file.
+        const auto pend = [&](PeriodBases& bases, const auto& countKey, const auto& moneyKey,
                               const Decimal* change, int offset) {
             for (int kind : {UnitSale, UnitReturn}) {
                 if (bases.units[kind] == 0)
@@ -481,9 +558,11 @@ struct SaleCommit::Private {
                                 countKey(kind).second,
                                 {}};
                 for (int f = 0; f < files; ++f)
-                    write.value[f] =
+                    write.value[f] = bases.count[kind][f] =
                         bases.count[kind][f] + Decimal::fromParts(bases.units[kind], 0);
                 writes.push_back(std::move(write));
+                bases.units[kind] = 0;
+                bases.lastLine[kind] = -1;
             }
             for (int m = Gross; m <= Tax; ++m) {
                 UnitWrite write{bases.lastAny * kUnitSteps + offset + 1 + m,
@@ -491,16 +570,18 @@ struct SaleCommit::Private {
                                 moneyKey(m).second,
                                 {}};
                 for (int f = 0; f < files; ++f)
-                    write.value[f] = bases.money[f][m] + change[f * 3 + m];
+                    write.value[f] = bases.money[f][m] = bases.money[f][m] + change[f * 3 + m];
                 writes.push_back(std::move(write));
             }
+            bases.lastAny = -1;
         };
-        for (auto it = units.cbegin(); it != units.cend(); ++it) {
-            const UnitSku& unit = it.value();
-            if (!unit.count)
+        for (auto it = units.begin(); it != units.end(); ++it) {
+            UnitSku& unit = it.value();
+            if (unit.stockLine < 0)
                 continue;
             stock.emplace_back(unit.stockLine, &it.key(), *unit.count);
-            if (unit.periods.lastAny < 0 || files == 0)
+            unit.stockLine = -1;
+            if (unit.periods.lastAny < 0)
                 continue;
             const Decimal net = Decimal::fromParts(
                 unit.periods.units[UnitSale] - unit.periods.units[UnitReturn], 0);
@@ -509,7 +590,7 @@ struct SaleCommit::Private {
             for (int f = 0; f < files; ++f)
                 for (int m = Gross; m <= Tax; ++m) {
                     change[f * 3 + m] = net * unitMoney[m];
-                    totalMoney[f][m] += change[f * 3 + m];
+                    totalChange[f * 3 + m] += change[f * 3 + m];
                 }
             const QString& sku = it.key();
             pend(
@@ -518,22 +599,38 @@ struct SaleCommit::Private {
                 [&](int m) { return std::pair<QString, QString>(moneySection(m), sku); }, change,
                 0);
         }
-        if (unitTotals.lastAny >= 0 && files > 0)
+        if (unitTotals.lastAny >= 0)
             pend(
                 unitTotals,
                 [&](int kind) { return std::pair<QString, QString>(totals, countSection(kind)); },
                 [&](int m) { return std::pair<QString, QString>(totals, moneySection(m)); },
-                &totalMoney[0][0], 4);
-        std::sort(stock.begin(), stock.end());
-        for (const auto& [line, sku, count] : stock)
-            inventory.write(ItemRecords::Inventory, *sku, Decimal(count).toString());
+                totalChange, 4);
+        if (!stock.empty()) {
+            std::sort(stock.begin(), stock.end());
+            QVector<RecordFile::Record> records;
+            records.reserve(qsizetype(stock.size()));
+            for (const auto& [line, sku, count] : stock)
+                records.push_back({ItemRecords::Inventory, *sku, Decimal(count).toString()});
+            inventory.writeAll(records);
+        }
+        if (writes.empty())
+            return;
         std::sort(writes.begin(), writes.end(),
                   [](const UnitWrite& a, const UnitWrite& b) { return a.order < b.order; });
-        for (int f = 0; f < files && !writes.empty(); ++f) {
+        for (int f = 0; f < files; ++f) {
+            QVector<RecordFile::Record> records;
+            records.reserve(qsizetype(writes.size()));
             for (const UnitWrite& write : writes)
-                periods[f].file.write(write.section, write.key, write.value[f].toString());
+                records.push_back({write.section, write.key, write.value[f].toString()});
+            periods[f].file.writeAll(records);
             periods[f].changed = true;
         }
+    }
+
+    // Before a request of another kind, which changes records behind the units' back: they are
+    // written, and read again by the next unit.
+    void settleUnits() {
+        flushUnits();
         units.clear();
         unitTotals = PeriodBases();
     }
@@ -546,25 +643,31 @@ struct SaleCommit::Private {
     }
 };
 
-SaleCommit::SaleCommit(const QString& companyFolder, const QDate& date)
+SaleCommit::SaleCommit(const QString& companyFolder, const QDate& date, UnitMemory* memory)
     : d(std::make_unique<Private>(companyFolder)) {
     d->inventoryPath = invCountPath(companyFolder);
     d->pricePath = priceLogPath(companyFolder);
-    d->inventory = recordcache::take(d->inventoryPath);
-    d->prices = recordcache::take(d->pricePath);
-    QStringList periodPaths;
+    d->paths << d->inventoryPath << d->pricePath;
     if (settings::dailyLogOn())
-        periodPaths << dailyPeriodFile(companyFolder, date);
+        d->paths << dailyPeriodFile(companyFolder, date);
     if (settings::monthlyLogOn())
-        periodPaths << monthlyPeriodFile(companyFolder, date);
-    for (const QString& path : periodPaths)
-        d->periods.push_back(PendingFile{path, recordcache::take(path)});
+        d->paths << monthlyPeriodFile(companyFolder, date);
+    d->generations.resize(size_t(d->paths.size()));
+    QByteArrayList changed; // by other programs since the run's last commit
+    QByteArrayList* const told = memory ? &changed : nullptr;
+    d->inventory = recordcache::take(d->inventoryPath, &d->generations[0], told);
+    d->prices = recordcache::take(d->pricePath, &d->generations[1], told);
+    for (int i = 2; i < d->paths.size(); ++i)
+        d->periods.push_back(PendingFile{
+            d->paths[i], recordcache::take(d->paths[i], &d->generations[size_t(i)], told)});
+    if (memory)
+        d->adopt(memory, changed);
 }
 
 SaleCommit::~SaleCommit() = default;
 
 SaleResult SaleCommit::add(const SaleRequest& request) {
-    d->flushUnits(); // the request reads the records the units change
+    d->settleUnits(); // the request reads the records the units change
     SaleResult result;
     StockChange change;
     try {
@@ -610,6 +713,8 @@ SaleResult SaleCommit::addUnit(const QString& sku, bool isReturn, int taxAnswer)
     const int answer = taxAnswer != TaxNotAsked ? taxAnswer : int(TaxYes);
     if (answer != d->unitTaxAnswer) { // the money counted so far is of the other answer
         d->flushUnits();
+        for (UnitSku& unit : d->units)
+            unit.priced = false;
         d->unitTaxAnswer = answer;
     }
     SaleResult result;
@@ -663,7 +768,7 @@ SaleResult SaleCommit::addUnit(const QString& sku, bool isReturn, int taxAnswer)
 
 int SaleCommit::record(Movement movement, const QString& sku, const Decimal& quantity,
                        int taxAnswer) {
-    d->flushUnits();
+    d->settleUnits();
     StockChange change;
     change.movement = movement;
     change.units = quantity;
@@ -686,10 +791,21 @@ void SaleCommit::write() {
         // Throws when nothing was written; then nothing is kept either.
         saveFilesTogether(files, companyJournalPath(d->folder));
     }
-    recordcache::keep(d->inventoryPath, std::move(d->inventory));
-    recordcache::keep(d->pricePath, std::move(d->prices));
-    for (PendingFile& period : d->periods) // a period file not made yet is not kept
-        recordcache::keep(period.path, std::move(period.file));
+    d->generations[0] = recordcache::keep(d->inventoryPath, std::move(d->inventory));
+    d->generations[1] = recordcache::keep(d->pricePath, std::move(d->prices));
+    for (int i = 0; i < d->periods.size(); ++i) // a period file not made yet is not kept
+        d->generations[size_t(i) + 2] =
+            recordcache::keep(d->periods[i].path, std::move(d->periods[i].file));
+    if (d->memory) {
+        UnitMemory::Private& kept = *d->memory->d;
+        kept.paths = d->paths;
+        kept.generations = d->generations;
+        kept.units = std::move(d->units);
+        kept.totals = d->unitTotals;
+        kept.percent = d->percent;
+        kept.taxAnswer = d->unitTaxAnswer;
+        kept.lines = d->unitLines;
+    }
 }
 
 QVector<SaleResult> makeSales(const QString& companyFolder, const QVector<SaleRequest>& requests,

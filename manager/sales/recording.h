@@ -156,6 +156,22 @@ SaleRequest unitRequest(const QString& line, int taxAnswer);
 // The procedure a failed recording is reported under: "LogSale" or "LogReturn".
 QString recordingProcedure(bool isReturn);
 
+// What a run of units (a batch) keeps from one commit to the next: the numbers its commits read
+// and wrote for each SKU. A commit uses them only while every file it takes is the very copy the
+// run's last commit kept, so that nobody changed them in between; else it reads them again.
+class UnitMemory {
+public:
+    UnitMemory();
+    ~UnitMemory();
+    UnitMemory(const UnitMemory&) = delete;
+    UnitMemory& operator=(const UnitMemory&) = delete;
+
+private:
+    friend class SaleCommit;
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
 // Recordings gathered under one hold of the company's lock and written in one commit: each
 // request is checked against the files in memory and applied there on its own (a refused or
 // failing one changes nothing), and write() then replaces every changed file, all or none. The
@@ -163,8 +179,9 @@ QString recordingProcedure(bool isReturn);
 // and are kept again once written, so a busy day's files are not read again.
 class SaleCommit {
 public:
-    // Takes the company's lock and reads the files. Throws RuntimeError.
-    SaleCommit(const QString& companyFolder, const QDate& date);
+    // Takes the company's lock and reads the files. Throws RuntimeError. With memory, the units
+    // go on from what the run's last commit left there, and leave it there once written.
+    SaleCommit(const QString& companyFolder, const QDate& date, UnitMemory* memory = nullptr);
     ~SaleCommit();
     SaleCommit(const SaleCommit&) = delete;
     SaleCommit& operator=(const SaleCommit&) = delete;

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <vector>
 
@@ -32,6 +34,21 @@ public:
     QStringList keys(const QString& section) const;
 
     void write(const QString& section, const QString& key, const QString& value);
+    struct Record {
+        QString section;
+        QString key;
+        QString value;
+    };
+    // The same as write() of each record in turn.
+    void writeAll(const QVector<Record>& records);
+
+    // Becomes the file whose bytes another writer left, reusing what this copy already holds:
+    // the lines it still finds, in order, are kept with their place in the index, the others
+    // are dropped, and what follows them is read as new lines. Every writer keeps the lines it
+    // does not change and adds its records at the end, so after one of them only the changes
+    // are read; the lines are those of fromBytes(bytes) in any case. changed, when given, gets
+    // the lines dropped and the lines added.
+    void catchUp(const QByteArray& bytes, QByteArrayList* changed = nullptr);
 
     QByteArray bytes() const;
     // Writes a temporary file beside path and renames it over path: a crash at any moment
