@@ -216,9 +216,48 @@ bool batchMatchesOneByOne(const QString& workFolder) {
 }
 } // namespace
 
+namespace {
+// Starts tallyvane-cli beside this program, with the settings this process uses.
+void startCli(QProcess& cli, const QStringList& arguments) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QDir settingsHome =
+        QFileInfo(QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tallyvane"),
+                            QStringLiteral("Tallyvane"))
+                      .fileName())
+            .absoluteDir();
+    settingsHome.cdUp();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), settingsHome.path());
+    cli.setProcessEnvironment(environment);
+    cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    cli.start(QCoreApplication::applicationDirPath() + QStringLiteral("/tallyvane-cli"), arguments);
+}
+
+// The same batch as "tallyvane-cli batch" runs it, its log printed to nowhere: wall seconds and
+// that process's peak memory in MB, its high-water mark as last seen while it ran.
+QPair<double, double> cliBatch(const QString& workFolder, const QString& path) {
+    QProcess cli;
+    cli.setStandardOutputFile(QProcess::nullDevice());
+    double peakMb = 0;
+    const double ms = timeMs([&] {
+        startCli(cli, {QStringLiteral("batch"), QStringLiteral("--root"), workFolder,
+                       QStringLiteral("--company"), QStringLiteral("Bench"), path});
+        const QString status = QStringLiteral("/proc/%1/status").arg(cli.processId());
+        while (!cli.waitForFinished(5)) {
+            QFile file(status);
+            if (file.open(QIODevice::ReadOnly))
+                for (const QByteArray& line : file.readAll().split('\n'))
+                    if (line.startsWith("VmHWM:"))
+                        peakMb = line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        }
+    });
+    return {ms / 1000, peakMb};
+}
+} // namespace
+
 // A batch of lines (one in ten a return) on busy-day files: wall time, CPU per line, the
 // process's peak memory during the run (and what it held before), and the floor: the files the
-// batch wrote, written and synced together once.
+// batch wrote, written and synced together once. Then the same lines through "tallyvane-cli
+// batch": its wall time and peak memory, as a shop meets them.
 // "identical" tells whether a sample batch writes the same bytes as its lines sold one by one.
 void benchBatch(const QString& workFolder) {
     const bool identical = batchMatchesOneByOne(workFolder);
@@ -244,6 +283,8 @@ void benchBatch(const QString& workFolder) {
             written.push_back({file, in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray()});
         }
         const double floorMs = timeMs([&] { saveFilesTogether(written); });
+        written.clear();
+        const auto [cliWallS, cliPeakMb] = cliBatch(workFolder, path);
         reportCase(QStringLiteral("batch"), kSkus, ms,
                    {{QStringLiteral("lines"), lines},
                     {QStringLiteral("wall_s"), ms / 1000},
@@ -251,6 +292,8 @@ void benchBatch(const QString& workFolder) {
                     {QStringLiteral("floor_ms"), floorMs},
                     {QStringLiteral("peak_rss_mb"), peak},
                     {QStringLiteral("rss_before_mb"), rssBefore},
+                    {QStringLiteral("cli_wall_s"), cliWallS},
+                    {QStringLiteral("cli_peak_rss_mb"), cliPeakMb},
                     {QStringLiteral("identical"), identical}});
     }
 }
@@ -295,21 +338,9 @@ void benchSaleDuringBatch(const QString& workFolder) {
         port = probe.serverPort();
     }
     QProcess server;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    // The server reads the settings this process uses.
-    QDir settingsHome =
-        QFileInfo(QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tallyvane"),
-                            QStringLiteral("Tallyvane"))
-                      .fileName())
-            .absoluteDir();
-    settingsHome.cdUp();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), settingsHome.path());
-    server.setProcessEnvironment(environment);
-    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server.start(QCoreApplication::applicationDirPath() + QStringLiteral("/tallyvane-cli"),
-                 {QStringLiteral("serve"), QStringLiteral("--root"), workFolder,
-                  QStringLiteral("--company"), QStringLiteral("Bench"), QStringLiteral("--port"),
-                  QString::number(port)});
+    startCli(server, {QStringLiteral("serve"), QStringLiteral("--root"), workFolder,
+                      QStringLiteral("--company"), QStringLiteral("Bench"),
+                      QStringLiteral("--port"), QString::number(port)});
     QByteArray said;
     while (!said.contains("Ready for transactions") && server.waitForReadyRead(30000))
         said += server.readAllStandardOutput();

@@ -26,13 +26,13 @@ namespace {
 // the company, and ends soon once a sale another program (or thread) records has to wait for it,
 // though never before kMinSliceMs, so that a busy sales server cannot starve the batch.
 constexpr int kSliceMs = 2000;
-constexpr int kMinSliceMs = 20;
+constexpr int kMinSliceMs = 10;
 // How often a slice asks whether someone waits, in lines.
 constexpr int kWaiterCheckLines = 32;
 // A slice that ended for a waiter lets it take the company first, for at most this long.
 constexpr int kYieldMs = 250;
 // And at most this many lines, so that what a slice holds in memory (its log) stays small.
-constexpr int kSliceLines = 250000;
+constexpr int kSliceLines = 100000;
 
 // The batch file read a piece at a time, line by line (CR LF, LF or CR ends): a file of a million
 // lines is never held whole.

@@ -53,7 +53,7 @@ public:
     BatchRun& operator=(const BatchRun&) = delete;
 
     // Processes lines for about budgetMs milliseconds, less the time the last slice's writing
-    // took (at least one line when any are left, at most a quarter of a million), and writes
+    // took (at least one line when any are left, at most 100,000), and writes
     // what they changed. The slice ends sooner, after some 20 ms, when another writer waits for
     // the company. Returns true when every line is done. Throws RuntimeError (a
     // stored count that is not a number, a file that cannot be written); the lines recorded

@@ -605,24 +605,16 @@ struct SaleCommit::Private {
                 [&](int kind) { return std::pair<QString, QString>(totals, countSection(kind)); },
                 [&](int m) { return std::pair<QString, QString>(totals, moneySection(m)); },
                 totalChange, 4);
-        if (!stock.empty()) {
-            std::sort(stock.begin(), stock.end());
-            QVector<RecordFile::Record> records;
-            records.reserve(qsizetype(stock.size()));
-            for (const auto& [line, sku, count] : stock)
-                records.push_back({ItemRecords::Inventory, *sku, Decimal(count).toString()});
-            inventory.writeAll(records);
-        }
+        std::sort(stock.begin(), stock.end());
+        for (const auto& [line, sku, count] : stock)
+            inventory.write(ItemRecords::Inventory, *sku, Decimal(count).toString());
         if (writes.empty())
             return;
         std::sort(writes.begin(), writes.end(),
                   [](const UnitWrite& a, const UnitWrite& b) { return a.order < b.order; });
         for (int f = 0; f < files; ++f) {
-            QVector<RecordFile::Record> records;
-            records.reserve(qsizetype(writes.size()));
             for (const UnitWrite& write : writes)
-                records.push_back({write.section, write.key, write.value[f].toString()});
-            periods[f].file.writeAll(records);
+                periods[f].file.write(write.section, write.key, write.value[f].toString());
             periods[f].changed = true;
         }
     }

@@ -467,11 +467,6 @@ void RecordFile::write(const QString& section, const QString& key, const QString
     }
 }
 
-void RecordFile::writeAll(const QVector<Record>& records) {
-    for (const Record& record : records)
-        write(record.section, record.key, record.value);
-}
-
 void RecordFile::catchUp(const QByteArray& bytes, QByteArrayList* changed) {
     const char* const data = bytes.constData();
     const qsizetype size = bytes.size();

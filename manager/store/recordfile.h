@@ -6,7 +6,6 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
-#include <QVector>
 
 #include <vector>
 
@@ -34,13 +33,6 @@ public:
     QStringList keys(const QString& section) const;
 
     void write(const QString& section, const QString& key, const QString& value);
-    struct Record {
-        QString section;
-        QString key;
-        QString value;
-    };
-    // The same as write() of each record in turn.
-    void writeAll(const QVector<Record>& records);
 
     // Becomes the file whose bytes another writer left, reusing what this copy already holds:
     // the lines it still finds, in order, are kept with their place in the index, the others

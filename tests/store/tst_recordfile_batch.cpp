@@ -190,7 +190,8 @@ private slots:
         RecordFile fresh = RecordFile::fromBytes(newer);
         QCOMPARE(told, changed);
         for (RecordFile* file : {&kept, &fresh}) {
-            file->writeAll({{"T", "C", "30"}, {"T", "E", "5"}});
+            file->write("T", "C", "30");
+            file->write("T", "E", "5");
             file->write("T", "B", "");
         }
         QCOMPARE(kept.bytes(), fresh.bytes());
