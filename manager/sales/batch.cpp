@@ -295,13 +295,13 @@ BatchStopped BatchRun::finishAfter(const RuntimeError& cause) {
 }
 
 BatchStopped::BatchStopped(const RuntimeError& cause, int line, bool logWritten)
-    : RuntimeError(
-          cause.number(),
-          QStringLiteral("Processing stopped at line %1 after recording %2 lines: %3.%4")
-              .arg(line)
-              .arg(line - 1)
-              .arg(cause.description(),
-                   logWritten ? QString() : QStringLiteral(" The log could not be written.")))
+    : RuntimeError(cause.number(),
+                   QStringLiteral("Processing stopped at line %1 after recording %2 lines: %3.%4")
+                       .arg(line)
+                       .arg(line - 1)
+                       .arg(cause.description(),
+                            logWritten ? QString()
+                                       : QStringLiteral(" The log could not be written.")))
     , m_line(line) {}
 
 void processBatchFile(const QString& companyFolder, const QString& batchPath,
