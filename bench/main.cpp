@@ -61,6 +61,7 @@ void benchLowStock(const QString& workFolder);
 void benchSale(const QString& workFolder);
 void benchServe(const QString& workFolder);
 void benchBatch(const QString& workFolder);
+void benchSaleDuringBatch(const QString& workFolder);
 // bench/interchangebench.cpp
 void benchImportItems(const QString& workFolder);
 void benchCsvEditorOpen(const QString& workFolder);
@@ -94,6 +95,7 @@ QList<BenchCase> benchCases() {
         {QStringLiteral("sale"), benchSale},
         {QStringLiteral("serve"), benchServe},
         {QStringLiteral("batch"), benchBatch},
+        {QStringLiteral("sale_during_batch"), benchSaleDuringBatch},
         {QStringLiteral("import_items"), benchImportItems},
         {QStringLiteral("import_cli"), benchImportAtScale},
         {QStringLiteral("export_inventory"), benchExportInventoryAtScale},

@@ -3,6 +3,7 @@
 
 #include "manager/sales/lowstock.h"
 #include "manager/sales/recording.h"
+#include "manager/store/companylock.h"
 #include "manager/store/companystore.h"
 #include "manager/store/filesystem.h"
 #include "manager/store/runtimeerror.h"
@@ -12,15 +13,26 @@
 #include <QFile>
 #include <QHash>
 #include <QSaveFile>
+#include <QThread>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
 namespace {
 
-// A slice of a batch holds the company's lock: short enough that a sale another program records
-// meanwhile waits little, long enough that the slice's one commit is cheap beside its lines.
-constexpr int kSliceMs = 100;
+// A slice of a batch holds the company's lock and ends in one commit, whose cost grows with the
+// SKUs it touched rather than with its lines: so a slice runs long while nobody else waits for
+// the company, and ends soon once a sale another program (or thread) records has to wait for it,
+// though never before kMinSliceMs, so that a busy sales server cannot starve the batch.
+constexpr int kSliceMs = 2000;
+constexpr int kMinSliceMs = 10;
+// How often a slice asks whether someone waits, in lines.
+constexpr int kWaiterCheckLines = 32;
+// A slice that ended for a waiter lets it take the company first, for at most this long.
+constexpr int kYieldMs = 250;
+// And at most this many lines, so that what a slice holds in memory (its log) stays small.
+constexpr int kSliceLines = 100000;
 
 // The batch file read a piece at a time, line by line (CR LF, LF or CR ends): a file of a million
 // lines is never held whole.
@@ -103,7 +115,10 @@ public:
 
     LineReader batch;
     int lines = 0;
-    int recorded = 0; // the lines up to the last commit that was written
+    int recorded = 0;     // the lines up to the last commit that was written
+    qint64 commitMs = 0;  // how long the last slice took to work its lines out and write them
+    bool yielded = false; // the last slice ended because another writer waited
+    UnitMemory units;     // what the last slice read and wrote of each SKU
     // The log goes straight to its file, which replaces "Logs/LastBatchProcess.txt" only when the
     // run finishes: a run that ends on an error leaves the last log as it was.
     QSaveFile log;
@@ -141,7 +156,7 @@ public:
 bool BatchRun::Private::processLine(SaleCommit& commit, const QString& line) {
     const SaleRequest request = unitRequest(line, taxAnswer);
     const bool isReturn = request.quantity.isNegative();
-    const SaleResult result = commit.add(request);
+    const SaleResult result = commit.addUnit(request.sku, isReturn, taxAnswer);
     if (result.error) {
         if (!result.recordingFailed)
             throw *result.error;
@@ -180,11 +195,22 @@ BatchRun::~BatchRun() = default;
 bool BatchRun::processSome(int budgetMs) {
     QElapsedTimer timer;
     timer.start();
+    // The lock is no queue: taken again at once, it would go to this run before the writer
+    // that waited for it.
+    while (d->yielded && timer.elapsed() < kYieldMs && companyLockWanted(d->folder))
+        QThread::msleep(1);
+    d->yielded = false;
+    // The lines leave room for their commit, as long as the last one took, within the budget;
+    // a commit that takes most of it still leaves the lines a quarter.
+    const qint64 linesMs = std::max<qint64>(budgetMs - d->commitMs, budgetMs / 4);
     {
         // Each slice holds the company's lock and starts from the files on disk, so sales that
         // other programs record between slices are kept; its recordings are written together.
-        SaleCommit commit(d->folder, d->fixedDate.isValid() ? d->fixedDate : QDate::currentDate());
+        SaleCommit commit(d->folder, d->fixedDate.isValid() ? d->fixedDate : QDate::currentDate(),
+                          &d->units);
+        timer.start(); // the slice's time is the time it holds the company
         std::optional<RuntimeError> error;
+        int sliceLines = 0;
         while (!atEnd()) {
             bool more = true;
             try {
@@ -194,11 +220,18 @@ bool BatchRun::processSome(int budgetMs) {
                 break;
             }
             ++d->lines;
-            if (!more || timer.elapsed() >= budgetMs)
+            if (!more || ++sliceLines >= kSliceLines || timer.elapsed() >= linesMs)
                 break;
+            if (sliceLines % kWaiterCheckLines == 0 && timer.elapsed() >= kMinSliceMs &&
+                companyLockWanted(d->folder)) {
+                d->yielded = true;
+                break;
+            }
         }
+        const qint64 committing = timer.elapsed();
         try {
             commit.write(); // the lines before an error stay recorded
+            d->commitMs = timer.elapsed() - committing;
         } catch (const RuntimeError&) {
             d->sliceLog.clear();
             d->lines = d->recorded;

@@ -156,6 +156,22 @@ SaleRequest unitRequest(const QString& line, int taxAnswer);
 // The procedure a failed recording is reported under: "LogSale" or "LogReturn".
 QString recordingProcedure(bool isReturn);
 
+// What a run of units (a batch) keeps from one commit to the next: the numbers its commits read
+// and wrote for each SKU. A commit uses them only while every file it takes is the very copy the
+// run's last commit kept, so that nobody changed them in between; else it reads them again.
+class UnitMemory {
+public:
+    UnitMemory();
+    ~UnitMemory();
+    UnitMemory(const UnitMemory&) = delete;
+    UnitMemory& operator=(const UnitMemory&) = delete;
+
+private:
+    friend class SaleCommit;
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
 // Recordings gathered under one hold of the company's lock and written in one commit: each
 // request is checked against the files in memory and applied there on its own (a refused or
 // failing one changes nothing), and write() then replaces every changed file, all or none. The
@@ -163,13 +179,19 @@ QString recordingProcedure(bool isReturn);
 // and are kept again once written, so a busy day's files are not read again.
 class SaleCommit {
 public:
-    // Takes the company's lock and reads the files. Throws RuntimeError.
-    SaleCommit(const QString& companyFolder, const QDate& date);
+    // Takes the company's lock and reads the files. Throws RuntimeError. With memory, the units
+    // go on from what the run's last commit left there, and leave it there once written.
+    SaleCommit(const QString& companyFolder, const QDate& date, UnitMemory* memory = nullptr);
     ~SaleCommit();
     SaleCommit(const SaleCommit&) = delete;
     SaleCommit& operator=(const SaleCommit&) = delete;
 
     SaleResult add(const SaleRequest& request);
+    // The same as add(unitRequest(...)) for one unit of sku sold or returned, for runs of many:
+    // each SKU's records are read once per commit and its units counted, and the records are
+    // worked out and written as text once, when the commit is written (in the order the writes
+    // one by one would leave them, so the bytes are the same).
+    SaleResult addUnit(const QString& sku, bool isReturn, int taxAnswer);
     // The recording alone, as LogSale / LogReturn make it: quantity units go into the period
     // files, the stock stays. Returns the number of period files it changes. Throws
     // RuntimeError, and then nothing changed.

@@ -133,9 +133,33 @@ void recordHolder(int descriptor) {
         const ssize_t written = ::pwrite(descriptor, text.constData(), size_t(text.size()), 0);
 }
 
+// A writer that has to wait says so: it holds a shared lock on the "Logs" folder itself until
+// its wait is over, which companyLockWanted sees. No file is made for it.
+class WaitingMark {
+public:
+    explicit WaitingMark(const QString& companyFolder)
+        : m_descriptor(::open(QFile::encodeName(logsFolder(companyFolder)).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (m_descriptor >= 0)
+            ::flock(m_descriptor, LOCK_SH);
+    }
+    ~WaitingMark() {
+        if (m_descriptor >= 0)
+            ::close(m_descriptor);
+    }
+    WaitingMark(const WaitingMark&) = delete;
+    WaitingMark& operator=(const WaitingMark&) = delete;
+
+private:
+    int m_descriptor;
+};
+
 // Waits until the lock is taken, asking the handler (or the patience of the thread, or the
 // process's limit) whether to go on. Throws RuntimeError when it gives up.
 void waitForLock(int descriptor, const QString& companyFolder) {
+    if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0)
+        return;
+    const WaitingMark waiting(companyFolder);
     QElapsedTimer timer;
     timer.start();
     LockWaitHandler handler;
@@ -165,6 +189,21 @@ void waitForLock(int descriptor, const QString& companyFolder) {
 }
 #endif
 } // namespace
+
+bool companyLockWanted(const QString& companyFolder) {
+#ifndef Q_OS_WIN
+    const int descriptor = ::open(QFile::encodeName(logsFolder(companyFolder)).constData(),
+                                  O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    const bool wanted = ::flock(descriptor, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(descriptor); // and with it the lock just taken
+    return wanted;
+#else
+    Q_UNUSED(companyFolder);
+    return false;
+#endif
+}
 
 QString LockHolder::describe() const {
     if (processId == 0)

@@ -68,6 +68,10 @@ private:
     Descriptor m_descriptor;
 };
 
+// Whether a writer waits for the company's lock now: its holder, on long work, asks so as to let
+// go soon. (A waiter holds a shared lock on the company's "Logs" folder while it waits.)
+bool companyLockWanted(const QString& companyFolder);
+
 // Who holds a company's lock, as its lock file says.
 struct LockHolder {
     qint64 processId = 0;

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager/store/recordcache.h"
 
+#include "manager/store/recordlines.h"
+
 #include <QFile>
 #include <QHash>
 #include <QMutex>
 
+#include <optional>
 #include <utility>
 
 #ifndef Q_OS_WIN
@@ -41,39 +44,59 @@ bool stampOf(const QString& path, Stamp* stamp) {
 struct Kept {
     Stamp stamp;
     RecordFile file;
+    quint64 generation = 0;
 };
 
 QMutex g_mutex;
 QHash<QString, Kept> g_kept;
+quint64 g_generations = 0;
 
 } // namespace
 
 namespace recordcache {
 
-RecordFile take(const QString& path) {
+RecordFile take(const QString& path, quint64* generation, QByteArrayList* changed) {
+    if (generation)
+        *generation = 0;
     Stamp now;
     const bool stamped = stampOf(path, &now);
+    std::optional<Kept> kept;
     {
         const QMutexLocker locker(&g_mutex);
         auto found = g_kept.find(path);
         if (found != g_kept.end()) {
-            Kept kept = std::move(found.value());
+            kept.emplace(std::move(found.value()));
             g_kept.erase(found);
-            if (stamped && kept.stamp == now)
-                return std::move(kept.file);
+        }
+    }
+    if (kept && stamped) {
+        if (kept->stamp == now) {
+            if (generation)
+                *generation = kept->generation;
+            return std::move(kept->file);
+        }
+        // Another program rewrote it: only what that changed is read into the kept copy.
+        QByteArray bytes;
+        if (readRecordBytes(path, &bytes)) {
+            kept->file.catchUp(bytes, changed);
+            if (generation && changed) // what changed is told: the rest is as kept
+                *generation = kept->generation;
+            return std::move(kept->file);
         }
     }
     return RecordFile::loadForWrite(path);
 }
 
-void keep(const QString& path, RecordFile file) {
+quint64 keep(const QString& path, RecordFile file) {
     Stamp now;
     if (!stampOf(path, &now))
-        return;
+        return 0;
     file.compactIfSparse();
     const QMutexLocker locker(&g_mutex);
     // Moved in: insert would copy every line of the file.
-    g_kept[path] = Kept{now, std::move(file)};
+    const quint64 generation = ++g_generations;
+    g_kept[path] = Kept{now, std::move(file), generation};
+    return generation;
 }
 
 QByteArray fileStamp(const QString& path) {

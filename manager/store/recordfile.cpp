@@ -369,7 +369,9 @@ void RecordFile::write(const QString& section, const QString& key, const QString
         throw RuntimeError::invalidCall();
     const Prefix prefix = recordPrefix(section, key);
 
-    // Drop every line of the key.
+    // Drop every line of the key. A chain that ends up empty stays in the index for the key's
+    // new line: one lookup instead of a removal and an insertion.
+    Chain* emptied = nullptr;
     if (useIndex(prefix)) {
         for (const QByteArrayView spelling : {prefix.utf8(), prefix.legacy()}) {
             auto it = spelling.isEmpty() ? m_index.end() : m_index.find(spelling);
@@ -394,10 +396,9 @@ void RecordFile::write(const QString& section, const QString& key, const QString
                 }
                 i = next;
             }
-            if (kept.head < 0)
-                m_index.erase(it);
-            else
-                *it = kept;
+            *it = kept;
+            if (kept.head < 0 && spelling.data() == prefix.utf8().data())
+                emptied = &*it;
         }
     } else {
         const size_t end = m_lines.size();
@@ -418,13 +419,17 @@ void RecordFile::write(const QString& section, const QString& key, const QString
     const bool keptSomething = m_first < m_lines.size();
 
     const QString escaped = escapeRecordValue(value);
-    auto append = [this](const QByteArray& line) {
+    auto append = [&](const QByteArray& line) {
         m_lines.push_back(line);
         m_alive.push_back(true);
         ++m_live;
         if (m_indexed) {
             m_next.push_back(-1);
-            linkIntoIndex(m_lines.size() - 1);
+            const int added = static_cast<int>(m_lines.size() - 1);
+            if (emptied && indexKey(line) == prefix.utf8())
+                emptied->head = emptied->tail = added;
+            else
+                linkIntoIndex(m_lines.size() - 1);
         }
     };
     // The new record is preceded by a line break in every case, so a file in which nothing
@@ -460,6 +465,39 @@ void RecordFile::write(const QString& section, const QString& key, const QString
         m_index.clear();
         m_clear.clear(); // line numbers moved
     }
+}
+
+void RecordFile::catchUp(const QByteArray& bytes, QByteArrayList* changed) {
+    const char* const data = bytes.constData();
+    const qsizetype size = bytes.size();
+    qsizetype at = 0;
+    for (size_t i = m_first; i < m_lines.size(); ++i) {
+        if (!m_alive[i])
+            continue;
+        const QByteArray& line = m_lines[i];
+        const qsizetype end = at + line.size();
+        if (end + 2 <= size && data[end] == '\r' && data[end + 1] == '\n' &&
+            std::memcmp(data + at, line.constData(), size_t(line.size())) == 0) {
+            at = end + 2;
+        } else { // gone, or moved to the end (a lookup skips it in its chain)
+            m_alive[i] = false;
+            --m_live;
+            if (changed)
+                changed->push_back(line);
+        }
+    }
+    // Lines read from here on own their bytes: the buffer they came from is not kept.
+    forEachRecordLine(QByteArray::fromRawData(data + at, size - at), [&](QByteArrayView line) {
+        m_lines.emplace_back(line.data(), line.size());
+        if (changed)
+            changed->push_back(m_lines.back());
+        m_alive.push_back(true);
+        ++m_live;
+        if (m_indexed) {
+            m_next.push_back(-1);
+            linkIntoIndex(m_lines.size() - 1);
+        }
+    });
 }
 
 QByteArray RecordFile::bytes() const {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -32,6 +33,14 @@ public:
     QStringList keys(const QString& section) const;
 
     void write(const QString& section, const QString& key, const QString& value);
+
+    // Becomes the file whose bytes another writer left, reusing what this copy already holds:
+    // the lines it still finds, in order, are kept with their place in the index, the others
+    // are dropped, and what follows them is read as new lines. Every writer keeps the lines it
+    // does not change and adds its records at the end, so after one of them only the changes
+    // are read; the lines are those of fromBytes(bytes) in any case. changed, when given, gets
+    // the lines dropped and the lines added.
+    void catchUp(const QByteArray& bytes, QByteArrayList* changed = nullptr);
 
     QByteArray bytes() const;
     // Writes a temporary file beside path and renames it over path: a crash at any moment

@@ -242,8 +242,20 @@ private slots:
         QCOMPARE(stockOf(folder, "X1"), QString("3"));
     }
 
+    // Slices of one line, or the rest in one slice; between the first two another program
+    // changes the stock of a SKU the batch does not sell, or of the one the first slice sold.
+    void manyLinesGiveTheBytesOfOneLineAtATime_data() {
+        QTest::addColumn<int>("budgetMs");
+        QTest::addColumn<QString>("changedSku");
+        QTest::newRow("line by line") << 0 << "Other";
+        QTest::newRow("one slice") << 60000 << "Other";
+        QTest::newRow("one slice, a sold SKU changed") << 60000 << "S1";
+        QTest::newRow("line by line, a sold SKU changed") << 0 << "S1";
+    }
     void manyLinesGiveTheBytesOfOneLineAtATime() {
-        QStringList lines;
+        QFETCH(int, budgetMs);
+        QFETCH(QString, changedSku);
+        QStringList lines{"S1"};
         for (int i = 0; i < 400; ++i) {
             const QString sku = QStringLiteral("S%1").arg(i % 7);
             lines << ((i % 5 == 3) ? "!!" + sku : sku);
@@ -264,7 +276,7 @@ private slots:
         const QString batched = stock("Batched");
         const QString reference = stock("Reference");
         processOneByOne(reference, lines.mid(0, 1), TaxYes);
-        WriteINIString("Inventory", "Other", "9", invCountPath(reference));
+        WriteINIString("Inventory", changedSku, "9", invCountPath(reference));
         processOneByOne(reference, lines.mid(1), TaxYes);
 
         BatchRun run(batched, batchFile(lines.join("\r\n").toUtf8()), "b.txt", TaxYes, kDay);
@@ -272,8 +284,8 @@ private slots:
         QVERIFY(!run.processSome(0)); // one line per slice at least
         QCOMPARE(run.linesDone(), 1);
         // Another window's change between two slices is kept.
-        WriteINIString("Inventory", "Other", "9", invCountPath(batched));
-        while (!run.processSome(0)) {
+        WriteINIString("Inventory", changedSku, "9", invCountPath(batched));
+        while (!run.processSome(budgetMs)) {
         }
         QCOMPARE(run.position(), run.size());
         QCOMPARE(run.linesDone(), lines.size());

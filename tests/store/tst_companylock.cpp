@@ -181,6 +181,25 @@ private slots:
         second.join();
     }
 
+    // The holder sees a writer that waits for the company (a batch then ends its slice), and
+    // no longer once that one has had its turn.
+    void holderSeesAWaiter() {
+        TestEnvironment env;
+        const QString company = env.makeCompany("Acme");
+        std::optional<CompanyLock> held(std::in_place, company);
+        QVERIFY(!companyLockWanted(company));
+        QSemaphore waiterHolds;
+        std::thread waiter([&] {
+            const CompanyLock lock(company);
+            waiterHolds.release();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(companyLockWanted(company), 5000);
+        held.reset();
+        QVERIFY(waiterHolds.tryAcquire(1, 5000));
+        waiter.join();
+        QVERIFY(!companyLockWanted(company));
+    }
+
     // A holder stopped with the lock held: the wait ends after its limit and names the holder.
     void stoppedHolderEndsTheWait() {
         TestEnvironment env;

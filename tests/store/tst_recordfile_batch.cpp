@@ -13,6 +13,8 @@
 #include <QtTest>
 
 namespace {
+const char* const kStart = "Info\\Name=Shop\r\nT\\A=1\r\nT\\B=2\r\nT\\C=3\r\n";
+
 struct Write {
     QString section, key, value;
 };
@@ -157,6 +159,45 @@ private slots:
         model.write({"Titles", u"Café"_qs, ""});
         QCOMPARE(batch.bytes(), model.bytes());
         QCOMPARE(batch.value("Titles", u"Crème"_qs, ""), QString("C201"));
+    }
+
+    // A kept copy that catches up with what another writer left reads like the file read
+    // afresh, before and after writes of its own, and tells the lines that changed.
+    void caughtUpCopyReadsAsTheNewFile_data() {
+        QTest::addColumn<QByteArray>("newer");
+        QTest::addColumn<int>("lookups"); // before: enough to index the copy, or a few
+        QTest::addColumn<QByteArrayList>("changed");
+        const QByteArray moved = "Info\\Name=Shop\r\nT\\B=2\r\nT\\C=3\r\nT\\A=9\r\n";
+        QTest::newRow("a record rewritten") << moved << 50 << QByteArrayList{"T\\A=1", "T\\A=9"};
+        QTest::newRow("unindexed") << moved << 2 << QByteArrayList{"T\\A=1", "T\\A=9"};
+        QTest::newRow("as it was") << QByteArray(kStart) << 50 << QByteArrayList{};
+        QTest::newRow("emptied") << QByteArray() << 50
+                                 << QByteArrayList{"Info\\Name=Shop", "T\\A=1", "T\\B=2", "T\\C=3"};
+        QTest::newRow("LF ends, a line added")
+            << QByteArray("Info\\Name=Shop\nT\\A=1\nT\\B=2\nT\\C=3\nT\\D=4") << 50
+            << QByteArrayList{"Info\\Name=Shop", "T\\A=1", "T\\B=2", "T\\C=3", "Info\\Name=Shop",
+                              "T\\A=1",          "T\\B=2", "T\\C=3", "T\\D=4"};
+    }
+    void caughtUpCopyReadsAsTheNewFile() {
+        QFETCH(QByteArray, newer);
+        QFETCH(int, lookups);
+        QFETCH(QByteArrayList, changed);
+        RecordFile kept = RecordFile::fromBytes(kStart);
+        for (int i = 0; i < lookups; ++i)
+            kept.value("T", QStringLiteral("K%1").arg(i), "");
+        QByteArrayList told;
+        kept.catchUp(newer, &told);
+        RecordFile fresh = RecordFile::fromBytes(newer);
+        QCOMPARE(told, changed);
+        for (RecordFile* file : {&kept, &fresh}) {
+            file->write("T", "C", "30");
+            file->write("T", "E", "5");
+            file->write("T", "B", "");
+        }
+        QCOMPARE(kept.bytes(), fresh.bytes());
+        QCOMPARE(kept.lineCount(), fresh.lineCount());
+        for (const char* key : {"A", "B", "C", "D", "E"})
+            QCOMPARE(kept.value("T", key, "<none>"), fresh.value("T", key, "<none>"));
     }
 
     void longBatchOverLargeFile() {
