@@ -15,17 +15,22 @@
 #include "manager/store/runtimeerror.h"
 #include "manager/store/settings.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QGroupBox>
+#include <QKeySequence>
+#include <QLabel>
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QProcess>
+#include <QSet>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QTimer>
@@ -48,11 +53,12 @@ frmFrame::frmFrame(QWidget* parent)
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
     buildMenus();
-    // The active window's access keys come first: while a window is active inside the frame the
-    // menu titles give up theirs, so Alt+F reaches the item window's "Apply &Filter" instead of
-    // clashing with "&File". F10 opens the menus whatever is active.
+    // The active window's access keys come first: a menu title whose key the window inside uses
+    // gives it up while that window is active, so Alt+F reaches the item window's
+    // "Apply &Filter" instead of clashing with "&File", and Alt+W still opens "&Window". F10
+    // opens the menus whatever is active.
     connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* active) {
-        menuAccessKeysOn(!active);
+        menuAccessKeysFor(active);
         if (active)
             m_active = active;
     });
@@ -107,12 +113,39 @@ bool frmFrame::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-void frmFrame::menuAccessKeysOn(bool on) {
+namespace {
+
+// The access keys a window's controls and menus take, as Alt+letter sequences.
+QSet<QKeySequence> accessKeysOf(const QWidget* window) {
+    QSet<QKeySequence> keys;
+    const auto take = [&keys](const QString& text) {
+        const QKeySequence key = QKeySequence::mnemonic(text);
+        if (!key.isEmpty())
+            keys.insert(key);
+    };
+    for (const QAbstractButton* button : window->findChildren<QAbstractButton*>())
+        take(button->text());
+    for (const QLabel* label : window->findChildren<QLabel*>())
+        if (label->buddy())
+            take(label->text());
+    for (const QGroupBox* box : window->findChildren<QGroupBox*>())
+        take(box->title());
+    for (const QMenuBar* bar : window->findChildren<QMenuBar*>())
+        for (const QAction* title : bar->actions())
+            take(title->text());
+    return keys;
+}
+
+} // namespace
+
+void frmFrame::menuAccessKeysFor(const QWidget* active) {
+    const QSet<QKeySequence> taken = active ? accessKeysOf(active) : QSet<QKeySequence>();
     for (QAction* title : menuBar()->actions()) {
         if (!title->property("accessText").isValid())
             title->setProperty("accessText", title->text());
         const QString text = title->property("accessText").toString();
-        title->setText(on ? text : QString(text).remove(QLatin1Char('&')));
+        const bool clashes = taken.contains(QKeySequence::mnemonic(text));
+        title->setText(clashes ? QString(text).remove(QLatin1Char('&')) : text);
     }
 }
 

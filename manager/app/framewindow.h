@@ -72,8 +72,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The menu titles' access keys, off while a window inside the frame is active.
-    void menuAccessKeysOn(bool on);
+    // The menu titles' access keys, each off while the active window inside uses the same key.
+    void menuAccessKeysFor(const QWidget* active);
     void buildMenus();
     void refreshWindowMenu();
     void restorePlacement();
