@@ -12,8 +12,10 @@
 
 #include <QVarLengthArray>
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
+#include <string.h> // memmem
 
 namespace {
 const QString kBreak = QStringLiteral(">+br+<");
@@ -186,12 +188,21 @@ RecordFile RecordFile::fromBytes(const QByteArray& bytes) {
     // line. Bytes that are themselves a view (no capacity of their own) are copied first.
     file.m_buffer =
         bytes.capacity() >= bytes.size() ? bytes : QByteArray(bytes.constData(), bytes.size());
-    forEachRecordLine(file.m_buffer, [&](QByteArrayView line) {
-        file.m_lines.push_back(QByteArray::fromRawData(line.data(), line.size()));
-    });
-    file.m_alive.assign(file.m_lines.size(), true);
-    file.m_live = file.m_lines.size();
+    file.m_split = false;
     return file;
+}
+
+void RecordFile::split() const {
+    if (m_split)
+        return;
+    m_split = true;
+    // Sized once: growing a vector of a million lines touches its memory several times over.
+    m_lines.reserve(size_t(std::count(m_buffer.cbegin(), m_buffer.cend(), '\n')) + 1);
+    forEachRecordLine(m_buffer, [&](QByteArrayView line) {
+        m_lines.push_back(QByteArray::fromRawData(line.data(), line.size()));
+    });
+    m_alive.assign(m_lines.size(), true);
+    m_live = m_lines.size();
 }
 
 RecordFile RecordFile::load(const QString& path) {
@@ -232,6 +243,7 @@ void RecordFile::linkIntoIndex(size_t i) const {
 void RecordFile::buildIndex() const {
     if (m_indexed)
         return;
+    split();
     m_index.clear();
     m_index.reserve(static_cast<qsizetype>(m_lines.size()));
     m_next.assign(m_lines.size(), -1);
@@ -245,7 +257,52 @@ void RecordFile::buildIndex() const {
 namespace {
 constexpr int kScansBeforeIndex = 32;
 constexpr size_t kKeysKeptClear = 32;
+// A sale reads three prices of one item: a scan that stops at each is cheaper than splitting.
+constexpr int kRawLookups = 4;
 } // namespace
+
+bool RecordFile::rawLookup(const Prefix& prefix, QByteArrayView* line, qsizetype* length) const {
+    if (m_split || ++m_scans > kRawLookups) {
+        split();
+        return false;
+    }
+    *length = -1;
+    if (isAsciiBytes(prefix.utf8())) {
+        // Read the same in every line: the first place it stands at a line start is the
+        // record's line.
+        const QByteArrayView utf8 = prefix.utf8();
+        const char* const data = m_buffer.constData();
+        const qsizetype size = m_buffer.size();
+        qsizetype at = m_buffer.startsWith(utf8) ? 0 : -1;
+        if (at < 0) {
+            QVarLengthArray<char, 129> needle;
+            needle.append('\n');
+            needle.append(utf8.data(), utf8.size());
+            const void* hit =
+                ::memmem(data, size_t(size), needle.constData(), size_t(needle.size()));
+            at = hit ? static_cast<const char*>(hit) - data + 1 : -1;
+        }
+        if (at < 0)
+            return true;
+        const void* newline = std::memchr(data + at, '\n', size_t(size - at));
+        qsizetype end = newline ? static_cast<const char*>(newline) - data : size;
+        if (end > at && data[end - 1] == '\r')
+            --end;
+        const QByteArrayView candidate(data + at, end - at);
+        *length = prefix.matchIn(candidate);
+        *line = candidate;
+        return true;
+    }
+    forEachRecordLine(m_buffer, [&](QByteArrayView candidate) {
+        const qsizetype matched = prefix.matchIn(candidate);
+        if (matched < 0)
+            return false;
+        *line = candidate;
+        *length = matched;
+        return true;
+    });
+    return true;
+}
 
 bool RecordFile::useIndex(const Prefix& prefix) const {
     // Prefixes with another "=" (a title holding "=") always need a scan. A single write or
@@ -280,6 +337,7 @@ void RecordFile::noteClearBefore(const Prefix& prefix, size_t line) const {
 }
 
 int RecordFile::firstMatch(const Prefix& prefix, qsizetype* length) const {
+    split();
     if (!useIndex(prefix)) {
         // Stops at the key; the write that often follows the read goes on from there.
         const size_t end = m_lines.size();
@@ -318,8 +376,17 @@ QString RecordFile::value(const QString& section, const QString& key,
                           const QString& defaultValue) const {
     if (hasLineBreak(section) || hasLineBreak(key))
         return defaultValue;
+    const Prefix prefix = recordPrefix(section, key);
     qsizetype length = 0;
-    const int line = firstMatch(recordPrefix(section, key), &length);
+    QByteArrayView raw;
+    if (rawLookup(prefix, &raw, &length)) {
+        if (length < 0)
+            return defaultValue;
+        QString text;
+        appendValueText(&text, raw, length);
+        return text;
+    }
+    const int line = firstMatch(prefix, &length);
     if (line < 0)
         return defaultValue;
     QString text;
@@ -328,12 +395,18 @@ QString RecordFile::value(const QString& section, const QString& key,
 }
 
 bool RecordFile::contains(const QString& section, const QString& key) const {
+    if (hasLineBreak(section) || hasLineBreak(key))
+        return false;
+    const Prefix prefix = recordPrefix(section, key);
     qsizetype length = 0;
-    return !hasLineBreak(section) && !hasLineBreak(key) &&
-           firstMatch(recordPrefix(section, key), &length) >= 0;
+    QByteArrayView raw;
+    if (rawLookup(prefix, &raw, &length))
+        return length >= 0;
+    return firstMatch(prefix, &length) >= 0;
 }
 
 QString RecordFile::section(const QString& section, const QString& defaultValue) const {
+    split();
     const Prefix prefix = sectionPrefix(section);
     QString collected;
     bool found = false;
@@ -350,6 +423,7 @@ QString RecordFile::section(const QString& section, const QString& defaultValue)
 }
 
 QStringList RecordFile::keys(const QString& section) const {
+    split();
     const Prefix prefix = sectionPrefix(section);
     QStringList keys;
     for (size_t i = m_first; i < m_lines.size(); ++i) {
@@ -367,6 +441,7 @@ QStringList RecordFile::keys(const QString& section) const {
 void RecordFile::write(const QString& section, const QString& key, const QString& value) {
     if (hasLineBreak(section) || hasLineBreak(key))
         throw RuntimeError::invalidCall();
+    split();
     const Prefix prefix = recordPrefix(section, key);
 
     // Drop every line of the key. A chain that ends up empty stays in the index for the key's
@@ -468,6 +543,7 @@ void RecordFile::write(const QString& section, const QString& key, const QString
 }
 
 void RecordFile::catchUp(const QByteArray& bytes, QByteArrayList* changed) {
+    split();
     const char* const data = bytes.constData();
     const qsizetype size = bytes.size();
     qsizetype at = 0;
@@ -501,6 +577,7 @@ void RecordFile::catchUp(const QByteArray& bytes, QByteArrayList* changed) {
 }
 
 QByteArray RecordFile::bytes() const {
+    split();
     QByteArray out;
     qsizetype size = 0;
     for (size_t i = m_first; i < m_lines.size(); ++i)
@@ -522,12 +599,15 @@ QByteArray RecordFile::bytes() const {
 }
 
 int RecordFile::lineCount() const {
+    split();
     return int(m_live);
 }
 
 void RecordFile::compactIfSparse() {
     // A rewritten record leaves its old line behind in memory; parsing the bytes again drops
     // them all, once they outnumber the live lines, so the cost spreads thinly over the writes.
+    if (!m_split) // nothing replaced yet
+        return;
     const size_t held = m_lines.size() - m_first;
     if (held > 1024 && held > 2 * m_live) {
         const bool indexed = m_indexed;

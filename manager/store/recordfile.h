@@ -56,6 +56,11 @@ public:
     class Prefix;
 
 private:
+    // Splits the bytes into lines, once, before anything but a few plain lookups.
+    void split() const;
+    // A lookup in the unsplit bytes while few were made: true when it answered, with the first
+    // line starting with prefix in *line and the prefix's length there in *length (-1: none).
+    bool rawLookup(const Prefix& prefix, QByteArrayView* line, qsizetype* length) const;
     void buildIndex() const;
     // Whether a lookup of prefix goes through the line index (building it when due).
     bool useIndex(const Prefix& prefix) const;
@@ -69,11 +74,14 @@ private:
     size_t scanStart(const Prefix& prefix) const;
     void noteClearBefore(const Prefix& prefix, size_t line) const;
 
-    QByteArray m_buffer;             // the bytes the file was read from
-    std::vector<QByteArray> m_lines; // without line ends; read lines are views into m_buffer
-    std::vector<char> m_alive;       // a byte per line, not a bit: every scan tests it
-    size_t m_first = 0;              // lines before it are gone
-    size_t m_live = 0;               // lines alive, counted as they come and go
+    QByteArray m_buffer; // the bytes the file was read from
+    // A file read for a few lookups (the prices of one sale) is never split: until then every
+    // line of m_buffer is alive and the members below are empty.
+    mutable bool m_split = true;
+    mutable std::vector<QByteArray> m_lines; // without line ends; read lines view m_buffer
+    mutable std::vector<char> m_alive;       // a byte per line, not a bit: every scan tests it
+    size_t m_first = 0;                      // lines before it are gone
+    mutable size_t m_live = 0;               // lines alive, counted as they come and go
     // Line text up to and including its first "=" (a view into the line) -> the first and last
     // line of that text; m_next chains the lines of one text in ascending order. Chains may hold
     // removed lines, which lookups skip. No allocation per line keeps indexing a big file cheap.
