@@ -183,6 +183,18 @@ private slots:
             << QByteArray("Titles\\Caf\xe9 au lait=S1\r\n") << "Titles"
             << "Café au lait"
             << "S1";
+        QTest::newRow("inside a line first")
+            << QByteArray("Note\\A=x Sales\\K=1\r\nSales\\K=2\r\n") << "Sales"
+            << "K"
+            << "2";
+        QTest::newRow("after a lone carriage return")
+            << QByteArray("Note\\A=1\rSales\\K=1\r\n") << "Sales"
+            << "K"
+            << "none";
+        QTest::newRow("last line, line feeds, no last line end")
+            << QByteArray("Sales\\J=1\nSales\\K=2 >+br+< x") << "Sales"
+            << "K"
+            << "2 \r\n x";
         QTest::newRow("missing") << QByteArray("Sales\\SKU0001=1\r\n") << "Sales"
                                  << "SKU0009"
                                  << "none";
