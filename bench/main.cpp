@@ -119,6 +119,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tallyvane"));
     QTemporaryDir work;
+    // TALLYVANE_BENCH_KEEP=1 keeps the companies a case made, to profile a command on them.
+    work.setAutoRemove(!qEnvironmentVariableIsSet("TALLYVANE_BENCH_KEEP"));
     // Benchmarks never touch the user's settings.
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
                        work.filePath(QStringLiteral("settings")));
@@ -127,6 +129,7 @@ int main(int argc, char** argv) {
         if (!wanted.isEmpty() && !wanted.contains(benchCase.name))
             continue;
         QTemporaryDir caseFolder(work.filePath(benchCase.name + QStringLiteral("-XXXXXX")));
+        caseFolder.setAutoRemove(work.autoRemove());
         benchCase.run(caseFolder.path());
     }
     return 0;

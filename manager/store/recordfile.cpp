@@ -54,6 +54,33 @@ void appendValueText(QString* out, QByteArrayView line, qsizetype from) {
     }
 }
 
+// The number of LFs: memchr is far quicker than a byte loop on files of millions of bytes.
+size_t lineEnds(QByteArrayView bytes) {
+    size_t count = 0;
+    const char* at = bytes.data();
+    const char* const end = at + bytes.size();
+    while ((at = static_cast<const char*>(std::memchr(at, '\n', size_t(end - at))))) {
+        ++count;
+        ++at;
+    }
+    return count;
+}
+
+// Whether every line ends in CR LF: then the bytes are exactly what writing their lines gives.
+bool endsEveryLineWithCrLf(QByteArrayView bytes) {
+    if (bytes.isEmpty())
+        return true;
+    if (bytes.back() != '\n')
+        return false;
+    const char* const begin = bytes.data();
+    const char* const end = begin + bytes.size();
+    for (const char* at = begin;
+         (at = static_cast<const char*>(std::memchr(at, '\n', size_t(end - at)))); ++at)
+        if (at == begin || at[-1] != '\r')
+            return false;
+    return true;
+}
+
 // One pass over the text: every lookup checks its section and key.
 bool hasLineBreak(QStringView text) {
     for (const QChar c : text)
@@ -196,11 +223,27 @@ void RecordFile::split() const {
     if (m_split)
         return;
     m_split = true;
-    // Sized once: growing a vector of a million lines touches its memory several times over.
-    m_lines.reserve(size_t(std::count(m_buffer.cbegin(), m_buffer.cend(), '\n')) + 1);
-    forEachRecordLine(m_buffer, [&](QByteArrayView line) {
-        m_lines.push_back(QByteArray::fromRawData(line.data(), line.size()));
+    const char* const data = m_buffer.constData();
+    const QByteArray rest =
+        QByteArray::fromRawData(data + m_rawStart, m_buffer.size() - m_rawStart);
+    // Sized once, with room for the writes that often follow: growing a vector of a million
+    // lines touches its memory several times over.
+    m_lines.reserve(lineEnds(rest) + 1 + m_rawAdded.size() + 64);
+    auto gone = m_rawGone.cbegin();
+    forEachRecordLine(rest, [&](QByteArrayView line) {
+        const qsizetype start = line.data() - data;
+        while (gone != m_rawGone.cend() && *gone < start)
+            ++gone;
+        if (gone == m_rawGone.cend() || *gone != start)
+            m_lines.push_back(QByteArray::fromRawData(line.data(), line.size()));
     });
+    for (QByteArray& added : m_rawAdded)
+        m_lines.push_back(std::move(added));
+    m_rawAdded.clear();
+    m_rawGone.clear();
+    m_rawClear.clear();
+    m_rawPlaces.clear();
+    m_rawStart = 0;
     m_alive.assign(m_lines.size(), true);
     m_live = m_lines.size();
 }
@@ -257,51 +300,228 @@ void RecordFile::buildIndex() const {
 namespace {
 constexpr int kScansBeforeIndex = 32;
 constexpr size_t kKeysKeptClear = 32;
-// A sale reads three prices of one item: a scan that stops at each is cheaper than splitting.
-constexpr int kRawLookups = 4;
+// A sale reads and writes a few records of each file: searching and editing the bytes as they
+// are costs less than splitting files of hundreds of thousands of lines.
+constexpr int kRawCalls = 32;
+constexpr size_t kTextsPlaced = 16;
+constexpr size_t kPlacesListed = 64;
 } // namespace
 
+bool RecordFile::stayUnsplit(const Prefix& prefix) const {
+    if (m_split)
+        return false;
+    // A plain ASCII prefix is spelled the same in every line, so a byte search finds it.
+    if (++m_rawCalls <= kRawCalls && isAsciiBytes(prefix.utf8()))
+        return true;
+    split();
+    return false;
+}
+
+qsizetype RecordFile::rawLineEnd(qsizetype start) const {
+    const char* const data = m_buffer.constData();
+    const void* newline = std::memchr(data + start, '\n', size_t(m_buffer.size() - start));
+    return newline ? static_cast<const char*>(newline) - data + 1 : m_buffer.size();
+}
+
+bool RecordFile::rawGone(qsizetype start) const {
+    return std::binary_search(m_rawGone.cbegin(), m_rawGone.cend(), start);
+}
+
+const std::vector<qsizetype>* RecordFile::rawPlaces(QByteArrayView needle) const {
+    for (const Places& places : m_rawPlaces)
+        if (places.needle == needle)
+            return places.common ? nullptr : &places.at;
+    if (m_rawPlaces.size() >= kTextsPlaced)
+        m_rawPlaces.erase(m_rawPlaces.begin());
+    Places places{needle.toByteArray(), {}, false};
+    const char* const data = m_buffer.constData();
+    const size_t size = size_t(m_buffer.size());
+    for (size_t at = 0; at < size;) {
+        const void* hit = ::memmem(data + at, size - at, needle.data(), size_t(needle.size()));
+        if (!hit)
+            break;
+        if (places.at.size() == kPlacesListed) {
+            places.at.clear();
+            places.common = true;
+            break;
+        }
+        places.at.push_back(static_cast<const char*>(hit) - data);
+        at = size_t(places.at.back()) + 1;
+    }
+    m_rawPlaces.push_back(std::move(places));
+    return m_rawPlaces.back().common ? nullptr : &m_rawPlaces.back().at;
+}
+
+std::vector<qsizetype> RecordFile::rawMatches(QByteArrayView prefix, bool all) const {
+    std::vector<qsizetype> found;
+    const char* const data = m_buffer.constData();
+    const qsizetype size = m_buffer.size();
+    const qsizetype from = rawClearFrom(prefix);
+    // True once the search is over.
+    auto consider = [&](qsizetype start) {
+        if (start < from || (start > 0 && data[start - 1] != '\n') || rawGone(start) ||
+            !QByteArrayView(data + start, size - start).startsWith(prefix))
+            return false;
+        found.push_back(start);
+        return !all;
+    };
+    // A sale's records are found where their section's text (Totals) or their key's text (one
+    // SKU's) stands at a few places: one search of the file serves all the records sharing it.
+    const qsizetype firstSlash = prefix.indexOf('\\');
+    if (firstSlash >= 0) {
+        QVarLengthArray<char, 129> section;
+        section.append('\n');
+        section.append(prefix.data(), firstSlash + 1);
+        if (const std::vector<qsizetype>* places =
+                rawPlaces(QByteArrayView(section.constData(), section.size()))) {
+            if (!consider(0))
+                for (const qsizetype at : *places)
+                    if (consider(at + 1))
+                        break;
+            return found;
+        }
+        const qsizetype lastSlash = prefix.lastIndexOf('\\');
+        if (const std::vector<qsizetype>* places = rawPlaces(prefix.sliced(lastSlash))) {
+            for (const qsizetype at : *places)
+                if (at >= lastSlash && consider(at - lastSlash))
+                    break;
+            return found;
+        }
+    }
+    // Otherwise a search for the whole prefix at line starts, from where none is left before.
+    QVarLengthArray<char, 129> needle;
+    needle.append('\n');
+    needle.append(prefix.data(), prefix.size());
+    if (consider(from))
+        return found;
+    for (qsizetype at = from; at < size;) {
+        const void* hit =
+            ::memmem(data + at, size_t(size - at), needle.constData(), size_t(needle.size()));
+        if (!hit)
+            break;
+        at = static_cast<const char*>(hit) - data + 1;
+        if (consider(at))
+            break;
+    }
+    if (!all)
+        noteRawClear(prefix, found.empty() ? size : found.front());
+    return found;
+}
+
+qsizetype RecordFile::rawClearFrom(QByteArrayView prefix) const {
+    for (const Clear& clear : m_rawClear)
+        if (clear.prefix == prefix)
+            return std::max(m_rawStart, qsizetype(clear.before));
+    return m_rawStart;
+}
+
+void RecordFile::noteRawClear(QByteArrayView prefix, qsizetype before) const {
+    for (Clear& clear : m_rawClear)
+        if (clear.prefix == prefix) {
+            clear.before = size_t(before);
+            return;
+        }
+    if (m_rawClear.size() >= kKeysKeptClear)
+        m_rawClear.erase(m_rawClear.begin());
+    m_rawClear.push_back({prefix.toByteArray(), size_t(before)});
+}
+
 bool RecordFile::rawLookup(const Prefix& prefix, QByteArrayView* line, qsizetype* length) const {
-    if (m_split || ++m_scans > kRawLookups) {
+    if (!stayUnsplit(prefix))
+        return false;
+    *length = -1;
+    const std::vector<qsizetype> found = rawMatches(prefix.utf8(), false);
+    if (!found.empty()) {
+        const qsizetype at = found.front();
+        const char* const data = m_buffer.constData();
+        qsizetype end = rawLineEnd(at);
+        if (end > at && data[end - 1] == '\n')
+            --end;
+        if (end > at && data[end - 1] == '\r')
+            --end;
+        *line = QByteArrayView(data + at, end - at);
+        *length = prefix.matchIn(*line);
+        return true;
+    }
+    for (const QByteArray& added : m_rawAdded)
+        if (added.startsWith(prefix.utf8())) {
+            *line = added;
+            *length = prefix.matchIn(added);
+            return true;
+        }
+    return true;
+}
+
+bool RecordFile::rawWrite(const Prefix& prefix, const QByteArray* line) {
+    if (!stayUnsplit(prefix))
+        return false;
+    if (m_canonical < 0)
+        m_canonical = endsEveryLineWithCrLf(m_buffer) ? 1 : 0;
+    if (m_canonical == 0) { // its lines are written back with CR LF: split, as before
         split();
         return false;
     }
-    *length = -1;
-    if (isAsciiBytes(prefix.utf8())) {
-        // Read the same in every line: the first place it stands at a line start is the
-        // record's line.
-        const QByteArrayView utf8 = prefix.utf8();
-        const char* const data = m_buffer.constData();
-        const qsizetype size = m_buffer.size();
-        qsizetype at = m_buffer.startsWith(utf8) ? 0 : -1;
-        if (at < 0) {
-            QVarLengthArray<char, 129> needle;
-            needle.append('\n');
-            needle.append(utf8.data(), utf8.size());
-            const void* hit =
-                ::memmem(data, size_t(size), needle.constData(), size_t(needle.size()));
-            at = hit ? static_cast<const char*>(hit) - data + 1 : -1;
-        }
-        if (at < 0)
-            return true;
-        const void* newline = std::memchr(data + at, '\n', size_t(size - at));
-        qsizetype end = newline ? static_cast<const char*>(newline) - data : size;
-        if (end > at && data[end - 1] == '\r')
-            --end;
-        const QByteArrayView candidate(data + at, end - at);
-        *length = prefix.matchIn(candidate);
-        *line = candidate;
-        return true;
-    }
-    forEachRecordLine(m_buffer, [&](QByteArrayView candidate) {
-        const qsizetype matched = prefix.matchIn(candidate);
-        if (matched < 0)
-            return false;
-        *line = candidate;
-        *length = matched;
-        return true;
-    });
+    // Drop every line of the key.
+    const QByteArrayView spelled = prefix.utf8();
+    for (const qsizetype at : rawMatches(spelled, true))
+        m_rawGone.insert(std::upper_bound(m_rawGone.begin(), m_rawGone.end(), at), at);
+    noteRawClear(spelled, m_buffer.size());
+    m_rawAdded.erase(
+        std::remove_if(m_rawAdded.begin(), m_rawAdded.end(),
+                       [&](const QByteArray& added) { return added.startsWith(spelled); }),
+        m_rawAdded.end());
+
+    // Leading empty lines of what is kept disappear.
+    const char* const data = m_buffer.constData();
+    const qsizetype size = m_buffer.size();
+    while (m_rawStart < size &&
+           (rawGone(m_rawStart) || (data[m_rawStart] == '\r' && data[m_rawStart + 1] == '\n')))
+        m_rawStart = rawLineEnd(m_rawStart);
+    m_rawGone.erase(m_rawGone.begin(),
+                    std::lower_bound(m_rawGone.begin(), m_rawGone.end(), m_rawStart));
+    if (m_rawStart == size)
+        while (!m_rawAdded.empty() && m_rawAdded.front().isEmpty())
+            m_rawAdded.erase(m_rawAdded.begin());
+
+    // As below: the new record is preceded by a line break in every case.
+    if (m_rawStart == size && m_rawAdded.empty())
+        m_rawAdded.push_back(QByteArray(""));
+    if (line)
+        m_rawAdded.push_back(*line);
     return true;
+}
+
+QByteArray RecordFile::rawBytes() const {
+    if (m_rawStart == 0 && m_rawGone.empty() && m_rawAdded.empty())
+        return m_buffer;
+    const char* const data = m_buffer.constData();
+    std::vector<qsizetype> ends;
+    ends.reserve(m_rawGone.size());
+    qsizetype size = m_buffer.size() - m_rawStart;
+    for (const qsizetype gone : m_rawGone) {
+        ends.push_back(rawLineEnd(gone));
+        size -= ends.back() - gone;
+    }
+    for (const QByteArray& added : m_rawAdded)
+        size += added.size() + 2;
+    QByteArray out;
+    out.resize(size);
+    char* to = out.data();
+    qsizetype from = m_rawStart;
+    auto copy = [&](const char* bytes, qsizetype count) {
+        std::memcpy(to, bytes, size_t(count));
+        to += count;
+    };
+    for (size_t i = 0; i < m_rawGone.size(); ++i) {
+        copy(data + from, m_rawGone[i] - from);
+        from = ends[i];
+    }
+    copy(data + from, m_buffer.size() - from);
+    for (const QByteArray& added : m_rawAdded) {
+        copy(added.constData(), added.size());
+        copy("\r\n", 2);
+    }
+    return out;
 }
 
 bool RecordFile::useIndex(const Prefix& prefix) const {
@@ -441,8 +661,24 @@ QStringList RecordFile::keys(const QString& section) const {
 void RecordFile::write(const QString& section, const QString& key, const QString& value) {
     if (hasLineBreak(section) || hasLineBreak(key))
         throw RuntimeError::invalidCall();
-    split();
     const Prefix prefix = recordPrefix(section, key);
+    const QString escaped = escapeRecordValue(value);
+    QByteArray line; // the record's new line, when the value is not empty
+    if (!escaped.isEmpty()) {
+        const QByteArrayView spelled = prefix.utf8();
+        if (isAsciiText(escaped)) { // spelled straight into one buffer
+            line.resize(spelled.size() + escaped.size());
+            std::memcpy(line.data(), spelled.data(), size_t(spelled.size()));
+            char* out = line.data() + spelled.size();
+            for (const QChar c : escaped)
+                *out++ = char(c.unicode());
+        } else {
+            line = spelled.toByteArray() + encodeStoreText(escaped);
+        }
+    }
+    if (rawWrite(prefix, escaped.isEmpty() ? nullptr : &line))
+        return;
+    split();
 
     // Drop every line of the key. A chain that ends up empty stays in the index for the key's
     // new line: one lookup instead of a removal and an insertion.
@@ -493,7 +729,6 @@ void RecordFile::write(const QString& section, const QString& key, const QString
     }
     const bool keptSomething = m_first < m_lines.size();
 
-    const QString escaped = escapeRecordValue(value);
     auto append = [&](const QByteArray& line) {
         m_lines.push_back(line);
         m_alive.push_back(true);
@@ -511,20 +746,8 @@ void RecordFile::write(const QString& section, const QString& key, const QString
     // else was kept begins with one empty line; with nothing at all the file is one empty line.
     if (!keptSomething)
         append(QByteArray(""));
-    if (!escaped.isEmpty()) {
-        const QByteArrayView spelled = prefix.utf8();
-        QByteArray line;
-        if (isAsciiText(escaped)) { // spelled straight into one buffer
-            line.resize(spelled.size() + escaped.size());
-            std::memcpy(line.data(), spelled.data(), size_t(spelled.size()));
-            char* out = line.data() + spelled.size();
-            for (const QChar c : escaped)
-                *out++ = char(c.unicode());
-        } else {
-            line = spelled.toByteArray() + encodeStoreText(escaped);
-        }
+    if (!escaped.isEmpty())
         append(line);
-    }
 
     // The key's one line is now the last, or it has none. (Lines are only ever added at the end,
     // past every line a scan has seen, so what is known clear stays so.)
@@ -577,6 +800,12 @@ void RecordFile::catchUp(const QByteArray& bytes, QByteArrayList* changed) {
 }
 
 QByteArray RecordFile::bytes() const {
+    if (!m_split) {
+        if (m_canonical < 0)
+            m_canonical = endsEveryLineWithCrLf(m_buffer) ? 1 : 0;
+        if (m_canonical == 1)
+            return rawBytes();
+    }
     split();
     QByteArray out;
     qsizetype size = 0;

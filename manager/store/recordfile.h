@@ -56,11 +56,24 @@ public:
     class Prefix;
 
 private:
-    // Splits the bytes into lines, once, before anything but a few plain lookups.
+    // Splits the bytes into lines, once, before anything but a few plain lookups and writes.
     void split() const;
+    // Whether a lookup or write of prefix may work on the unsplit bytes; splits them when not.
+    bool stayUnsplit(const Prefix& prefix) const;
     // A lookup in the unsplit bytes while few were made: true when it answered, with the first
     // line starting with prefix in *line and the prefix's length there in *length (-1: none).
     bool rawLookup(const Prefix& prefix, QByteArrayView* line, qsizetype* length) const;
+    // The starts of the lines of the unsplit bytes still in the file that start with prefix,
+    // ascending (only the first unless all).
+    std::vector<qsizetype> rawMatches(QByteArrayView prefix, bool all) const;
+    // Where needle stands in the unsplit bytes (found once, then kept), or null when it stands
+    // in too many places to list.
+    const std::vector<qsizetype>* rawPlaces(QByteArrayView needle) const;
+    qsizetype rawLineEnd(qsizetype start) const; // just past the line's LF
+    bool rawGone(qsizetype start) const;
+    // write() on the unsplit bytes: true when it was done there.
+    bool rawWrite(const Prefix& prefix, const QByteArray* line);
+    QByteArray rawBytes() const;
     void buildIndex() const;
     // Whether a lookup of prefix goes through the line index (building it when due).
     bool useIndex(const Prefix& prefix) const;
@@ -75,9 +88,15 @@ private:
     void noteClearBefore(const Prefix& prefix, size_t line) const;
 
     QByteArray m_buffer; // the bytes the file was read from
-    // A file read for a few lookups (the prices of one sale) is never split: until then every
-    // line of m_buffer is alive and the members below are empty.
+    // A file read for a few lookups and writes (one sale) is never split. Until then the lines
+    // of m_buffer from m_rawStart on are alive but those starting at m_rawGone (ascending), and
+    // m_rawAdded follow them; the members after those are empty.
     mutable bool m_split = true;
+    mutable int m_rawCalls = 0;
+    mutable signed char m_canonical = -1; // every line ends in CR LF (-1: not known yet)
+    mutable qsizetype m_rawStart = 0;
+    mutable std::vector<qsizetype> m_rawGone;
+    mutable std::vector<QByteArray> m_rawAdded;
     mutable std::vector<QByteArray> m_lines; // without line ends; read lines view m_buffer
     mutable std::vector<char> m_alive;       // a byte per line, not a bit: every scan tests it
     size_t m_first = 0;                      // lines before it are gone
@@ -100,6 +119,19 @@ private:
         size_t before = 0;
     };
     mutable std::vector<Clear> m_clear;
+    // The same for the unsplit bytes, by byte offset: lines there are only ever removed, so
+    // what is known clear stays so.
+    mutable std::vector<Clear> m_rawClear;
+    // Few texts of the unsplit bytes (a section's or a key's) and where each stands, all of
+    // them; common: more than are listed.
+    struct Places {
+        QByteArray needle;
+        std::vector<qsizetype> at;
+        bool common = false;
+    };
+    mutable std::vector<Places> m_rawPlaces;
+    qsizetype rawClearFrom(QByteArrayView prefix) const;
+    void noteRawClear(QByteArrayView prefix, qsizetype before) const;
 };
 
 // The three record-file operations. Reads never fail: a missing file or record gives the default.

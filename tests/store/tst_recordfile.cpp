@@ -230,6 +230,50 @@ private slots:
         QCOMPARE(records.bytes(), QByteArray("T\\Apple=4\r\nT\\2=1 deal=S1\r\n"));
     }
 
+    void editedBytesEqualEditedLines_data() {
+        QTest::addColumn<QByteArray>("records");
+        QByteArray section, keys; // a section of many lines; a key in many sections
+        for (int i = 0; i < 100; ++i) {
+            section += "S\\K" + QByteArray::number(i % 90) + "=" + QByteArray::number(i) + "\r\n";
+            keys += "S" + QByteArray::number(i) + "\\K=" + QByteArray::number(i) + "\r\n";
+        }
+        QTest::newRow("leading empty lines, duplicates")
+            << QByteArray("\r\n\r\nA\\B=1\r\nA\\B=2\r\nA\\C=3\r\n");
+        QTest::newRow("an empty line comes first")
+            << QByteArray("A\\B=1\r\n\r\nA\\C=2\r\n\r\nTotals\\S=1\r\n");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("one line") << QByteArray("A\\B=1\r\n");
+        QTest::newRow("line feeds") << QByteArray("A\\B=1\nA\\C=2\r\n");
+        QTest::newRow("inside lines")
+            << QByteArray("x A\\B=2\r\nA\\B=1 deal=S1\r\nA\\BC=3\r\nn\rA\\B=4\r\nA\\B=5\r\n");
+        QTest::newRow("many lines of a section") << section + "Totals\\S=1\r\n" + section;
+        QTest::newRow("a key in many sections") << keys + "A\\B=1\r\n" + keys;
+    }
+
+    void editedBytesEqualEditedLines() {
+        // A file edited as read (a sale's few records) and one split into lines give the same
+        // bytes and values after each write, and on past the point where the first splits too.
+        QFETCH(QByteArray, records);
+        RecordFile edited = RecordFile::fromBytes(records);
+        RecordFile lines = RecordFile::fromBytes(records);
+        lines.lineCount(); // split
+        const QList<QStringList> writes = {{"A", "B", "9"}, {"A", "C", ""},       {"S", "K3", "x"},
+                                           {"S7", "K", ""}, {"Totals", "S", "2"}, {"A", "B", ""},
+                                           {"S", "K3", ""}, {"A", "C", "7"},      {"A", "B", "8"}};
+        const QList<QStringList> probes = {{"A", "B"},        {"A", "C"},     {"A", "BC"},
+                                           {"S", "K3"},       {"S", "K89"},   {"S7", "K"},
+                                           {"A", "B=1 deal"}, {"Totals", "S"}};
+        for (const QStringList& w : writes) {
+            edited.write(w[0], w[1], w[2]);
+            lines.write(w[0], w[1], w[2]);
+            QCOMPARE(edited.bytes(), lines.bytes());
+            for (const QStringList& probe : probes)
+                QCOMPARE(edited.value(probe[0], probe[1], "none"),
+                         lines.value(probe[0], probe[1], "none"));
+        }
+        QCOMPARE(edited.lineCount(), lines.lineCount());
+    }
+
     void sectionValuesAreReadOneByOne() {
         setBytes(
             "A\\N=x>+BR+<y\r\nA\\M=a>b\r\nB\\Q=>+br+<\r\nA\\L=caf\xe9\r\nA\\E=\r\nA\\T=p>+br+\r\n");
