@@ -774,12 +774,13 @@ void SaleCommit::write() {
     d->written = true;
     d->flushUnits();
     if (d->changed()) {
-        QVector<QPair<QString, QByteArray>> files;
+        // In parts: the lines kept are written from the bytes read, not copied first.
+        QVector<QPair<QString, QByteArrayList>> files;
         if (d->inventoryChanged)
-            files.push_back({d->inventoryPath, d->inventory.bytes()});
+            files.push_back({d->inventoryPath, d->inventory.parts()});
         for (const PendingFile& period : d->periods)
             if (period.changed)
-                files.push_back({period.path, period.file.bytes()});
+                files.push_back({period.path, period.file.parts()});
         // Throws when nothing was written; then nothing is kept either.
         saveFilesTogether(files, companyJournalPath(d->folder));
     }

@@ -170,7 +170,8 @@ bool isTemporaryStoreFile(const QString& name) {
 namespace {
 
 // The new bytes of one file, written and synced to a temporary file beside it.
-std::unique_ptr<QTemporaryFile> prepareReplacement(const QString& path, const QByteArray& bytes) {
+std::unique_ptr<QTemporaryFile> prepareReplacement(const QString& path,
+                                                   const QByteArrayList& parts) {
     const QFileInfo target(path);
     const QString folder = target.absolutePath();
     if (!QFileInfo(folder).isDir())
@@ -184,7 +185,10 @@ std::unique_ptr<QTemporaryFile> prepareReplacement(const QString& path, const QB
     temporary->setPermissions(target.exists() ? QFile::permissions(path)
                                               : QFile::ReadOwner | QFile::WriteOwner |
                                                     QFile::ReadGroup | QFile::ReadOther);
-    if (temporary->write(bytes) != bytes.size() || !syncToDisk(*temporary))
+    for (const QByteArray& part : parts)
+        if (temporary->write(part) != part.size())
+            throw RuntimeError::accessError();
+    if (!syncToDisk(*temporary))
         throw RuntimeError::accessError();
     temporary->close();
     return temporary;
@@ -294,6 +298,15 @@ RuntimeError journalError(const QString& text) {
 } // namespace
 
 void saveFilesTogether(const QVector<QPair<QString, QByteArray>>& files,
+                       const QString& journalPath) {
+    QVector<QPair<QString, QByteArrayList>> parted;
+    parted.reserve(files.size());
+    for (const auto& file : files)
+        parted.push_back({file.first, QByteArrayList{file.second}});
+    saveFilesTogether(parted, journalPath);
+}
+
+void saveFilesTogether(const QVector<QPair<QString, QByteArrayList>>& files,
                        const QString& journalPath) {
     // Every new file is complete on disk before the first one replaces its old file, so a full
     // disk or a file that cannot be written changes nothing.

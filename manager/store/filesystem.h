@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QPair>
 #include <QString>
 #include <QVector>
@@ -39,6 +40,10 @@ void saveFileAtomically(const QString& path, const QByteArray& bytes);
 // The journal sits in a folder directly under the tree it guards (a company's "Logs") and names
 // each file relative to that tree, so it stays good when the tree is renamed, copied or moved.
 void saveFilesTogether(const QVector<QPair<QString, QByteArray>>& files,
+                       const QString& journalPath = QString());
+// The same with each file's bytes given as parts written one after another (views into a file
+// read, around the lines a write removed), so a big file is never copied whole to be saved.
+void saveFilesTogether(const QVector<QPair<QString, QByteArrayList>>& files,
                        const QString& journalPath = QString());
 // Finishes the replacements a complete journal names, or drops those of a torn one, and deletes
 // the journal. Call it holding the lock that guards the files. It acts only on this program's

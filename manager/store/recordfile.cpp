@@ -455,9 +455,7 @@ bool RecordFile::rawLookup(const Prefix& prefix, QByteArrayView* line, qsizetype
 bool RecordFile::rawWrite(const Prefix& prefix, const QByteArray* line) {
     if (!stayUnsplit(prefix))
         return false;
-    if (m_canonical < 0)
-        m_canonical = endsEveryLineWithCrLf(m_buffer) ? 1 : 0;
-    if (m_canonical == 0) { // its lines are written back with CR LF: split, as before
+    if (!writtenAsRead()) { // its lines are written back with CR LF: split, as before
         split();
         return false;
     }
@@ -491,37 +489,27 @@ bool RecordFile::rawWrite(const Prefix& prefix, const QByteArray* line) {
     return true;
 }
 
-QByteArray RecordFile::rawBytes() const {
+QByteArrayList RecordFile::rawParts() const {
     if (m_rawStart == 0 && m_rawGone.empty() && m_rawAdded.empty())
-        return m_buffer;
+        return {m_buffer};
     const char* const data = m_buffer.constData();
-    std::vector<qsizetype> ends;
-    ends.reserve(m_rawGone.size());
-    qsizetype size = m_buffer.size() - m_rawStart;
-    for (const qsizetype gone : m_rawGone) {
-        ends.push_back(rawLineEnd(gone));
-        size -= ends.back() - gone;
-    }
-    for (const QByteArray& added : m_rawAdded)
-        size += added.size() + 2;
-    QByteArray out;
-    out.resize(size);
-    char* to = out.data();
-    qsizetype from = m_rawStart;
-    auto copy = [&](const char* bytes, qsizetype count) {
-        std::memcpy(to, bytes, size_t(count));
-        to += count;
+    QByteArrayList parts;
+    auto kept = [&](qsizetype from, qsizetype to) {
+        if (to > from)
+            parts.push_back(QByteArray::fromRawData(data + from, to - from));
     };
-    for (size_t i = 0; i < m_rawGone.size(); ++i) {
-        copy(data + from, m_rawGone[i] - from);
-        from = ends[i];
+    qsizetype from = m_rawStart;
+    for (const qsizetype gone : m_rawGone) {
+        kept(from, gone);
+        from = rawLineEnd(gone);
     }
-    copy(data + from, m_buffer.size() - from);
-    for (const QByteArray& added : m_rawAdded) {
-        copy(added.constData(), added.size());
-        copy("\r\n", 2);
-    }
-    return out;
+    kept(from, m_buffer.size());
+    QByteArray added;
+    for (const QByteArray& line : m_rawAdded)
+        added += line + "\r\n";
+    if (!added.isEmpty())
+        parts.push_back(added);
+    return parts;
 }
 
 bool RecordFile::useIndex(const Prefix& prefix) const {
@@ -799,12 +787,34 @@ void RecordFile::catchUp(const QByteArray& bytes, QByteArrayList* changed) {
     });
 }
 
+bool RecordFile::writtenAsRead() const {
+    if (m_split)
+        return false;
+    if (m_canonical < 0)
+        m_canonical = endsEveryLineWithCrLf(m_buffer) ? 1 : 0;
+    return m_canonical == 1;
+}
+
+QByteArrayList RecordFile::parts() const {
+    return writtenAsRead() ? rawParts() : QByteArrayList{bytes()};
+}
+
 QByteArray RecordFile::bytes() const {
-    if (!m_split) {
-        if (m_canonical < 0)
-            m_canonical = endsEveryLineWithCrLf(m_buffer) ? 1 : 0;
-        if (m_canonical == 1)
-            return rawBytes();
+    if (writtenAsRead()) {
+        const QByteArrayList pieces = rawParts();
+        if (pieces.size() == 1 && pieces.front().isSharedWith(m_buffer))
+            return m_buffer;
+        // Copied: the parts may be views into this file's buffer.
+        qsizetype size = 0;
+        for (const QByteArray& piece : pieces)
+            size += piece.size();
+        QByteArray out(size, Qt::Uninitialized);
+        char* to = out.data();
+        for (const QByteArray& piece : pieces) {
+            std::memcpy(to, piece.constData(), size_t(piece.size()));
+            to += piece.size();
+        }
+        return out;
     }
     split();
     QByteArray out;

@@ -43,6 +43,9 @@ public:
     void catchUp(const QByteArray& bytes, QByteArrayList* changed = nullptr);
 
     QByteArray bytes() const;
+    // The bytes as parts to write one after another: views into the bytes read, around the
+    // lines writes removed, while the file is unsplit (valid until it changes).
+    QByteArrayList parts() const;
     // Writes a temporary file beside path and renames it over path: a crash at any moment
     // leaves the old file or the new one, never a missing or half-written one.
     void save(const QString& path) const;
@@ -73,7 +76,9 @@ private:
     bool rawGone(qsizetype start) const;
     // write() on the unsplit bytes: true when it was done there.
     bool rawWrite(const Prefix& prefix, const QByteArray* line);
-    QByteArray rawBytes() const;
+    // Unsplit, with every line ending in CR LF: the bytes are written as they were read.
+    bool writtenAsRead() const;
+    QByteArrayList rawParts() const;
     void buildIndex() const;
     // Whether a lookup of prefix goes through the line index (building it when due).
     bool useIndex(const Prefix& prefix) const;
