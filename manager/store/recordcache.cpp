@@ -48,7 +48,9 @@ struct Kept {
 };
 
 QMutex g_mutex;
-QHash<QString, Kept> g_kept;
+// Never destroyed: a program that ends frees nothing it kept one file at a time (megabytes, in
+// a one-sale command), the system takes it all back at once.
+QHash<QString, Kept>& g_kept = *new QHash<QString, Kept>;
 quint64 g_generations = 0;
 
 } // namespace
