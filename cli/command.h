@@ -14,6 +14,10 @@
 // manual page check and the shell completion. The build takes every source file of cli/; a new
 // command also needs its entry in dist/man/tallyvane-cli.1 and the completion file written
 // again (tallyvane-cli completion bash > dist/completion/tallyvane-cli), as the tests check.
+//
+// tallyvane-cli links no drawing library. A command that draws sets draws and leaves run empty;
+// its run is a source file of cli/draw/, built into the drawing program tallyvane-cli-draw, which
+// registers it: const CliDrawingRegistration registered("chart", runChart);
 
 #include <QHash>
 #include <QList>
@@ -95,12 +99,12 @@ struct CliRegistration {
     explicit CliRegistration(CliCommand (*make)());
 };
 
+using CliDrawingRun = int (*)(const CliCall&);
 // Adds the run of a command that draws; only the drawing program's sources register one.
 struct CliDrawingRegistration {
-    CliDrawingRegistration(const char* name, int (*run)(const CliCall&));
+    CliDrawingRegistration(const char* name, CliDrawingRun run);
 };
 // The registered run of the command that draws, or nullptr.
-using CliDrawingRun = int (*)(const CliCall&);
 CliDrawingRun findCliDrawing(const QString& name);
 
 // Runs a call of a command that draws. tallyvane-cli hands the call, with the program's own

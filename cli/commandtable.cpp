@@ -329,7 +329,7 @@ CliRegistration::CliRegistration(CliCommand (*make)()) {
     registry().append(make());
 }
 
-CliDrawingRegistration::CliDrawingRegistration(const char* name, int (*run)(const CliCall&)) {
+CliDrawingRegistration::CliDrawingRegistration(const char* name, CliDrawingRun run) {
     drawings().insert(QString::fromLatin1(name), run);
 }
 
