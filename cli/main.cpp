@@ -26,7 +26,11 @@ char** g_argv = nullptr;
 
 // Beside this program in the build folder; in its private folder once installed.
 QString drawingProgram() {
+#ifdef Q_OS_WIN
+    const QString name = QStringLiteral("tallyvane-cli-draw.exe");
+#else
     const QString name = QStringLiteral("tallyvane-cli-draw");
+#endif
     const QString folder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     for (const QString& candidate :
          {folder + name, folder + QStringLiteral(TALLYVANE_DRAWING_FROM_BIN "/") + name}) {
