@@ -14,6 +14,10 @@
 // manual page check and the shell completion. The build takes every source file of cli/; a new
 // command also needs its entry in dist/man/tallyvane-cli.1 and the completion file written
 // again (tallyvane-cli completion bash > dist/completion/tallyvane-cli), as the tests check.
+//
+// tallyvane-cli links no drawing library. A command that draws sets draws and leaves run empty;
+// its run is a source file of cli/draw/, built into the drawing program tallyvane-cli-draw, which
+// registers it: const CliDrawingRegistration registered("chart", runChart);
 
 #include <QHash>
 #include <QList>
@@ -77,7 +81,9 @@ struct CliCommand {
     CompanyUse company = CompanyUse::None;
     QList<CliOption> options;
     QList<CliArgument> arguments;
-    bool draws = false;             // needs the fonts of a GUI application (never a display)
+    // Runs in the drawing program, which links the drawing libraries (never a display); run is
+    // then registered there with CliDrawingRegistration and left empty here.
+    bool draws = false;
     bool firstArgumentEnds = false; // everything after the first argument is an argument
     bool hidden = false;            // left out of --help, the manual and the completion
     std::function<int(const CliCall&)> run;
@@ -92,6 +98,19 @@ struct CliCommand {
 struct CliRegistration {
     explicit CliRegistration(CliCommand (*make)());
 };
+
+using CliDrawingRun = int (*)(const CliCall&);
+// Adds the run of a command that draws; only the drawing program's sources register one.
+struct CliDrawingRegistration {
+    CliDrawingRegistration(const char* name, CliDrawingRun run);
+};
+// The registered run of the command that draws, or nullptr.
+CliDrawingRun findCliDrawing(const QString& name);
+
+// Runs a call of a command that draws. tallyvane-cli hands the call, with the program's own
+// arguments, to its drawing program; the drawing program runs it. Each program's main source
+// defines it.
+int runDrawingCommand(const CliCall& call);
 
 // The table, sorted by name.
 QList<CliCommand> cliCommands();
@@ -118,6 +137,11 @@ public:
     int usageError(const QString& message) const;
 };
 
+// Names the application, and reports the core's errors on standard error; after the application
+// is made.
+void prepareCliApplication();
+// The program's arguments, without its own name.
+QStringList cliArguments(int argc, char** argv);
 // Runs the program's command line (without the program's own name).
 int runCommandLine(const QStringList& arguments);
 // The company folder root of the settings. On an account where the desktop program never ran,

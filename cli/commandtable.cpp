@@ -25,6 +25,11 @@ QList<CliCommand>& registry() {
     return commands;
 }
 
+QHash<QString, CliDrawingRun>& drawings() {
+    static QHash<QString, CliDrawingRun> runs;
+    return runs;
+}
+
 const QString kProgram = QStringLiteral("tallyvane-cli");
 
 CliOption companyOption() {
@@ -227,7 +232,7 @@ int runCommand(const CliCommand& command, const QStringList& arguments) {
     if (status != ExitDone)
         return status;
     try {
-        return command.run(call);
+        return command.draws ? runDrawingCommand(call) : command.run(call);
     } catch (const RuntimeError& error) {
         printError(QStringLiteral("Error #%1: %2").arg(error.number()).arg(error.description()));
         return ExitError;
@@ -324,6 +329,14 @@ CliRegistration::CliRegistration(CliCommand (*make)()) {
     registry().append(make());
 }
 
+CliDrawingRegistration::CliDrawingRegistration(const char* name, CliDrawingRun run) {
+    drawings().insert(QString::fromLatin1(name), run);
+}
+
+CliDrawingRun findCliDrawing(const QString& name) {
+    return drawings().value(name);
+}
+
 QList<CliCommand> cliCommands() {
     QList<CliCommand> commands;
     for (const CliCommand& command : registry())
@@ -359,6 +372,25 @@ bool knownProfitCenter(const CliCall& call, const QString& name) {
         return true;
     printError(QStringLiteral("There is no profit center \"%1\" in %2.").arg(name, call.company));
     return false;
+}
+
+void prepareCliApplication() {
+    QCoreApplication::setApplicationName(QStringLiteral("Tallyvane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                                .arg(TALLYVANE_VERSION_MAJOR)
+                                                .arg(TALLYVANE_VERSION_MINOR)
+                                                .arg(TALLYVANE_VERSION_REVISION));
+    // Errors the core reports go to standard error, in the program's standard wording.
+    setErrorReporter([](const QString& procedure, const RuntimeError& error) {
+        printError(standardErrorText(procedure, error));
+    });
+}
+
+QStringList cliArguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
 }
 
 int runCommandLine(const QStringList& arguments) {

@@ -1,34 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tallyvane-cli summary and chart: the sales of a month day by day or of a year month by month,
-// as a table (and CSV) with the best sellers, or as the chart the Sales Charts window draws.
+// as a table (and CSV) with the best sellers, or as the chart the Sales Charts window draws (run
+// by the drawing program: cli/draw/chartdrawing.cpp).
+
+#include "cli/summarycommands.h"
 
 #include "cli/command.h"
 
-#include "manager/charts/saleschart.h"
 #include "manager/interchange/csvtext.h"
 #include "manager/sales/salessummary.h"
 #include "manager/store/filesystem.h"
 #include "manager/store/runtimeerror.h"
 
-#include <QChart>
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include <memory>
-
-namespace {
-
-const int kBestSellers = 10;
-
-QList<CliOption> periodOptions() {
-    return {valueOption(QStringLiteral("month"), QStringLiteral("M-YYYY"),
-                        QStringLiteral("A month, day by day (12-2026).")),
-            valueOption(QStringLiteral("year"), QStringLiteral("YYYY"),
-                        QStringLiteral("A year, month by month."))};
-}
-
-// The summary of --month or --year, exactly one of them; an exit status when they are wrong.
-int summaryOf(const CliCall& call, SalesSummary* summary) {
+int salesSummaryOf(const CliCall& call, SalesSummary* summary) {
     const bool month = call.isSet(QStringLiteral("month"));
     if (month == call.isSet(QStringLiteral("year")))
         return call.usageError(QStringLiteral("Please give either --month M-YYYY or --year YYYY."));
@@ -49,6 +36,17 @@ int summaryOf(const CliCall& call, SalesSummary* summary) {
     for (const SkippedPeriodFile& file : summary->skipped)
         printError(QStringLiteral("Not counted: %1 (%2)").arg(file.name, file.reason));
     return ExitDone;
+}
+
+namespace {
+
+const int kBestSellers = 10;
+
+QList<CliOption> periodOptions() {
+    return {valueOption(QStringLiteral("month"), QStringLiteral("M-YYYY"),
+                        QStringLiteral("A month, day by day (12-2026).")),
+            valueOption(QStringLiteral("year"), QStringLiteral("YYYY"),
+                        QStringLiteral("A year, month by month."))};
 }
 
 // Columns padded to their widest cell; text columns to the left, numbers to the right.
@@ -116,7 +114,7 @@ QByteArray summaryCsv(const QList<QStringList>& rows, const QList<QStringList>& 
 
 int runSummary(const CliCall& call) {
     SalesSummary summary;
-    if (const int status = summaryOf(call, &summary); status != ExitDone)
+    if (const int status = salesSummaryOf(call, &summary); status != ExitDone)
         return status;
     const QList<QStringList> rows = periodRows(summary);
     const QList<QStringList> best = bestSellerRows(summary);
@@ -154,32 +152,6 @@ CliCommand summaryCommand() {
     return command;
 }
 
-int runChart(const CliCall& call) {
-    const QString file = call.arguments.first();
-    const QString suffix = QFileInfo(file).suffix().toLower();
-    if (suffix != QLatin1String("png") && suffix != QLatin1String("svg") &&
-        suffix != QLatin1String("pdf")) {
-        printError(QStringLiteral("The file name must end in .png, .svg or .pdf."));
-        return ExitRefused;
-    }
-    SalesSummary summary;
-    if (const int status = summaryOf(call, &summary); status != ExitDone)
-        return status;
-    const SalesSummary previous = summary.isMonth()
-                                      ? summarizeMonth(call.folder, summary.year - 1, summary.month)
-                                      : summarizeYear(call.folder, summary.year - 1);
-    const ChartMeasure measure =
-        measureFromName(call.value(QStringLiteral("measure"))).value_or(ChartMeasure::Gross);
-    std::unique_ptr<QChart> chart(
-        buildSalesChart(call.company, summary, &previous, measure, chartColors()));
-    const QString failure = saveChartPicture(chart.get(), QFileInfo(file).absoluteFilePath());
-    if (!failure.isEmpty()) {
-        printError(QStringLiteral("Cannot write %1: %2").arg(file, failure));
-        return ExitError;
-    }
-    return ExitDone;
-}
-
 CliCommand chartCommand() {
     CliCommand command;
     command.name = QStringLiteral("chart");
@@ -200,7 +172,6 @@ CliCommand chartCommand() {
                           false,
                           {}}};
     command.draws = true;
-    command.run = runChart;
     return command;
 }
 

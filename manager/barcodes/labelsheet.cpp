@@ -23,9 +23,6 @@ namespace barcodes {
 
 namespace {
 
-constexpr int mm(double millimetres) {
-    return int(millimetres * 1440 / 25.4 + 0.5);
-}
 constexpr int kPadding = 120;
 constexpr int kUpcModule = 18;      // 0.32 mm
 constexpr int kCode39Narrow = 20;   // the windows' narrow element
@@ -106,23 +103,8 @@ void drawLabel(QPainter& p, const StoreItem& item, Symbology symbology, const La
 
 } // namespace
 
-const QVector<LabelStock>& labelStocks() {
-    static const QVector<LabelStock> stocks = {
-        {QStringLiteral("a4-3x8"), QStringLiteral("A4, 3 x 8 labels of 70 x 37 mm"), QPageSize::A4,
-         3, 8, mm(70), mm(37), 0, mm(0.5), mm(70), mm(37)},
-        {QStringLiteral("a4-3x7"), QStringLiteral("A4, 3 x 7 labels of 70 x 42.4 mm"),
-         QPageSize::A4, 3, 7, mm(70), mm(42.4), 0, mm(0.1), mm(70), mm(42.4)},
-        {QStringLiteral("letter-3x10"), QStringLiteral("US Letter, 3 x 10 labels of 2 5/8 x 1 in"),
-         QPageSize::Letter, 3, 10, 3780, 1440, 270, 720, 3960, 1440},
-    };
-    return stocks;
-}
-
-const LabelStock* labelStock(const QString& name) {
-    for (const LabelStock& stock : labelStocks())
-        if (stock.name == name)
-            return &stock;
-    return nullptr;
+QPageSize labelPageSize(const LabelStock& stock) {
+    return QPageSize(stock.paper == LabelPaper::Letter ? QPageSize::Letter : QPageSize::A4);
 }
 
 QString labelRefusal(const QString& sku, Symbology symbology, const LabelStock& stock) {
@@ -205,7 +187,7 @@ bool paintLabelSheet(QPainter& painter, QPagedPaintDevice& device, const QVector
 
 QImage labelPreview(const QVector<StoreItem>& labels, Symbology symbology, const LabelStock& stock,
                     int start, int dpi) {
-    const QSize size = QPageSize(stock.page).sizePixels(dpi);
+    const QSize size = labelPageSize(stock).sizePixels(dpi);
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
@@ -232,7 +214,7 @@ void writeLabelPdf(const QVector<StoreItem>& labels, Symbology symbology, const 
         QPdfWriter writer(&file);
         writer.setResolution(kPdfDotsPerInch);
         writer.setPageLayout(
-            QPageLayout(QPageSize(stock.page), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+            QPageLayout(labelPageSize(stock), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         writer.setTitle(QStringLiteral("Shelf labels"));
         writer.setCreator(QStringLiteral("Tallyvane"));
         QPainter painter(&writer);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "manager/barcodes/labelstock.h"
 #include "manager/store/companystore.h"
 
 #include <QImage>
@@ -16,23 +17,8 @@ class QPagedPaintDevice;
 
 namespace barcodes {
 
-// A sheet of labels as sold: its page, and where the labels stand on it, in twips.
-struct LabelStock {
-    QString name; // "a4-3x8"
-    QString description;
-    QPageSize::PageSizeId page;
-    int columns, rows;
-    int labelWidth, labelHeight;
-    int left, top;             // the first label's corner
-    int columnPitch, rowPitch; // from one label's corner to the next one's
-    int perPage() const { return columns * rows; }
-};
-
-// A4 3 x 8 of 70 x 37 mm (the first, and the default), A4 3 x 7 of 70 x 42.4 mm and US Letter
-// 3 x 10 of 2 5/8 x 1 in.
-const QVector<LabelStock>& labelStocks();
-// The sheet of that name, or nullptr.
-const LabelStock* labelStock(const QString& name);
+// The page size of the sheet's paper.
+QPageSize labelPageSize(const LabelStock& stock);
 
 enum class Symbology { Code39, Upc };
 

@@ -235,7 +235,7 @@ void frmLabels::refresh() {
 void frmLabels::cmdPrint_Click() {
     const QVector<StoreItem> chosen = labels();
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(stock().page));
+    printer.setPageSize(barcodes::labelPageSize(stock()));
     printer.setPageOrientation(QPageLayout::Portrait);
     printer.setFullPage(true); // the sheet's labels are placed from the paper's corner
     printer.setDocName(QStringLiteral("Shelf labels"));

@@ -65,18 +65,6 @@ Decimal measureOf(const SalesFigures& figures, ChartMeasure measure) {
     return {};
 }
 
-QString periodCaption(const SalesSummary& summary) {
-    if (!summary.isMonth())
-        return QString::number(summary.year);
-    return QLocale::c().monthName(summary.month) + QLatin1Char(' ') + QString::number(summary.year);
-}
-
-QString rowCaption(const SalesSummary& summary, int row) {
-    if (summary.isMonth())
-        return QStringLiteral("Day %1").arg(row + 1);
-    return QLocale::c().monthName(row + 1);
-}
-
 QString chartTitle(const QString& company, const SalesSummary& summary, ChartMeasure measure) {
     return QStringLiteral("%1: %2, %3")
         .arg(company, measureCaption(measure), periodCaption(summary));

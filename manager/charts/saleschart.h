@@ -24,10 +24,6 @@ std::optional<ChartMeasure> measureFromName(const QString& name);
 // Units are those sold less those returned.
 Decimal measureOf(const SalesFigures& figures, ChartMeasure measure);
 
-// "March 2026" for a month, "2026" for a year.
-QString periodCaption(const SalesSummary& summary);
-// "Day 5" / "March": one row of the summary.
-QString rowCaption(const SalesSummary& summary, int row);
 // "Corner Shop: Gross, March 2026".
 QString chartTitle(const QString& company, const SalesSummary& summary, ChartMeasure measure);
 

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QtConcurrent>
 
@@ -372,6 +373,18 @@ SalesSummary summarizeYear(const QString& companyFolder, int year) {
     collector.reportStrayNames();
     collector.finish();
     return summary;
+}
+
+QString periodCaption(const SalesSummary& summary) {
+    if (!summary.isMonth())
+        return QString::number(summary.year);
+    return QLocale::c().monthName(summary.month) + QLatin1Char(' ') + QString::number(summary.year);
+}
+
+QString rowCaption(const SalesSummary& summary, int row) {
+    if (summary.isMonth())
+        return QStringLiteral("Day %1").arg(row + 1);
+    return QLocale::c().monthName(row + 1);
 }
 
 QString grossShareText(const Decimal& part, const Decimal& whole) {

@@ -61,6 +61,11 @@ SalesSummary summarizeMonth(const QString& companyFolder, int year, int month);
 // so a shop that keeps daily files only still sees its year.
 SalesSummary summarizeYear(const QString& companyFolder, int year);
 
+// "March 2026" for a month, "2026" for a year.
+QString periodCaption(const SalesSummary& summary);
+// "Day 5" / "March": one row of the summary.
+QString rowCaption(const SalesSummary& summary, int row);
+
 // A part of the gross as a share of the whole, "92.7%" (one decimal); "" when the whole is not
 // above zero.
 QString grossShareText(const Decimal& part, const Decimal& whole);

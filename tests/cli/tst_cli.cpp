@@ -180,6 +180,24 @@ private slots:
         QCOMPARE(QString::fromUtf8(bash.readAllStandardOutput()).trimmed(), expand(offered));
     }
 
+    // Without its drawing program the command line still explains every command, and a drawing
+    // command fails with the reason instead of crashing.
+    void drawingWithoutTheDrawingProgram() {
+        const QString alone = env->base() + "/alone/tallyvane-cli";
+        QVERIFY(QDir().mkpath(env->base() + "/alone"));
+        QVERIFY(QFile::copy(cliPath(), alone));
+        QProcess cli;
+        cli.start(alone, {"barcode", "code39", "TALLY", env->base() + "/t.svg"});
+        QVERIFY(cli.waitForFinished());
+        QCOMPARE(cli.exitCode(), 1);
+        QVERIFY(cli.readAllStandardError().contains("tallyvane-cli-draw is missing"));
+        QVERIFY(!QFile::exists(env->base() + "/t.svg"));
+        cli.start(alone, {"barcode", "--help"});
+        QVERIFY(cli.waitForFinished());
+        QCOMPARE(cli.exitCode(), 0);
+        QVERIFY(cli.readAllStandardOutput().startsWith("Usage: tallyvane-cli barcode "));
+    }
+
     // The help viewer without any display explains itself instead of aborting.
     void helpViewerWithoutDisplaySaysSo() {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

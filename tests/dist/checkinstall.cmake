@@ -13,13 +13,16 @@
 cmake_minimum_required(VERSION 3.22)
 file(REMOVE_RECURSE ${ROOT})
 get_filename_component(source_dir ${CMAKE_CURRENT_LIST_DIR}/../.. ABSOLUTE)
-set(cli_files bin/tallyvane-cli share/man/man1/tallyvane-cli.1.gz
+# The programs' paths under /usr; tallyvane-cli's drawing program lives in a private folder.
+set(cli_programs bin/tallyvane-cli libexec/tallyvane/tallyvane-cli-draw)
+set(desktop_programs bin/tallyvane bin/tallyvane-help)
+set(cli_files ${cli_programs} share/man/man1/tallyvane-cli.1.gz
     lib/systemd/user/tallyvane-serve@.service
     share/doc/tallyvane-cli/copyright share/doc/tallyvane-cli/changelog.gz)
 if(EXISTS ${source_dir}/dist/completion/tallyvane-cli)
     list(APPEND cli_files share/bash-completion/completions/tallyvane-cli)
 endif()
-set(desktop_files bin/tallyvane bin/tallyvane-help
+set(desktop_files ${desktop_programs}
     share/applications/tallyvane.desktop share/applications/tallyvane-help.desktop
     share/icons/hicolor/scalable/apps/tallyvane.svg
     share/icons/hicolor/16x16/apps/tallyvane.png share/icons/hicolor/256x256/apps/tallyvane.png
@@ -51,8 +54,8 @@ endfunction()
 
 if(DEFINED DEB_DIR)
     set(HARDENED ON)
-    # The command line alone runs a shop server: no web engine (its charts need Qt's widgets
-    # library, never a window of the desktop program).
+    # The command line alone runs a shop server: no web engine (its drawing program needs Qt's
+    # widgets library for the charts, never a window of the desktop program).
     read_package(tallyvane-cli ${cli_files})
     if(NOT fields MATCHES "Depends:.*libqt6network6" OR fields MATCHES "libqt6webengine")
         message(FATAL_ERROR "tallyvane-cli: ${fields}")
@@ -67,13 +70,13 @@ if(DEFINED DEB_DIR)
         endif()
     endforeach()
     # Debuggers find each program's symbols by its build ID.
-    foreach(package_programs "tallyvane-cli-dbgsym:tallyvane-cli"
-            "tallyvane-dbgsym:tallyvane;tallyvane-help")
+    foreach(package_programs "tallyvane-cli-dbgsym:${cli_programs}"
+            "tallyvane-dbgsym:${desktop_programs}")
         string(REPLACE ":" ";" programs "${package_programs}")
         list(POP_FRONT programs package)
         set(debug_files)
         foreach(program ${programs})
-            execute_process(COMMAND readelf -n ${ROOT}/usr/bin/${program} OUTPUT_VARIABLE notes)
+            execute_process(COMMAND readelf -n ${ROOT}/usr/${program} OUTPUT_VARIABLE notes)
             string(REGEX MATCH "Build ID: (..)([0-9a-f]+)" _ "${notes}")
             list(APPEND debug_files lib/debug/.build-id/${CMAKE_MATCH_1}/${CMAKE_MATCH_2}.debug)
         endforeach()
@@ -93,12 +96,22 @@ foreach(path ${cli_files} ${desktop_files})
 endforeach()
 
 # Stripped programs, and the book appended again after stripping, read by the installed viewer.
-foreach(program tallyvane tallyvane-cli tallyvane-help)
-    execute_process(COMMAND file -b ${usr}/bin/${program} OUTPUT_VARIABLE kind)
+foreach(program ${cli_programs} ${desktop_programs})
+    execute_process(COMMAND file -b ${usr}/${program} OUTPUT_VARIABLE kind)
     if(kind MATCHES "with debug_info" OR NOT kind MATCHES ", stripped")
-        message(FATAL_ERROR "/usr/bin/${program} keeps its symbols: ${kind}")
+        message(FATAL_ERROR "/usr/${program} keeps its symbols: ${kind}")
     endif()
 endforeach()
+# The command line starts without the drawing libraries, and finds its drawing program.
+execute_process(COMMAND readelf -d ${usr}/bin/tallyvane-cli OUTPUT_VARIABLE dynamic)
+if(dynamic MATCHES "libQt6(Gui|Widgets|Charts|Svg|PrintSupport)")
+    message(FATAL_ERROR "tallyvane-cli loads a drawing library: ${dynamic}")
+endif()
+execute_process(COMMAND ${usr}/bin/tallyvane-cli barcode code39 TALLYVANE ${ROOT}/drawn.svg
+    ERROR_VARIABLE error RESULT_VARIABLE status)
+if(NOT status EQUAL 0 OR NOT EXISTS ${ROOT}/drawn.svg)
+    message(FATAL_ERROR "The installed tallyvane-cli cannot draw (${status}): ${error}")
+endif()
 execute_process(COMMAND ${usr}/bin/tallyvane-help --list
     OUTPUT_VARIABLE entries ERROR_VARIABLE error RESULT_VARIABLE status)
 if(NOT status EQUAL 0 OR NOT entries MATCHES "(^|\n)homepage\n" OR
@@ -119,8 +132,8 @@ endif()
 # C library's start files of Debian 12 have none (our own code is compiled with them).
 find_program(HARDENING_CHECK hardening-check)
 if(HARDENED AND HARDENING_CHECK)
-    foreach(program tallyvane tallyvane-cli tallyvane-help)
-        execute_process(COMMAND ${HARDENING_CHECK} --nocfprotection ${usr}/bin/${program}
+    foreach(program ${cli_programs} ${desktop_programs})
+        execute_process(COMMAND ${HARDENING_CHECK} --nocfprotection ${usr}/${program}
             OUTPUT_VARIABLE report RESULT_VARIABLE status)
         message(STATUS "${report}")
         if(NOT status EQUAL 0)
