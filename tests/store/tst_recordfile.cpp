@@ -248,6 +248,7 @@ private slots:
             << QByteArray("x A\\B=2\r\nA\\B=1 deal=S1\r\nA\\BC=3\r\nn\rA\\B=4\r\nA\\B=5\r\n");
         QTest::newRow("many lines of a section") << section + "Totals\\S=1\r\n" + section;
         QTest::newRow("a key in many sections") << keys + "A\\B=1\r\n" + keys;
+        QTest::newRow("both many") << section + keys + "S\\K=1\r\n" + keys + "S\\K=2\r\n";
     }
 
     void editedBytesEqualEditedLines() {
@@ -259,10 +260,11 @@ private slots:
         lines.lineCount(); // split
         const QList<QStringList> writes = {{"A", "B", "9"}, {"A", "C", ""},       {"S", "K3", "x"},
                                            {"S7", "K", ""}, {"Totals", "S", "2"}, {"A", "B", ""},
-                                           {"S", "K3", ""}, {"A", "C", "7"},      {"A", "B", "8"}};
-        const QList<QStringList> probes = {{"A", "B"},        {"A", "C"},     {"A", "BC"},
-                                           {"S", "K3"},       {"S", "K89"},   {"S7", "K"},
-                                           {"A", "B=1 deal"}, {"Totals", "S"}};
+                                           {"S", "K", "5"}, {"S", "K3", ""},      {"A", "C", "7"},
+                                           {"A", "B", "8"}};
+        const QList<QStringList> probes = {{"A", "B"},  {"A", "C"},        {"A", "BC"},
+                                           {"S", "K3"}, {"S", "K89"},      {"S7", "K"},
+                                           {"S", "K"},  {"A", "B=1 deal"}, {"Totals", "S"}};
         for (const QStringList& w : writes) {
             edited.write(w[0], w[1], w[2]);
             lines.write(w[0], w[1], w[2]);
