@@ -15,14 +15,27 @@
 #include <algorithm>
 #include <cstring>
 #include <initializer_list>
-#include <string.h> // memmem
 
 #ifdef Q_OS_LINUX
 #include <sys/mman.h>
 #endif
+#ifndef Q_OS_WIN
+#include <string.h> // memmem
+#endif
 
 namespace {
 const QString kBreak = QStringLiteral(">+br+<");
+
+// The first place of needle in data[0, size), or null. The C library's memmem is several times
+// quicker than Qt's search on files of megabytes; Windows has none.
+const char* findBytes(const char* data, size_t size, QByteArrayView needle) {
+#ifdef Q_OS_WIN
+    const qsizetype at = QByteArrayView(data, qsizetype(size)).indexOf(needle);
+    return at < 0 ? nullptr : data + at;
+#else
+    return static_cast<const char*>(::memmem(data, size, needle.data(), size_t(needle.size())));
+#endif
+}
 
 bool isAsciiText(QStringView text) {
     for (const QChar c : text)
@@ -341,7 +354,7 @@ const std::vector<qsizetype>* RecordFile::rawPlaces(QByteArrayView needle) const
     const char* const data = m_buffer.constData();
     const size_t size = size_t(m_buffer.size());
     for (size_t at = 0; at < size;) {
-        const void* hit = ::memmem(data + at, size - at, needle.data(), size_t(needle.size()));
+        const char* hit = findBytes(data + at, size - at, needle);
         if (!hit)
             break;
         if (places.at.size() == kPlacesListed) {
@@ -349,7 +362,7 @@ const std::vector<qsizetype>* RecordFile::rawPlaces(QByteArrayView needle) const
             places.common = true;
             break;
         }
-        places.at.push_back(static_cast<const char*>(hit) - data);
+        places.at.push_back(hit - data);
         at = size_t(places.at.back()) + 1;
     }
     m_rawPlaces.push_back(std::move(places));
@@ -399,11 +412,11 @@ std::vector<qsizetype> RecordFile::rawMatches(QByteArrayView prefix, bool all) c
     if (consider(from))
         return found;
     for (qsizetype at = from; at < size;) {
-        const void* hit =
-            ::memmem(data + at, size_t(size - at), needle.constData(), size_t(needle.size()));
+        const char* hit = findBytes(data + at, size_t(size - at),
+                                    QByteArrayView(needle.constData(), needle.size()));
         if (!hit)
             break;
-        at = static_cast<const char*>(hit) - data + 1;
+        at = hit - data + 1;
         if (consider(at))
             break;
     }
