@@ -373,7 +373,7 @@ std::vector<qsizetype> RecordFile::rawMatches(QByteArrayView prefix, bool all) c
     std::vector<qsizetype> found;
     const char* const data = m_buffer.constData();
     const qsizetype size = m_buffer.size();
-    const qsizetype from = rawClearFrom(prefix);
+    const qsizetype from = qsizetype(m_rawClear.from(prefix, size_t(m_rawStart)));
     // True once the search is over.
     auto consider = [&](qsizetype start) {
         if (start < from || (start > 0 && data[start - 1] != '\n') || rawGone(start) ||
@@ -421,26 +421,8 @@ std::vector<qsizetype> RecordFile::rawMatches(QByteArrayView prefix, bool all) c
             break;
     }
     if (!all)
-        noteRawClear(prefix, found.empty() ? size : found.front());
+        m_rawClear.note(prefix, size_t(found.empty() ? size : found.front()));
     return found;
-}
-
-qsizetype RecordFile::rawClearFrom(QByteArrayView prefix) const {
-    for (const Clear& clear : m_rawClear)
-        if (clear.prefix == prefix)
-            return std::max(m_rawStart, qsizetype(clear.before));
-    return m_rawStart;
-}
-
-void RecordFile::noteRawClear(QByteArrayView prefix, qsizetype before) const {
-    for (Clear& clear : m_rawClear)
-        if (clear.prefix == prefix) {
-            clear.before = size_t(before);
-            return;
-        }
-    if (m_rawClear.size() >= kKeysKeptClear)
-        m_rawClear.erase(m_rawClear.begin());
-    m_rawClear.push_back({prefix.toByteArray(), size_t(before)});
 }
 
 bool RecordFile::rawLookup(const Prefix& prefix, QByteArrayView* line, qsizetype* length) const {
@@ -480,7 +462,7 @@ bool RecordFile::rawWrite(const Prefix& prefix, const QByteArray* line) {
     const QByteArrayView spelled = prefix.utf8();
     for (const qsizetype at : rawMatches(spelled, true))
         m_rawGone.insert(std::upper_bound(m_rawGone.begin(), m_rawGone.end(), at), at);
-    noteRawClear(spelled, m_buffer.size());
+    m_rawClear.note(spelled, size_t(m_buffer.size()));
     m_rawAdded.erase(
         std::remove_if(m_rawAdded.begin(), m_rawAdded.end(),
                        [&](const QByteArray& added) { return added.startsWith(spelled); }),
@@ -540,25 +522,31 @@ bool RecordFile::useIndex(const Prefix& prefix) const {
     return true;
 }
 
+size_t RecordFile::ClearMarks::from(QByteArrayView prefix, size_t start) const {
+    for (const Clear& mark : m_marks)
+        if (mark.prefix == prefix)
+            return std::max(start, mark.before);
+    return start;
+}
+
+void RecordFile::ClearMarks::note(QByteArrayView prefix, size_t before) {
+    for (Clear& mark : m_marks)
+        if (mark.prefix == prefix) {
+            mark.before = before;
+            return;
+        }
+    if (m_marks.size() >= kKeysKeptClear)
+        m_marks.erase(m_marks.begin());
+    m_marks.push_back({prefix.toByteArray(), before});
+}
+
 size_t RecordFile::scanStart(const Prefix& prefix) const {
-    if (prefix.endsAtFirstEquals())
-        for (const Clear& clear : m_clear)
-            if (clear.prefix == prefix.utf8())
-                return std::max(m_first, clear.before);
-    return m_first;
+    return prefix.endsAtFirstEquals() ? m_clear.from(prefix.utf8(), m_first) : m_first;
 }
 
 void RecordFile::noteClearBefore(const Prefix& prefix, size_t line) const {
-    if (!prefix.endsAtFirstEquals())
-        return;
-    for (Clear& clear : m_clear)
-        if (clear.prefix == prefix.utf8()) {
-            clear.before = line;
-            return;
-        }
-    if (m_clear.size() >= kKeysKeptClear)
-        m_clear.erase(m_clear.begin());
-    m_clear.push_back({prefix.utf8().toByteArray(), line});
+    if (prefix.endsAtFirstEquals())
+        m_clear.note(prefix.utf8(), line);
 }
 
 int RecordFile::firstMatch(const Prefix& prefix, qsizetype* length) const {

@@ -117,16 +117,28 @@ private:
     mutable std::vector<int> m_next;
     mutable bool m_indexed = false;
     mutable int m_scans = 0; // lookups done by scanning before the index was built
-    // For the last keys scanned for (prefixes ending at their only "="), while unindexed: no
-    // live line before `before` starts with prefix. Lines are added only at the end.
-    struct Clear {
-        QByteArray prefix;
-        size_t before = 0;
+    // For the last keys scanned for: no live line before a place (a line, or a byte offset of
+    // the unsplit bytes) starts with the key's prefix.
+    class ClearMarks {
+    public:
+        // The place to scan from for prefix, at least start.
+        size_t from(QByteArrayView prefix, size_t start) const;
+        void note(QByteArrayView prefix, size_t before);
+        void clear() { m_marks.clear(); }
+
+    private:
+        struct Clear {
+            QByteArray prefix;
+            size_t before = 0;
+        };
+        std::vector<Clear> m_marks;
     };
-    mutable std::vector<Clear> m_clear;
-    // The same for the unsplit bytes, by byte offset: lines there are only ever removed, so
-    // what is known clear stays so.
-    mutable std::vector<Clear> m_rawClear;
+    // By line, for prefixes ending at their only "=", while unindexed (lines are added only at
+    // the end).
+    mutable ClearMarks m_clear;
+    // By byte offset of the unsplit bytes: lines there are only ever removed, so what is known
+    // clear stays so.
+    mutable ClearMarks m_rawClear;
     // Few texts of the unsplit bytes (a section's or a key's) and where each stands, all of
     // them; common: more than are listed.
     struct Places {
@@ -135,8 +147,6 @@ private:
         bool common = false;
     };
     mutable std::vector<Places> m_rawPlaces;
-    qsizetype rawClearFrom(QByteArrayView prefix) const;
-    void noteRawClear(QByteArrayView prefix, qsizetype before) const;
 };
 
 // The three record-file operations. Reads never fail: a missing file or record gives the default.
